@@ -1,0 +1,43 @@
+#pragma once
+#include "link/context.h"
+
+#include <QStringList>
+#include <QTextStream>
+
+class CliFrontend;
+
+// Exit codes scripts rely on.
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitFailed = 1,          // the device did not answer or the operation failed
+    ExitUsage = 2,           // usage error or bad input file
+    ExitPrecheckRefused = 3, // a pre-check failed and --yes was not given
+    ExitSwitchClosed = 4,    // calibration switch closed
+    ExitCancelled = 130,     // Ctrl-C
+};
+
+// What a command works with: the program's state, the terminal front end and
+// the output streams. out carries the result (text or one JSON object), err
+// the progress and the messages.
+struct CliSession {
+    Context ctx;
+    CliFrontend &ui;
+    bool json;
+    QTextStream &out;
+    QTextStream &err;
+};
+
+// A command of quillon-cli. Each command file registers itself with a static
+// CliCommand, so main() needs no list of them.
+struct CliCommand {
+    using Run = int (*)(CliSession &session, const QStringList &args);
+    CliCommand(const char *name, const char *usage, bool needsLink, Run run);
+
+    const char *name;
+    const char *usage;
+    bool needsLink;  // false: works on files only (no --tcp/--port needed)
+    Run run;
+
+    static const QList<const CliCommand *> &all();
+    static const CliCommand *find(const QString &name);
+};

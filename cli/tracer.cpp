@@ -1,0 +1,40 @@
+#include "cli/tracer.h"
+
+namespace {
+constexpr int kRunLength = 32;
+}
+
+Tracer::Tracer(QTextStream &err) : m_err(err) { m_clock.start(); }
+
+Tracer::~Tracer() { flush(); }
+
+void Tracer::bytes(bool sent, const QByteArray &data)
+{
+    if (sent) {
+        flush();
+        print(true, data, m_clock.elapsed());
+        return;
+    }
+    if (m_received.isEmpty())
+        m_receivedAt = m_clock.elapsed();
+    m_received += data;
+    if (m_received.size() >= kRunLength || data == QByteArray(1, 0x03))
+        flush();
+}
+
+void Tracer::flush()
+{
+    if (m_received.isEmpty())
+        return;
+    print(false, m_received, m_receivedAt);
+    m_received.clear();
+}
+
+void Tracer::print(bool sent, const QByteArray &data, qint64 atMs)
+{
+    QString text;
+    for (char c : data)
+        text += (c >= 0x20 && c < 0x7F) ? QChar::fromLatin1(c) : QChar(u'.');
+    m_err << QString::asprintf("%8lld ms %s ", atMs, sent ? "->" : "<-") << data.toHex(' ') << "  |" << text << "|"
+          << Qt::endl;
+}

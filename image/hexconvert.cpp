@@ -1,0 +1,119 @@
+#include "image/hexconvert.h"
+
+#include "image/firmwareimage.h"
+#include "image/hexreader.h"
+#include "link/frontend.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr int SmallImage = 0x40000;
+constexpr int LargeImage = 0x80000;
+constexpr qsizetype LargeText = 0x100000;  // a HEX text this long always gives a large image
+// The device's flash sits at 0x170000 in the linker's view; those files start at image offset 0.
+constexpr quint32 FlashWindow = 0x170000;
+
+QString hex(quint32 value, int width) { return QStringLiteral("0x%1").arg(value, width, 16, QLatin1Char('0')).toUpper().replace(QLatin1String("0X"), QLatin1String("0x")); }
+
+// Places data records into the work area; remembers the highest byte written.
+class RecordPlacer {
+public:
+    explicit RecordPlacer(std::vector<quint8> &work) : m_work(work) {}
+
+    bool place(const HexRecord &record)
+    {
+        switch (record.type) {
+        case 0x00:
+            return placeData(record);
+        case 0x02:  // extended segment address: base = value * 16
+            return setBase(record, 4);
+        case 0x04:  // extended linear address: base = value * 65536
+            return setBase(record, 16);
+        default:  // end of file is the reader's; start addresses do not place data
+            return true;
+        }
+    }
+
+    int highest() const { return m_highest; }
+    QString error() const { return m_error; }
+
+private:
+    bool setBase(const HexRecord &record, int shift)
+    {
+        if (record.data.size() != 2) {
+            m_error = QStringLiteral("Formatfehler in Zeile %1").arg(record.line);
+            return false;
+        }
+        m_base = quint32(record.data[0] << 8 | record.data[1]) << shift;
+        return true;
+    }
+
+    bool placeData(const HexRecord &record)
+    {
+        if (record.data.empty())
+            return true;
+        const quint32 fileAddress = m_base + record.address;
+        const quint32 offset = (m_base == FlashWindow ? 0 : m_base) + record.address;
+        const quint32 last = offset + quint32(record.data.size()) - 1;
+        if (last >= quint32(m_work.size())) {
+            m_error = QStringLiteral("Adresse %1 liegt außerhalb des Abbilds (Zeile %2)")
+                          .arg(hex(fileAddress, 6))
+                          .arg(record.line);
+            return false;
+        }
+        std::copy(record.data.begin(), record.data.end(), m_work.begin() + offset);
+        m_highest = std::max(m_highest, int(last));
+        return true;
+    }
+
+    std::vector<quint8> &m_work;
+    quint32 m_base = 0;
+    int m_highest = -1;
+    QString m_error;
+};
+
+QString readerError(const HexReader &reader, const RecordPlacer &placer)
+{
+    switch (reader.result()) {
+    case HexReader::Result::SyntaxError:
+        return QStringLiteral("Formatfehler in Zeile %1").arg(reader.line());
+    case HexReader::Result::ChecksumError:
+        return QStringLiteral("Prüfsummenfehler in Zeile %1").arg(reader.line());
+    case HexReader::Result::Truncated:
+        return QStringLiteral("Kein Dateiende-Satz bis Zeile %1").arg(reader.line());
+    case HexReader::Result::Stopped:
+        return placer.error();
+    case HexReader::Result::Reading:
+    case HexReader::Result::EndOfFile:
+        break;
+    }
+    return QString();
+}
+}
+
+HexConversion convertHex(QByteArrayView text, std::span<quint8> image)
+{
+    Q_ASSERT(image.size() >= std::size_t(LargeImage));
+    std::vector<quint8> work(LargeImage, 0xFF);
+    RecordPlacer placer(work);
+    HexReader reader([&placer](const HexRecord &record) { return placer.place(record); });
+    reader.begin();
+    reader.feed(text);
+    if (reader.end() != HexReader::Result::EndOfFile)
+        return {0, readerError(reader, placer)};
+
+    const int size = (text.size() >= LargeText || placer.highest() >= SmallImage) ? LargeImage : SmallImage;
+    std::copy_n(work.begin(), size, image.begin());
+    return {size, QString()};
+}
+
+bool convertHexFile(Frontend &ui, FirmwareImage &image, QByteArrayView text)
+{
+    ui.setStatus(0, QStringLiteral("Konvertiere HEX nach BIN!"));
+    const HexConversion result = convertHex(text, image.ImageBuffer);
+    image.ImageSize = result.imageSize;
+    ui.setStatus(1, result.error);
+    ui.setCaption(QStringLiteral("lbConv"), result.imageSize > 0 ? QStringLiteral("Konvertiert!") : QStringLiteral("Fehler!!!!"));
+    return result.imageSize > 0;
+}

@@ -1,0 +1,116 @@
+// The byte channel: the same operations over the serial port and TCP.
+#include "link/link.h"
+
+#include "link/seriallink.h"
+
+#include <QCoreApplication>
+
+void Link::SendBytes(const QByteArray &data)
+{
+    if (!TcpMode) {
+        if (m_serial) {
+            if (trace)
+                trace(true, data);
+            m_serial->SendBytes(data.constData(), int(data.size()));
+        }
+        return;
+    }
+    if (!TcpConnected) {
+        if (TcpLinkState == 0)
+            ConnectTcp();
+        if (!TcpConnected)
+            return;  // dropped; the caller's receive times out
+    }
+    if (trace)
+        trace(true, data);
+    Client.write(data);
+    Client.flush();
+}
+
+void Link::SendByte(quint8 byte)
+{
+    if (!TcpMode) {
+        if (m_serial) {
+            if (trace)
+                trace(true, QByteArray(1, char(byte)));
+            m_serial->SendByte(byte);
+        }
+        return;
+    }
+    if (!TcpConnected) {
+        if (TcpLinkState == 0)
+            ConnectTcp();
+        if (!TcpConnected) {
+            // A handler inside a connect attempt: queue it for the connection.
+            if (TcpLinkState == 2 && TcpPending.size() < TcpPendingSize)
+                TcpPending.append(char(byte));
+            return;
+        }
+    }
+    QByteArray out = TcpPending;
+    TcpPending.clear();
+    out.append(char(byte));
+    if (trace)
+        trace(true, out);
+    Client.write(out);
+    Client.flush();
+}
+
+int Link::PollByte(quint8 &byte)
+{
+    if (!TcpMode) {
+        if (!m_serial || !m_serial->PollByte(byte))
+            return 0;
+    } else {
+        if (m_rxIndex >= m_rx.size())
+            pullSocket();
+        if (m_rxIndex >= m_rx.size())
+            return 0;
+        byte = quint8(m_rx.at(m_rxIndex++));
+    }
+    if (trace)
+        trace(false, QByteArray(1, char(byte)));
+    return 1;
+}
+
+quint8 Link::WaitByte(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
+    while (!deadline.hasExpired()) {
+        if (CancelRequested)
+            break;
+        quint8 byte;
+        if (PollByte(byte))
+            return byte;
+        waitForEvents(deadline);
+    }
+    if (!CancelRequested)
+        LinkFailed = true;
+    return 0;
+}
+
+void Link::PumpWait(int ms)
+{
+    if (ms <= 0)
+        return;
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    while (!deadline.hasExpired() && !QCoreApplication::closingDown()) {
+        QTimer wakeUp;
+        wakeUp.setSingleShot(true);
+        wakeUp.setTimerType(Qt::PreciseTimer);
+        wakeUp.start(int(qMax<qint64>(deadline.remainingTime(), 0)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void Link::PurgeInput()
+{
+    if (!TcpMode && m_serial)
+        m_serial->PurgeInput();
+}
+
+void Link::SetBaudRate(int ordinal)
+{
+    if (!TcpMode && m_serial)
+        m_serial->SetBaudRate(ordinal);
+}

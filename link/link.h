@@ -1,0 +1,101 @@
+#pragma once
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QTcpSocket>
+#include <QTimer>
+#include <functional>
+
+class Frontend;
+class SerialLink;
+
+// The byte channel to the device over the serial port or a TCP client, with
+// the command frames on top. Owns the program-wide link flags.
+//
+// Every wait dispatches the application's events, so timers, the cancel
+// controls and socket events run inside it; but it blocks in the event loop
+// until bytes, a timer or the deadline wake it: a silent device costs no CPU.
+class Link : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint8 STX = 0x02;
+    static constexpr quint8 ETX = 0x03;
+    static constexpr int AnswerBufferSize = 256;  // what every caller supplies
+    static constexpr int TcpRxBufferSize = 9000;
+    static constexpr int TcpPendingSize = 1024;
+
+    explicit Link(Frontend &ui, QObject *parent = nullptr);
+    ~Link() override;
+
+    // Link flags, one instance for the program.
+    quint8 TcpMode = 0;            // 1: the TCP client is the link
+    bool CancelRequested = false;  // a running operation must stop at its next check
+    bool LinkFailed = false;       // the last wait ended by time-out
+    bool UseCrc = false;           // frames carry a CRC (decided by the wake-up)
+    QByteArray ReadPassword;       // inserted into every command frame while not empty
+    bool ModemConnected = false;   // a modem call is up
+    int SavedBaudRate = 14;        // TBaudRate ordinal restored after an upload (br9600)
+
+    // TCP client state.
+    bool TcpConnected = false;
+    int TcpLinkState = 0;  // 0 idle, 1 connected, 2 connecting, 10 reconnect at the next tick
+    int TcpConnectCountdown = 0;
+    QByteArray TcpPending;
+    QTcpSocket Client;
+
+    void setTcpTarget(const QString &host, quint16 port);
+    QString tcpHost() const { return m_host; }
+    quint16 tcpPort() const { return m_port; }
+
+    // The serial side used while TcpMode is 0; may be null (no port open).
+    void setSerialLink(SerialLink *serial) { m_serial = serial; }
+    SerialLink *serialLink() const { return m_serial; }
+
+    // Command frames.
+    void SendCommand(const QByteArray &command, bool crc);
+    // n > 0 frame of n bytes (STX..ETX), 0 time-out/cancel/over-long answer,
+    // -n frame without the expected CRC, -1 CRC mismatch or cancel in the CRC.
+    // buffer holds the frame and, in CRC mode, the four CRC characters behind it.
+    int ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity = AnswerBufferSize);
+
+    // Byte channel.
+    void SendBytes(const QByteArray &data);
+    void SendByte(quint8 byte);
+    int PollByte(quint8 &byte);
+    quint8 WaitByte(int timeoutMs);
+    void PumpWait(int ms);
+    void ConnectTcp();
+    // Discard received bytes of the serial port; nothing on the TCP link.
+    void PurgeInput();
+    // Line speed of the serial port (ordinal); nothing on the TCP link.
+    void SetBaudRate(int ordinal);
+
+    // The one-second tick's TCP duty (Timer3).
+    void Timer3Tick();
+    QTimer Timer3;
+
+    // Every byte sent (true) and received (false), for --trace.
+    std::function<void(bool sent, const QByteArray &bytes)> trace;
+
+    // Block in the event loop until an event arrives (bytes included) or the
+    // deadline passes. Used by every wait; returns at once after the deadline.
+    void waitForEvents(const QDeadlineTimer &deadline);
+
+private:
+    void onConnected();
+    void onDisconnected();
+    void onReadyRead();
+    void onError(QAbstractSocket::SocketError error);
+    void pullSocket();
+
+    Frontend &m_ui;
+    SerialLink *m_serial = nullptr;
+    QString m_host;
+    quint16 m_port = 0;
+    QByteArray m_rx;  // unread bytes from the socket, in arrival order
+    int m_rxIndex = 0;
+};
+
+// CRC-16/KERMIT as the device computes it; 0 for count <= 0.
+quint16 Crc16(const char *bytes, int count);
+inline quint16 Crc16(const QByteArray &bytes) { return Crc16(bytes.constData(), int(bytes.size())); }

@@ -1,0 +1,24 @@
+#pragma once
+#include <QtGlobal>
+
+// The byte channel's serial side: what the channel needs of the serial port
+// Comm1 while TcpMode is 0. Implemented over TComPort; an interface so the
+// channel does not depend on the port's construction.
+class SerialLink {
+public:
+    virtual ~SerialLink() = default;
+
+    // Send a block and return when it has left (Write with wait-on-completion).
+    virtual void SendBytes(const char *data, int count) = 0;
+    // Send one byte without waiting for completion (WriteByte).
+    virtual void SendByte(quint8 byte) = 0;
+    // 1 and the byte when one was waiting, else 0; never waits.
+    virtual int PollByte(quint8 &byte) = 0;
+    // Discard received bytes; does nothing when the port is closed.
+    virtual void PurgeInput() = 0;
+    // Reprogram the line speed; ordinal of TBaudRate (14 = 9600, 18 = 19200).
+    virtual void SetBaudRate(int ordinal) = 0;
+    // File descriptor that becomes readable when bytes arrive, -1 when closed.
+    // The channel's waits block on it instead of polling.
+    virtual int readableHandle() const = 0;
+};

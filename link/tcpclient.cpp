@@ -1,0 +1,122 @@
+// The TCP client link: connection life, socket events and the tick's duty.
+#include "link/frontend.h"
+#include "link/link.h"
+
+#include <QCoreApplication>
+#include <cerrno>
+
+namespace {
+// The error number shown to the user: the system's number where Qt's error
+// has one, so it can be looked up.
+int systemErrorNumber(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError: return ECONNREFUSED;
+    case QAbstractSocket::RemoteHostClosedError: return ECONNRESET;
+    case QAbstractSocket::HostNotFoundError: return EHOSTUNREACH;
+    case QAbstractSocket::SocketAccessError: return EACCES;
+    case QAbstractSocket::SocketResourceError: return ENOBUFS;
+    case QAbstractSocket::SocketTimeoutError: return ETIMEDOUT;
+    case QAbstractSocket::NetworkError: return ENETUNREACH;
+    case QAbstractSocket::AddressInUseError: return EADDRINUSE;
+    default: return int(error);
+    }
+}
+}
+
+void Link::setTcpTarget(const QString &host, quint16 port)
+{
+    m_host = host;
+    m_port = port;
+}
+
+void Link::ConnectTcp()
+{
+    TcpLinkState = 2;
+    TcpConnectCountdown = 30;
+    TcpPending.clear();
+    TcpConnected = false;
+    Client.abort();
+    m_rx.clear();
+    m_rxIndex = 0;
+    Client.connectToHost(m_host, m_port);
+    do {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (TcpMode == 0 || CancelRequested) {
+            Client.abort();
+            TcpConnectCountdown = 0;
+            TcpLinkState = 0;
+        }
+    } while (!TcpConnected && TcpConnectCountdown > 0);
+    TcpConnectCountdown = 0;
+    if (TcpLinkState != 10)
+        TcpLinkState = TcpConnected ? 1 : 0;
+}
+
+void Link::Timer3Tick()
+{
+    if (TcpConnectCountdown > 0)
+        --TcpConnectCountdown;
+    // Started from a zero timer, not from this tick: Qt does not re-enter a
+    // timer's slot, and the attempt needs the ticks to count down.
+    if (TcpLinkState == 10)
+        QTimer::singleShot(0, this, [this] {
+            if (TcpLinkState == 10)
+                ConnectTcp();
+        });
+}
+
+void Link::onConnected()
+{
+    // Stop-and-wait: every record waits for one reply byte, so no Nagle delay.
+    Client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_ui.setLinkColour(LinkColour::Connected);
+    TcpConnected = true;
+}
+
+void Link::onDisconnected()
+{
+    if (!TcpConnected)
+        return;
+    m_ui.setLinkColour(LinkColour::Disconnected);
+    TcpConnected = false;
+    TcpConnectCountdown = 0;
+    TcpLinkState = 10;
+}
+
+void Link::onReadyRead() { pullSocket(); }
+
+void Link::pullSocket()
+{
+    // Keep every unread byte: a device answer may come in several segments.
+    if (m_rxIndex > 0 && m_rxIndex >= m_rx.size()) {
+        m_rx.clear();
+        m_rxIndex = 0;
+    }
+    const qint64 room = TcpRxBufferSize - (m_rx.size() - m_rxIndex);
+    if (room <= 0 || Client.bytesAvailable() <= 0)
+        return;
+    if (m_rxIndex > 0) {
+        m_rx.remove(0, m_rxIndex);
+        m_rxIndex = 0;
+    }
+    m_rx.append(Client.read(room));
+}
+
+void Link::onError(QAbstractSocket::SocketError error)
+{
+    // A closing peer is a disconnect, which onDisconnected handles.
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    if (!TcpMode) {
+        TcpLinkState = 0;
+        return;
+    }
+    TcpConnected = false;
+    TcpConnectCountdown = 0;
+    Client.abort();
+    const bool retry = m_ui.askYesNo(
+        QStringLiteral("Client-Fehler: %1\nVerbindung wird nicht aufgebaut!\n\nEthernetkabel gesteckt?\nServer aktiv?\nIP korrekt?\n\nWeiter versuchen eine Verbindung aufzubauen?")
+            .arg(systemErrorNumber(error)));
+    TcpLinkState = retry ? 10 : 0;
+}

@@ -1,0 +1,110 @@
+#include "mainwindow/optionsmodel.h"
+
+const QStringList OptionsModel::F4Items = {
+    QStringLiteral("Messperiodenarchiv, wie ODAS S"),
+    QStringLiteral("Eingangszähler der Tagessätze, wie ODAS E"),
+    QStringLiteral("Kontrollzähler der Tagessätze, wie ODAS K"),
+    QStringLiteral("Eingangszähler & MP-Maxima, Vormonat"),
+    QStringLiteral("Eingangszähler & TagesMaxima, Vormonat"),
+    QStringLiteral("TagesMaxima, Vormonat"),
+    QStringLiteral("Keine Funktion"),
+};
+
+CheckBoxModel::CheckBoxModel(OptionsModel &panel, const char *name, const QString &caption, bool enabled)
+    : m_panel(panel), m_name(name), m_caption(caption), m_enabled(enabled)
+{
+}
+
+void CheckBoxModel::setChecked(bool checked)
+{
+    if (checked == m_checked)
+        return;
+    m_checked = checked;
+    m_panel.boxToggled(*this);
+    m_panel.notify();
+}
+
+void CheckBoxModel::setEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    m_panel.notify();
+}
+
+void CheckBoxModel::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    m_panel.notify();
+}
+
+OptionsModel::OptionsModel(const quint8 &fileAnalogInputs, QObject *parent)
+    : QObject(parent), m_fileAnalogInputs(fileAnalogInputs)
+{
+}
+
+void OptionsModel::setFabNr(const QString &text)
+{
+    edFabNr.text = text.left(edFabNr.maxLength);
+    emit changed();
+}
+
+void OptionsModel::setBaujahr(const QString &text)
+{
+    edBaujahr.text = text.left(edBaujahr.maxLength);
+    emit changed();
+}
+
+void OptionsModel::setF4Index(int index)
+{
+    cbF4 = (index >= -1 && index < F4Items.size()) ? index : -1;
+    emit changed();
+}
+
+void OptionsModel::setLabel(LabelModel &label, const QString &caption, bool visible)
+{
+    label.caption = caption;
+    label.visible = visible;
+    emit changed();
+}
+
+QList<CheckBoxModel *> OptionsModel::boxes()
+{
+    return {&cbPTB, &cb470Z, &cbU230, &cb20, &cb40, &cbU24, &cbKlemm, &cbRTC,
+            &cbNetz, &cbAnalog, &cbBatt, &cb512, &cb465, &cbRes3, &cbDSfG, &cbMaster};
+}
+
+void OptionsModel::boxToggled(CheckBoxModel &box)
+{
+    if (&box == &cb470Z) {
+        cb470ZClick();
+    } else if (&box == &cbU24 && box.checked()) {
+        cbU230.setChecked(false);
+    } else if (&box == &cbU230 && box.checked()) {
+        cbU24.setChecked(false);
+    }
+}
+
+void OptionsModel::cb470ZClick()
+{
+    if (m_fileAnalogInputs == 0)
+        cbAnalog.setCaption(QStringLiteral("Analogeingänge"));
+    else if (m_fileAnalogInputs > 2 && cb470Z.checked())
+        cbAnalog.setCaption(QStringLiteral("4 Analogeingänge"));
+    else
+        cbAnalog.setCaption(QStringLiteral("2 Analogeingänge"));
+
+    if (cb470Z.checked()) {
+        cbKlemm.setChecked(true);
+        cbKlemm.setEnabled(false);
+        cbBatt.setChecked(false);
+        cbBatt.setEnabled(false);
+    } else {
+        cbKlemm.setChecked(false);
+        cbKlemm.setEnabled(true);
+        cbBatt.setChecked(false);
+        cbBatt.setEnabled(true);
+    }
+}

@@ -1,0 +1,103 @@
+#pragma once
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class OptionsModel;
+
+// One check box of the options panel: what a widget would show.
+class CheckBoxModel {
+public:
+    CheckBoxModel(OptionsModel &panel, const char *name, const QString &caption, bool enabled);
+
+    const char *name() const { return m_name; }
+    bool checked() const { return m_checked; }
+    bool enabled() const { return m_enabled; }
+    QString caption() const { return m_caption; }
+
+    // Changing the checked state runs the panel's rules, as a click would.
+    void setChecked(bool checked);
+    void setEnabled(bool enabled);
+    void setCaption(const QString &caption);
+
+private:
+    OptionsModel &m_panel;
+    const char *m_name;
+    QString m_caption;
+    bool m_checked = false;
+    bool m_enabled;
+};
+
+struct EditModel {
+    QString text;
+    bool enabled = false;
+    int maxLength;
+};
+
+struct LabelModel {
+    QString caption;
+    bool visible = true;
+    bool enabled = true;
+};
+
+// The device options panel pnFab as a model: the factory data, the F4 function
+// and the option boxes with their two interlocks. The readout, the file load
+// and the upload read and write it; the widget panel only mirrors it.
+class OptionsModel : public QObject {
+    Q_OBJECT
+public:
+    // fileAnalogInputs: the loaded image's analog-input byte, which the
+    // rack-variant rule reads.
+    explicit OptionsModel(const quint8 &fileAnalogInputs, QObject *parent = nullptr);
+
+    static const QStringList F4Items;
+
+    EditModel edFabNr{QString(), false, 12};
+    EditModel edBaujahr{QString(), false, 4};
+    void setFabNr(const QString &text);
+    void setBaujahr(const QString &text);
+
+    // Selected item of cbF4, -1 for none.
+    int cbF4 = 0;
+    bool cbF4Enabled = true;
+    void setF4Index(int index);
+
+    LabelModel lbF4{QStringLiteral("Funktion der F4-Taste")};
+    LabelModel lbExdev{QStringLiteral("ex"), false, false};
+    LabelModel lbGExdev{QStringLiteral("0"), false, false};
+    void setLabel(LabelModel &label, const QString &caption, bool visible);
+
+    CheckBoxModel cbPTB{*this, "cbPTB", QStringLiteral("PTB-Zeit"), false};
+    CheckBoxModel cbRTC{*this, "cbRTC", QStringLiteral("RTC7301"), false};
+    CheckBoxModel cbNetz{*this, "cbNetz", QStringLiteral("Vernetzt"), false};
+    CheckBoxModel cbMaster{*this, "cbMaster", QStringLiteral("Master"), false};
+    CheckBoxModel cb470Z{*this, "cb470Z", QStringLiteral("KRV470Z"), false};
+    CheckBoxModel cbKlemm{*this, "cbKlemm", QStringLiteral("ab LP318.02"), false};
+    CheckBoxModel cbAnalog{*this, "cbAnalog", QStringLiteral("Analogeingänge"), false};
+    CheckBoxModel cbDSfG{*this, "cbDSfG", QStringLiteral("DSfG"), true};
+    CheckBoxModel cbU230{*this, "cbU230", QStringLiteral("STV-230V"), false};
+    CheckBoxModel cbU24{*this, "cbU24", QStringLiteral("STV-24V"), false};
+    CheckBoxModel cbBatt{*this, "cbBatt", QStringLiteral("SL790"), false};
+    CheckBoxModel cbRes3{*this, "cbRes3", QStringLiteral("reserviert"), false};
+    CheckBoxModel cb20{*this, "cb20", QStringLiteral("AT29LV020"), false};
+    CheckBoxModel cb40{*this, "cb40", QStringLiteral("AT29LV040"), false};
+    CheckBoxModel cb512{*this, "cb512", QStringLiteral("512 KB"), false};
+    CheckBoxModel cb465{*this, "cb465", QStringLiteral("KRV465"), false};
+    // Not on pnFab (it sits beside the upload button) but a box the same way.
+    CheckBoxModel cbOnlyFabdata{*this, "cbOnlyFabdata", QStringLiteral("Nur Fabrikationsdaten"), false};
+
+    // The check boxes of pnFab in keyboard order.
+    QList<CheckBoxModel *> boxes();
+
+signals:
+    void changed();
+
+private:
+    friend class CheckBoxModel;
+    void boxToggled(CheckBoxModel &box);
+    void cb470ZClick();
+    void notify() { emit changed(); }
+
+    const quint8 &m_fileAnalogInputs;
+};
