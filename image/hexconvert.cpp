@@ -14,8 +14,6 @@ constexpr qsizetype LargeText = 0x100000;  // a HEX text this long always gives 
 // The device's flash sits at 0x170000 in the linker's view; those files start at image offset 0.
 constexpr quint32 FlashWindow = 0x170000;
 
-QString hex(quint32 value, int width) { return QStringLiteral("0x%1").arg(value, width, 16, QLatin1Char('0')).toUpper().replace(QLatin1String("0X"), QLatin1String("0x")); }
-
 // Places data records into the work area; remembers the highest byte written.
 class RecordPlacer {
 public:
@@ -57,8 +55,8 @@ private:
         const quint32 offset = (m_base == FlashWindow ? 0 : m_base) + record.address;
         const quint32 last = offset + quint32(record.data.size()) - 1;
         if (last >= quint32(m_work.size())) {
-            m_error = QStringLiteral("Adresse %1 liegt außerhalb des Abbilds (Zeile %2)")
-                          .arg(hex(fileAddress, 6))
+            m_error = QStringLiteral("Adresse 0x%1 liegt außerhalb des Abbilds (Zeile %2)")
+                          .arg(QString::number(fileAddress, 16).toUpper().rightJustified(6, QLatin1Char('0')))
                           .arg(record.line);
             return false;
         }
@@ -113,7 +111,8 @@ bool convertHexFile(Frontend &ui, FirmwareImage &image, QByteArrayView text)
     ui.setStatus(0, QStringLiteral("Konvertiere HEX nach BIN!"));
     const HexConversion result = convertHex(text, image.ImageBuffer);
     image.ImageSize = result.imageSize;
-    ui.setStatus(1, result.error);
+    if (!result.error.isEmpty())
+        ui.setStatus(1, result.error);
     ui.setCaption(QStringLiteral("lbConv"), result.imageSize > 0 ? QStringLiteral("Konvertiert!") : QStringLiteral("Fehler!!!!"));
     return result.imageSize > 0;
 }

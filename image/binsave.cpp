@@ -1,0 +1,27 @@
+#include "image/binsave.h"
+
+#include "image/firmwareimage.h"
+#include "link/frontend.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+bool writeImageFile(const FirmwareImage &image, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const qint64 written = file.write(reinterpret_cast<const char *>(image.ImageBuffer.data()), image.ImageSize);
+    return written == image.ImageSize && file.commit();
+}
+
+void lbConvMouseDown(Frontend &ui, FirmwareImage &image, Qt::MouseButton button)
+{
+    if (button != Qt::RightButton || !image.fileName.endsWith(QLatin1String(".HEX"), Qt::CaseInsensitive))
+        return;
+    const QString stem = image.fileName.chopped(4);
+    const QString binName = stem + QStringLiteral(".BIN");
+    if (!writeImageFile(image, binName))
+        ui.setStatus(1, QStringLiteral("Fehler beim Schreiben von %1").arg(QDir::toNativeSeparators(binName)));
+    image.fileName = stem + QStringLiteral(".HEX");
+}

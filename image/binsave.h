@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+#include <Qt>
+
+class Frontend;
+struct FirmwareImage;
+
+// Writes the ImageSize bytes of the image to path, replacing the file only
+// once everything was written. False when it could not be written.
+bool writeImageFile(const FirmwareImage &image, const QString &path);
+
+// Mouse press on lbConv: the right button saves a converted HEX file's image
+// as the ".BIN" file beside it; the current file name then ends in ".HEX".
+// Any other button, or a file that was not a HEX file, does nothing.
+// A failed write is named in status panel 1.
+void lbConvMouseDown(Frontend &ui, FirmwareImage &image, Qt::MouseButton button);

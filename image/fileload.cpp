@@ -1,0 +1,145 @@
+#include "image/fileload.h"
+
+#include "image/firmwareimage.h"
+#include "image/hexconvert.h"
+#include "image/imagefacts.h"
+#include "link/context.h"
+#include "link/frontend.h"
+#include "mainwindow/optionsmodel.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+// The whole file, or nothing when it cannot be read.
+std::optional<QByteArray> readWholeFile(QFile &file)
+{
+    QByteArray bytes(file.size(), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;  // the file shrank meanwhile
+        got += n;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+QString analogCaption(quint8 inputs, bool rackVariant)
+{
+    if (inputs == 2 || !rackVariant)
+        return QStringLiteral("2 Analogeingänge");
+    return inputs == 4 ? QStringLiteral("4 Analogeingänge") : QStringLiteral("X Analogeingänge");
+}
+
+// Shows what the loaded image says about itself and presets the panel to it.
+void evaluateImage(Frontend &ui, FirmwareImage &image)
+{
+    OptionsModel &panel = ui.options();
+    ui.setCaption(QStringLiteral("lbFileInfo"),
+                  QStringLiteral("Bytes: %1, 256-Byteblöcke: %2").arg(image.ImageSize).arg(image.ImageSize / 256));
+    image.FileFwDate = firmwareDate(image);
+    if (image.ImageSize == 0x80000)
+        panel.cb512.setChecked(true);
+
+    image.FileExdevType = infoBlockByte(image, 30).value_or(0);
+    if (image.FileExdevType == 0 || image.FileExdevType == 0xFF)
+        panel.setLabel(panel.lbExdev, panel.lbExdev.caption, false);
+    else
+        panel.setLabel(panel.lbExdev, QString::number(qint8(image.FileExdevType)), true);
+
+    const quint8 analog = infoBlockByte(image, 31).value_or(0);
+    image.FileAnalogInputs = analog == 0xFF ? 2 : analog;
+    if (image.FileAnalogInputs == 0) {
+        panel.cbAnalog.setCaption(QStringLiteral("Analogeingänge"));
+        panel.cbAnalog.setChecked(false);
+    } else {
+        panel.cbAnalog.setChecked(true);
+        panel.cbAnalog.setCaption(analogCaption(image.FileAnalogInputs, panel.cb470Z.checked()));
+    }
+
+    panel.cbPTB.setChecked((infoBlockByte(image, 20).value_or(0) & 0x0F) != 0);
+
+    for (CheckBoxModel *box : {&panel.cb470Z, &panel.cbKlemm, &panel.cbRTC, &panel.cbBatt, &panel.cbU230, &panel.cbU24,
+                               &panel.cbAnalog, &panel.cbNetz, &panel.cbMaster, &panel.cbDSfG, &panel.cbPTB})
+        box->setEnabled(false);
+
+    const QString identification = identificationText(image);
+    if (const std::optional<quint8> options = infoBlockByte(image, 21)) {
+        if (*options & 0x80) {
+            image.FileDeviceKind = 1;
+            panel.cb465.setChecked(false);
+            panel.setLabel(panel.lbF4, QStringLiteral("Funktion der F4-Taste"), panel.lbF4.visible);
+            panel.cbDSfG.setChecked(identification == QLatin1String("DSfG"));
+        } else {
+            image.FileDeviceKind = 2;
+            panel.cb465.setChecked(true);
+            // Runs the rack-variant rule, which frees cbKlemm and cbBatt; they stay locked here.
+            panel.cb470Z.setChecked(false);
+            for (CheckBoxModel *box : {&panel.cbKlemm, &panel.cbBatt}) {
+                box->setChecked(false);
+                box->setEnabled(false);
+            }
+            panel.cbRTC.setChecked(true);
+            panel.cbPTB.setChecked(true);
+            panel.cbDSfG.setChecked(true);
+            panel.setLabel(panel.lbF4, QStringLiteral("Funktion der 'Doppel-C-Taste'"), panel.lbF4.visible);
+        }
+    }
+
+    ui.setCaption(QStringLiteral("lbDSfGFile"), identification);
+    for (const char *control : {"btUpdate", "sbUpdate", "mmUpdate"})
+        ui.setEnabled(QString::fromLatin1(control), true);
+}
+}
+
+LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &path)
+{
+    ui.setCaption(QStringLiteral("lbConv"), QString());
+    ui.setCaption(QStringLiteral("lbDSfGFile"), QString());
+    ui.options().cb512.setChecked(false);
+    image.FileDeviceKind = 0;
+    image.FileAnalogInputs = 0;
+    image.FileExdevType = 0;
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui.showMessageBox(QStringLiteral("Fehler beim Öffnen!"), QStringLiteral("Dateifehler"));
+        return LoadResult::ReadFailed;
+    }
+    if (file.size() >= FirmwareImage::BufferSize) {
+        file.close();
+        ui.showMessageBox(QStringLiteral("Die Datei ist zu groß!"), QStringLiteral("Nachdenken!"));
+        return LoadResult::TooLarge;
+    }
+    // Read aside first, so a failed read leaves the previous image whole.
+    const std::optional<QByteArray> bytes = readWholeFile(file);
+    file.close();
+    if (!bytes) {
+        ui.showMessageBox(QStringLiteral("Fehler beim Öffnen!"), QStringLiteral("Dateifehler"));
+        return LoadResult::ReadFailed;
+    }
+
+    image.fileName = QFileInfo(path).absoluteFilePath();
+    ui.setCaption(QStringLiteral("lbFileName"), image.fileName);
+
+    LoadResult result = LoadResult::Loaded;
+    if (image.fileName.endsWith(QLatin1String(".HEX"), Qt::CaseInsensitive)) {
+        if (!convertHexFile(ui, image, *bytes))
+            result = LoadResult::ConversionFailed;
+    } else {
+        std::copy(bytes->begin(), bytes->end(), image.ImageBuffer.begin());
+        image.ImageSize = int(bytes->size());
+    }
+    evaluateImage(ui, image);
+    return result;
+}
+
+LoadResult btOpenClick(Context &ctx, const QString &path)
+{
+    return loadFirmwareFile(ctx.ui, ctx.image, path);
+}
