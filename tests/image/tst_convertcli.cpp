@@ -1,0 +1,113 @@
+// quillon-cli convert as a script uses it: real process, real files.
+#include "tests/image/hextools.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+using namespace hextools;
+
+namespace {
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run convert(const QStringList &args)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("QUILLON_CLI"), args);
+    Run run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// A 256 KiB KRV470 image with DSfG, dated 2007-12-01, 4 analog inputs, EXDEV 3.
+QByteArray krv470Image()
+{
+    QByteArray image = randomBytes(0x30000, 77);
+    image.replace(0xFF00, 15, QByteArray("DSfG\0\0\0" "01122007", 15));
+    image.resize(0x40000, char(0xFF));
+    image[0x40000 - 32 + 21] = char(0x80);
+    image[0x40000 - 32 + 30] = char(3);
+    image[0x40000 - 32 + 31] = char(4);
+    return image;
+}
+}
+
+class TestConvertCli : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(qEnvironmentVariable("QUILLON_CLI")).isExecutable(), "QUILLON_CLI not set");
+        QVERIFY(m_dir.isValid());
+    }
+
+    void writesTheImageAndItsFacts()
+    {
+        REQUIRE_TOOL("srec_cat");
+        const QString hex = srecHex(m_dir, QStringLiteral("fw.hex"), {{0x170000, krv470Image().left(0x10000)},
+                                                                      {0x10000, krv470Image().mid(0x10000)}}, true);
+        QVERIFY(!hex.isEmpty());
+        const QString out = m_dir.filePath(QStringLiteral("fw.out"));
+
+        const Run json = convert({QStringLiteral("--json"), QStringLiteral("convert"), hex, out});
+        QCOMPARE(json.exitCode, 0);
+        QVERIFY(readFile(out) == krv470Image());
+        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(o.value("ImageSize").toInt(), 0x40000);
+        QCOMPARE(o.value("FileFwDate").toInt(), 20071201);
+        QCOMPARE(o.value("FileDeviceKind").toInt(), 1);
+        QCOMPARE(o.value("FileAnalogInputs").toInt(), 4);
+        QCOMPARE(o.value("FileExdevType").toInt(), 3);
+        QCOMPARE(o.value("lbDSfGFile").toString(), QStringLiteral("DSfG"));
+
+        const Run text = convert({QStringLiteral("convert"), hex, out});
+        QCOMPARE(text.exitCode, 0);
+        QCOMPARE(text.out, QStringLiteral("Bytes: 262144, 256-Byteblöcke: 1024\nFirmware-Datum: 20071201\nGerät: 1 (KRV470)\n"));
+    }
+
+    void refusesWithTheReason_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QByteArray badSum = record(0x00, 0, "ABCD");
+        badSum[9] = 'F';
+        QTest::newRow("checksum") << "sum.hex" << record(0x00, 0x10, "xy") + badSum + record(0x01, 0, {})
+                                  << "Fehler!!!! Prüfsummenfehler in Zeile 2";
+        QTest::newRow("outside the image") << "far.hex" << record(0x04, 0, QByteArray::fromHex("0009")) + record(0x00, 0, "x") + record(0x01, 0, {})
+                                           << "Adresse 0x090000 liegt außerhalb des Abbilds (Zeile 2)";
+        QTest::newRow("too large") << "big.hex" << QByteArray(0x200000, '\n') << "Die Datei ist zu groß!";
+        QTest::newRow("not a HEX file") << "fw.bin" << QByteArray("x") << "keine Intel-HEX-Datei";
+    }
+
+    void refusesWithTheReason()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString out = m_dir.filePath(name + QStringLiteral(".out"));
+        const Run run = convert({QStringLiteral("--json"), QStringLiteral("convert"), writeFile(m_dir, name, content), out});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(!QFile::exists(out));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestConvertCli)
+#include "tst_convertcli.moc"
