@@ -1,0 +1,77 @@
+// CPU time of ReceiveFrame waiting 3 s for a device that does not answer.
+// The wait must block in the event loop: the bar is 2 % of the wall time.
+#include "image/firmwareimage.h"
+#include "link/frontend.h"
+#include "link/link.h"
+#include "mainwindow/optionsmodel.h"
+#include "sim/devicesim.h"
+#include "sim/tcptransport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+constexpr int kWaitMs = 3000;
+constexpr double kBar = 0.02;
+
+double processCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Nobody at the window: no message may come up during a plain wait.
+class SilentFrontend : public Frontend {
+public:
+    using Frontend::Frontend;
+    void showMessage(const QString &) override {}
+    void showMessageBox(const QString &, const QString &) override {}
+    bool askYesNo(const QString &) override { return false; }
+    void askReadPassword(QByteArray &) override {}
+};
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+
+    DeviceSim device(DeviceProfile::fromJson({}));
+    device.faults.silent = true;
+    TcpTransport transport(device);
+    if (!transport.listen(0)) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1: %s\n", qPrintable(transport.errorString()));
+        return 2;
+    }
+
+    FirmwareImage image;
+    OptionsModel options(image.FileAnalogInputs);
+    SilentFrontend ui(options);
+    Link link(ui);
+    link.TcpMode = 1;
+    link.setTcpTarget(QStringLiteral("127.0.0.1"), transport.port());
+    link.SendCommand("B004", true);
+    if (!link.TcpConnected) {
+        std::fprintf(stderr, "no connection to the simulator\n");
+        return 2;
+    }
+
+    QByteArray answer;
+    QElapsedTimer wall;
+    wall.start();
+    const double cpuStart = processCpuSeconds();
+    const int result = link.ReceiveFrame(answer, true, kWaitMs);
+    const double cpu = processCpuSeconds() - cpuStart;
+    const double seconds = double(wall.elapsed()) / 1000.0;
+    if (result != 0 || !link.LinkFailed) {
+        std::fprintf(stderr, "expected a time-out, got %d\n", result);
+        return 2;
+    }
+
+    const double share = cpu / seconds;
+    std::printf("receiveframe_idle: %.1f ms CPU in %.0f ms wall = %.2f %% (bar %.0f %%)\n", cpu * 1000.0, seconds * 1000.0,
+                share * 100.0, kBar * 100.0);
+    return share < kBar ? 0 : 1;
+}

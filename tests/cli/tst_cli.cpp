@@ -1,0 +1,186 @@
+// quillon-cli and krvsim as a script would use them: real processes, real sockets.
+#include "link/link.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+QString binary(const char *variable) { return qEnvironmentVariable(variable); }
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    qint64 elapsedMs = 0;
+};
+
+Run runCli(const QStringList &args, int maxMs = 10000)
+{
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(binary("QUILLON_CLI"), args);
+    Run run;
+    if (!process.waitForFinished(maxMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    run.elapsedMs = clock.elapsed();
+    return run;
+}
+
+// A krvsim process on a free loopback port.
+class Simulator {
+public:
+    explicit Simulator(const QStringList &args)
+    {
+        m_process.start(binary("KRVSIM"), QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_process.canReadLine() && clock.elapsed() < 5000)
+            m_process.waitForReadyRead(100);
+        firstLine = QString::fromLatin1(m_process.readLine()).trimmed();
+        if (firstLine.startsWith(QLatin1String("port ")))
+            port = firstLine.mid(5).toUShort();
+    }
+    ~Simulator()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    QString target() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
+
+    QString firstLine;
+    quint16 port = 0;
+
+private:
+    QProcess m_process;
+};
+}
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(binary("QUILLON_CLI")).isExecutable(), "QUILLON_CLI not set");
+        QVERIFY2(QFileInfo(binary("KRVSIM")).isExecutable(), "KRVSIM not set");
+    }
+
+    void simulatorReportsItsPort()
+    {
+        Simulator sim({});
+        QVERIFY2(sim.firstLine.startsWith(QLatin1String("port ")), qPrintable(sim.firstLine));
+        QVERIFY(sim.port > 0);
+    }
+
+    void rawReadsTheVersion()
+    {
+        QTemporaryDir dir;
+        const QString profile = dir.filePath(QStringLiteral("nocrc.json"));
+        QFile file(profile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"crc": false, "version": "KRV470 V3.10 xy"})");
+        file.close();
+        Simulator sim({QStringLiteral("--profile"), profile});
+        QVERIFY(sim.port > 0);
+
+        const Run run = runCli({QStringLiteral("--tcp"), sim.target(), QStringLiteral("raw"), QStringLiteral("B004")});
+        QCOMPARE(run.exitCode, 0);
+        const QList<QByteArray> lines = run.out.split('\n');
+        QCOMPARE(lines.value(0), QByteArray(".B004KRV470 V3.10 xy."));
+        QCOMPARE(lines.value(1), QByteArray("02 42 30 30 34 4b 52 56 34 37 30 20 56 33 2e 31 30 20 78 79 03"));
+    }
+
+    void rawWithCrcAsJson()
+    {
+        Simulator sim({});
+        const Run run = runCli({QStringLiteral("--tcp"), sim.target(), QStringLiteral("--json"), QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--crc")});
+        QCOMPARE(run.exitCode, 0);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
+        QVERIFY2(doc.isObject(), qPrintable(error.errorString() + QLatin1Char(' ') + QString::fromLatin1(run.out)));
+        const QJsonObject o = doc.object();
+        QCOMPARE(o.value("result").toInt(), 21);
+        QCOMPARE(o.value("text").toString(), QStringLiteral(".B004KRV470 V3.02 ab."));
+        QCOMPARE(o.value("LinkFailed").toBool(true), false);
+        const QByteArray frame("\x02" "B004KRV470 V3.02 ab\x03");
+        const QByteArray crc = QByteArray::number(Crc16(frame.mid(1)), 16).toUpper().rightJustified(4, '0');
+        QCOMPARE(o.value("hex").toString(), QString::fromLatin1((frame + crc).toHex(' ')));
+    }
+
+    void refusedTargetFails()
+    {
+        quint16 port = 0;
+        {
+            QTcpServer server;
+            QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+            port = server.serverPort();
+        }
+        const Run run = runCli({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("raw"), QStringLiteral("Q")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("Client-Fehler: "), run.err.constData());
+        QVERIFY2(run.elapsedMs < 5000, qPrintable(QString::number(run.elapsedMs)));
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no command") << QStringList{QStringLiteral("--json")};
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1"), QStringLiteral("fly")};
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("raw"), QStringLiteral("Q")};
+        QTest::newRow("no link") << QStringList{QStringLiteral("raw"), QStringLiteral("Q")};
+        QTest::newRow("bad target") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"), QStringLiteral("raw"), QStringLiteral("Q")};
+        QTest::newRow("bad port") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:70000"), QStringLiteral("raw"), QStringLiteral("Q")};
+        QTest::newRow("bad time-out") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1"), QStringLiteral("raw"), QStringLiteral("Q"), QStringLiteral("--timeout"), QStringLiteral("soon")};
+        QTest::newRow("no command text") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1"), QStringLiteral("raw")};
+        QTest::newRow("command too long") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:1"), QStringLiteral("raw"), QString(57, QLatin1Char('B'))};
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        const Run run = runCli(args);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(!run.err.isEmpty());
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void ctrlCEndsTheWait()
+    {
+        Simulator sim({QStringLiteral("--silent")});
+        QVERIFY(sim.port > 0);
+        QProcess cli;
+        cli.start(binary("QUILLON_CLI"), {QStringLiteral("--tcp"), sim.target(), QStringLiteral("--trace"), QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--timeout"), QStringLiteral("10000")});
+        QVERIFY(cli.waitForStarted());
+        // The trace shows the frame went out: the command is waiting now.
+        QByteArray err;
+        QElapsedTimer clock;
+        clock.start();
+        while (!err.contains("->") && clock.elapsed() < 5000) {
+            cli.waitForReadyRead(100);
+            err += cli.readAllStandardError();
+        }
+        QVERIFY2(err.contains("->"), err.constData());
+        QTest::qWait(200);
+        clock.restart();
+        QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
+        QVERIFY(cli.waitForFinished(3000));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
