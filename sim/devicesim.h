@@ -1,5 +1,6 @@
 #pragma once
 #include "sim/deviceprofile.h"
+#include "sim/flashside.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,6 +26,9 @@ public:
         int splitAt = 0;              // send an answer in two parts, the second 30 ms later
         int dropLinkAfterFrames = -1; // ask the transport to drop the link after n frames
     } faults;
+
+    // The flash-update mode after "1FLASH", with its own faults.
+    FlashSide flash{*this};
 
     // Every command frame received, as it came (STX..ETX plus any CRC text).
     QList<QByteArray> frames;

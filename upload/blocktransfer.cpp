@@ -1,0 +1,194 @@
+#include "upload/blocktransfer.h"
+
+#include "image/firmwareimage.h"
+#include "link/context.h"
+#include "link/frontend.h"
+#include "link/link.h"
+
+#include <QDeadlineTimer>
+#include <algorithm>
+
+namespace {
+const char *const kCancelControls[] = {"btAbbruch", "sbAbbruch", "smAbbruch"};
+}
+
+BlockTransfer::BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters)
+    : m_ctx(ctx), m_phase(uploadPhase), m_counters(counters)
+{
+}
+
+QByteArray BlockTransfer::addressRecord(int address)
+{
+    const quint8 high = quint8(address >> 16), mid = quint8(address >> 8), low = quint8(address);
+    return QByteArray{"\x01", 1} + char(high) + char(mid) + char(low) + char(0x17) + char(high ^ mid ^ low);
+}
+
+QByteArray BlockTransfer::dataRecord(const std::vector<quint8> &buffer, int imageSize, int address)
+{
+    QByteArray record(BlockSize + 3, char(0xFF));
+    record[0] = 0x02;
+    // A last block shorter than 256 bytes is padded with erased flash, not
+    // with whatever the buffer holds behind the image.
+    const int inImage = std::clamp(imageSize - address, 0, BlockSize);
+    std::copy_n(buffer.begin() + address, inImage, record.begin() + 1);
+    quint8 check = 0;
+    for (int i = 1; i <= BlockSize; ++i)
+        check ^= quint8(record[i]);
+    record[BlockSize + 1] = 0x03;
+    record[BlockSize + 2] = char(check);
+    return record;
+}
+
+bool BlockTransfer::blockIsBlank(int address) const
+{
+    const FirmwareImage &image = m_ctx.image;
+    const auto begin = image.ImageBuffer.begin() + address;
+    const auto end = image.ImageBuffer.begin() + std::min(address + BlockSize, image.ImageSize);
+    return std::all_of(begin, end, [](quint8 b) { return b == 0xFF; });
+}
+
+int BlockTransfer::countBlocks(int startAddress) const
+{
+    int blocks = 0;
+    for (int address = startAddress; address < m_ctx.image.ImageSize; address += BlockSize)
+        blocks += blockIsBlank(address) ? 0 : 1;
+    return blocks;
+}
+
+void BlockTransfer::showCounters()
+{
+    m_ctx.ui.setStatus(1, QStringLiteral("Wdh: %1 Adr: %2 Dat: %3")
+                              .arg(m_counters.repeats)
+                              .arg(m_counters.addressRecords)
+                              .arg(m_counters.dataRecords));
+}
+
+void BlockTransfer::report()
+{
+    m_progress.blocksSent = m_counters.dataRecords;
+    if (progress)
+        progress(m_progress);
+}
+
+quint8 BlockTransfer::sendRecord(const QByteArray &record, int nakDelayMs)
+{
+    Link &link = m_ctx.link;
+    for (;;) {
+        link.SendBytes(record);
+        link.PurgeInput();  // the write has completed; whatever came before is stale
+        const quint8 reply = link.WaitByte(ReplyTimeoutMs);
+        if (reply != NAK)
+            return reply;
+        ++m_counters.repeats;
+        showCounters();
+        link.PumpWait(nakDelayMs);
+    }
+}
+
+quint8 BlockTransfer::transfer(int startAddress)
+{
+    Link &link = m_ctx.link;
+    const FirmwareImage &image = m_ctx.image;
+    int address = startAddress;
+    int expectedAddress = -1;
+    quint8 reply = ACK;
+
+    while (reply == ACK) {
+        showCounters();
+        while (address < image.ImageSize && blockIsBlank(address))
+            address += BlockSize;
+        const bool endRecord = address >= image.ImageSize;
+        if (endRecord) {
+            address = EndAddress;
+            --m_counters.addressRecords;  // the end record is not counted
+        }
+
+        if (address != expectedAddress) {
+            if (expectedAddress != -1) {
+                link.SendByte(EOT);
+                reply = link.WaitByte(ReplyTimeoutMs);
+                if (reply != EOT)
+                    break;
+            }
+            ++m_counters.addressRecords;
+            reply = sendRecord(addressRecord(address), 0);
+            report();
+            if (endRecord) {
+                showCounters();
+                break;  // only "F" may answer the end record
+            }
+        }
+        if (reply != ACK)
+            break;
+
+        const QByteArray record = dataRecord(image.ImageBuffer, image.ImageSize, address);
+        address += BlockSize;
+        expectedAddress = address;
+        ++m_counters.dataRecords;
+        reply = sendRecord(record, NakDelayMs);
+        report();
+    }
+    if (reply != StartProgramming)
+        link.LinkFailed = true;
+    return reply;
+}
+
+void BlockTransfer::programming()
+{
+    Link &link = m_ctx.link;
+    Frontend &ui = m_ctx.ui;
+    m_phase = 5;
+    for (const char *control : kCancelControls)
+        ui.setEnabled(QString::fromLatin1(control), false);
+    link.CancelRequested = false;
+    m_counters = {};
+    ui.setStatus(0, QStringLiteral("KRV programmiert FLASH!"));
+
+    quint8 letter = 0;
+    do {
+        // The device programs on its own now: a cancel request cannot stop it,
+        // so it neither ends nor shortens the wait for the next letter.
+        const QDeadlineTimer deadline(ReplyTimeoutMs);
+        do {
+            link.CancelRequested = false;
+            letter = link.WaitByte(int(std::max<qint64>(deadline.remainingTime(), 1)));
+        } while (letter == 0 && !link.LinkFailed && link.CancelRequested);
+
+        switch (letter) {
+        case 'a': ++m_counters.addressRecords; break;
+        case 'p': ++m_counters.dataRecords; break;
+        case 'E': ++m_counters.repeats; break;
+        default: break;
+        }
+        if (letter == 'S')
+            ui.setStatus(1, QStringLiteral("FabData erase & burn!"));
+        else if (letter == 'T')
+            ui.setStatus(1, QStringLiteral("Test highest FLASH-Sector!"));
+        else if (letter == 'C')
+            ui.setStatus(1, QStringLiteral("FLASH-Data copy!"));
+        else
+            ui.setStatus(1, QStringLiteral("Erase: %1 Adr: %2 Dat: %3")
+                                .arg(m_counters.repeats)
+                                .arg(m_counters.addressRecords)
+                                .arg(m_counters.dataRecords));
+        m_progress.letter = letter;
+        if (progress)
+            progress(m_progress);
+    } while (letter != ProgrammingDone && !link.LinkFailed);
+
+    if (letter == ProgrammingDone) {
+        ui.setStatus(1, QStringLiteral("FLASH wurde erfolgreich gebrannt!  :-)"));
+        link.LinkFailed = false;
+    }
+}
+
+quint8 BlockTransfer::run(int startAddress)
+{
+    m_counters = {};
+    m_progress = TransferProgress{countBlocks(startAddress), 0, 0};
+    const quint8 reply = transfer(startAddress);
+    if (reply != StartProgramming)
+        return reply;
+    programming();
+    return m_progress.letter;
+}

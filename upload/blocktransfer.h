@@ -1,0 +1,65 @@
+#pragma once
+#include <QByteArray>
+#include <QtGlobal>
+#include <functional>
+
+struct Context;
+
+// Progress counters of one upload; the programming phase reuses them.
+struct TransferCounters {
+    int repeats = 0;         // NAKs received; erase letters while programming
+    int addressRecords = 0;  // the end record not counted
+    int dataRecords = 0;
+};
+
+// What a progress display needs to know.
+struct TransferProgress {
+    int blocksTotal = 0;   // non-blank blocks from the start address to the end of the image
+    int blocksSent = 0;    // data records sent (repeats not counted)
+    quint8 letter = 0;     // last programming letter; 0 while records go out
+};
+
+// The flash record protocol after "GoOnFlashing": data records of 256 bytes,
+// address records where the data do not follow on, the end record, then the
+// device's progress letters until it reports the flash burnt.
+class BlockTransfer {
+public:
+    static constexpr quint8 EOT = 0x04;
+    static constexpr quint8 ACK = 0x06;
+    static constexpr quint8 NAK = 0x15;
+    static constexpr quint8 StartProgramming = 'F';
+    static constexpr quint8 ProgrammingDone = 'P';
+    static constexpr int EndAddress = 0x0FFFFF;
+    static constexpr int BlockSize = 256;
+    static constexpr int ReplyTimeoutMs = 20000;
+    static constexpr int NakDelayMs = 20;
+
+    BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters);
+
+    // Called after each record and each letter.
+    std::function<void(const TransferProgress &)> progress;
+
+    // Sends the image from startAddress on and follows the programming phase.
+    // Returns the last byte received; LinkFailed is set when the transfer or
+    // the programming failed, and uploadPhase is 5 once programming began.
+    quint8 run(int startAddress);
+
+    static QByteArray addressRecord(int address);
+    // 256 bytes from address on; bytes past the end of the image read as erased flash.
+    static QByteArray dataRecord(const std::vector<quint8> &buffer, int imageSize, int address);
+
+private:
+    quint8 transfer(int startAddress);
+    void programming();
+    bool blockIsBlank(int address) const;
+    int countBlocks(int startAddress) const;
+    // Sends a record until it is answered by something other than NAK.
+    quint8 sendRecord(const QByteArray &record, int nakDelayMs);
+    void showCounters();
+    void report();
+
+    Context &m_ctx;
+    int &m_phase;
+    TransferCounters &m_counters;
+    TransferProgress m_progress;
+};

@@ -1,0 +1,207 @@
+#include "upload/upload.h"
+
+#include "image/firmwareimage.h"
+#include "link/context.h"
+#include "link/devicedescription.h"
+#include "link/frontend.h"
+#include "link/link.h"
+#include "link/readout.h"
+#include "mainwindow/optionsmodel.h"
+#include "upload/factorydata.h"
+#include "upload/prechecks.h"
+
+namespace {
+// Commands that would start a second operation, load another image or change
+// the interface while the run goes on.
+const char *const kLockedControls[] = {"sbComm", "sbOpen", "pnFile", "pnFab", "pnModem",
+                                       "btUpdate", "sbUpdate", "btKRV", "smUpdate", "smOpen"};
+const char *const kCancelControls[] = {"btAbbruch", "sbAbbruch", "smAbbruch"};
+// Labels that show device information, which a flashed device no longer has.
+const char *const kDeviceLabels[] = {"lbVersion", "lbIntVersion", "lbDSfG"};
+
+void setAll(Frontend &ui, const auto &controls, bool enabled)
+{
+    for (const char *control : controls)
+        ui.setEnabled(QString::fromLatin1(control), enabled);
+}
+}
+
+Upload::Upload(Context &ctx) : m_ctx(ctx) {}
+
+void Upload::btAbbruchClick()
+{
+    m_ctx.link.CancelRequested = true;
+    m_ctx.link.LinkFailed = false;
+}
+
+bool Upload::imageUploadable()
+{
+    const FirmwareImage &image = m_ctx.image;
+    if (image.hasInfoBlock() && image.hasIdentification())
+        return true;
+    // The factory data go into the information block and the checks read the
+    // identification area: an image without them cannot be a firmware.
+    resultMessage = QStringLiteral("Upload nicht möglich: Das Image (%1 Bytes) hat keinen Informationsblock "
+                                   "oder keine Kennung!")
+                        .arg(image.ImageSize);
+    m_ctx.ui.showMessage(resultMessage);
+    outcome = Outcome::ImageRejected;
+    return false;
+}
+
+void Upload::prepare()
+{
+    Frontend &ui = m_ctx.ui;
+    setAll(ui, kLockedControls, false);
+    setAll(ui, kCancelControls, true);
+    m_onlyFabdataWasEnabled = ui.options().cbOnlyFabdata.enabled();
+    ui.options().cbOnlyFabdata.setEnabled(false);
+    m_ctx.link.CancelRequested = false;
+    m_ctx.link.LinkFailed = false;
+    UploadPhase = 1;
+    CheckMessage.clear();
+    counters = {};
+    m_switchClosed = false;
+}
+
+void Upload::checkDevice()
+{
+    Link &link = m_ctx.link;
+    if (!m_ctx.device.DeviceInfoRead)
+        ReadDeviceInfo(m_ctx);
+    else
+        link.LinkFailed = false;
+
+    const PreCheckResult check = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
+    UploadPhase = check.code;
+    CheckMessage = check.message;
+    if (UploadPhase == 1)
+        return;
+    m_ctx.ui.setStatus(1, CheckMessage);
+    if (m_ctx.ui.askYesNo(CheckMessage + QStringLiteral("\nUpload sollte beendet werden!!\n\nUpload beenden?"))) {
+        UploadPhase = 0;
+        link.CancelRequested = false;
+        link.LinkFailed = true;
+    }
+}
+
+bool Upload::calibrationSwitchOpen()
+{
+    Link &link = m_ctx.link;
+    m_ctx.ui.setStatus(0, QStringLiteral("Zustand Eichschalter abrufen."));
+    link.SendCommand("B152", link.UseCrc);
+    QByteArray answer;
+    if (link.ReceiveFrame(answer, link.UseCrc, FrameTimeoutMs) != 8) {
+        link.LinkFailed = true;
+        return false;
+    }
+    if (answer.at(5) == '1')
+        return true;
+    m_ctx.ui.setStatus(1, QStringLiteral("Eichschalter ist zu!"));
+    link.LinkFailed = false;
+    link.CancelRequested = false;
+    m_switchClosed = true;
+    return false;
+}
+
+bool Upload::enterFlashMode()
+{
+    Link &link = m_ctx.link;
+    UploadPhase = 3;
+    m_ctx.ui.setStatus(0, QStringLiteral("FLASH-Update einleiten"));
+    link.SendCommand("1FLASH", link.UseCrc);
+    link.PumpWait(20);
+    if (!link.TcpMode) {
+        // Over a modem the modems keep their own line speed.
+        if (!link.ModemConnected)
+            link.SetBaudRate(BaudRate19200);
+        link.PurgeInput();
+    }
+
+    link.LinkFailed = false;
+    link.CancelRequested = false;
+    QByteArray answer;
+    const int length = link.ReceiveFrame(answer, false, GoOnFlashingTimeoutMs);
+    if (!link.TcpMode)
+        link.PurgeInput();
+    if (length != 14 || answer.mid(1, 12) != "GoOnFlashing") {
+        link.LinkFailed = true;
+        return false;
+    }
+    return true;
+}
+
+void Upload::transfer()
+{
+    UploadPhase = 4;
+    m_ctx.ui.setStatus(0, QStringLiteral("Daten ans KRV senden"));
+    int start = 0;
+    CheckBoxModel &onlyFabdata = m_ctx.ui.options().cbOnlyFabdata;
+    if (onlyFabdata.checked()) {
+        onlyFabdata.setChecked(false);
+        start = OnlyFabdataStart;
+    }
+    BlockTransfer blocks(m_ctx, UploadPhase, counters);
+    blocks.progress = progress;
+    blocks.run(start);
+}
+
+void Upload::finish()
+{
+    Link &link = m_ctx.link;
+    Frontend &ui = m_ctx.ui;
+    if (link.ModemConnected && hangUp)
+        hangUp();
+
+    if (UploadPhase == 0) {
+        outcome = Outcome::Refused;
+    } else if (link.CancelRequested) {
+        outcome = Outcome::Cancelled;
+        resultMessage = QStringLiteral("Abbruch durch den kundigen Benutzer!  ;-)");
+    } else if (link.LinkFailed) {
+        outcome = Outcome::Failed;
+        resultMessage = QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: ") + QString::number(UploadPhase);
+    } else {
+        outcome = m_switchClosed ? Outcome::SwitchClosed : UploadPhase == 5 ? Outcome::Ok : Outcome::Failed;
+        resultMessage = QStringLiteral("Upload beendet: ") + ui.status(1);
+    }
+    if (!resultMessage.isEmpty())
+        ui.showMessage(resultMessage);
+
+    if (!link.TcpMode) {
+        link.SetBaudRate(link.SavedBaudRate);
+        link.PurgeInput();
+    }
+    ui.setStatus(0, QString());
+    ui.setStatus(1, QString());
+    for (const char *label : kDeviceLabels)
+        ui.setCaption(QString::fromLatin1(label), QString());
+    ui.setBusyCursor(false);
+    setAll(ui, kLockedControls, true);
+    setAll(ui, kCancelControls, false);
+    ui.options().cbOnlyFabdata.setEnabled(m_onlyFabdataWasEnabled);
+    link.CancelRequested = false;
+    m_running = false;
+}
+
+void Upload::btUpdateClick()
+{
+    if (m_running)
+        return;
+    outcome = Outcome::None;
+    resultMessage.clear();
+    if (!imageUploadable())
+        return;
+    m_running = true;
+    prepare();
+    checkDevice();
+    if (!m_ctx.link.LinkFailed) {
+        UploadPhase = 2;
+        m_ctx.ui.setStatus(1, QString());
+        m_ctx.ui.setBusyCursor(true);
+        writeFactoryData(m_ctx.ui.options(), m_ctx.image);
+        if (calibrationSwitchOpen() && enterFlashMode())
+            transfer();
+    }
+    finish();
+}

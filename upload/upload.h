@@ -1,0 +1,65 @@
+#pragma once
+#include "upload/blocktransfer.h"
+
+#include <QString>
+#include <functional>
+
+struct Context;
+
+// The upload: pre-checks, factory data, calibration switch, flash-update mode,
+// block transfer and programming, one message at the end. The GUI's buttons
+// and the CLI's flash command run the same object.
+class Upload {
+public:
+    static constexpr int OnlyFabdataStart = 0x7FF00;
+    static constexpr int GoOnFlashingTimeoutMs = 15000;
+    static constexpr int FrameTimeoutMs = 2000;
+    static constexpr int BaudRate19200 = 18;  // TBaudRate ordinal of br19200
+
+    // How a run ended, for scripts; the user sees the message box.
+    enum class Outcome {
+        None,           // no run yet, or one is running
+        Ok,             // the device reported the flash burnt
+        Failed,         // the device did not answer or answered wrongly
+        Cancelled,      // the user cancelled
+        Refused,        // a pre-check failed and the user ended the run
+        SwitchClosed,   // the calibration switch is closed
+        ImageRejected,  // the image cannot be uploaded at all; nothing was sent
+    };
+
+    explicit Upload(Context &ctx);
+
+    // btUpdate, sbUpdate, smUpdate: one run from start to end.
+    void btUpdateClick();
+    // btAbbruch, sbAbbruch, smAbbruch.
+    void btAbbruchClick();
+
+    // From the start to the end of a run, the programming phase included.
+    bool running() const { return m_running; }
+
+    int UploadPhase = 0;
+    QString CheckMessage;
+    TransferCounters counters;
+    Outcome outcome = Outcome::None;
+    QString resultMessage;  // the text of the final message box; empty when none was shown
+
+    // Ends a modem call before the final message. There is no modem support
+    // yet: while ModemConnected is set, the owner must supply it.
+    std::function<void()> hangUp;
+    // Records and letters as they go, for progress displays.
+    std::function<void(const TransferProgress &)> progress;
+
+private:
+    bool imageUploadable();
+    void prepare();
+    void checkDevice();
+    bool calibrationSwitchOpen();
+    bool enterFlashMode();
+    void transfer();
+    void finish();
+
+    Context &m_ctx;
+    bool m_running = false;
+    bool m_switchClosed = false;
+    bool m_onlyFabdataWasEnabled = false;
+};
