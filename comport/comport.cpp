@@ -1,0 +1,542 @@
+// The platform-independent part of the serial port: settings model, open and
+// close, the error path, transfers and the event dispatch. The device itself
+// is reached through the platform file (comport_posix.cpp).
+#include "comport/comport.h"
+#include "comport/comthread.h"
+#include "comport/eabort.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSocketNotifier>
+#include <QtEndian>
+#include <utility>
+
+namespace {
+constexpr qint32 kSpeeds[] = {0,     50,    75,    110,   150,   300,   600,    1200,   1800,
+                              2000,  2400,  3600,  4800,  7200,  9600,  10400,  14400,  15625,
+                              19200, 28800, 38400, 56000, 57600, 115200, 128000, 256000, 0};
+static_assert(std::size(kSpeeds) == brCustom + 1);
+
+const char kClosedPort[] = "Can't perform this operation on a closed port";
+const char kOpenPort[] = "Can't perform this operation on an open port";
+const char kNoThread[] = "Can't create thread";
+const char kTimeout[] = "Timeout";
+} // namespace
+
+qint32 BaudRateValue(TBaudRate rate) { return rate <= brCustom ? kSpeeds[rate] : 0; }
+
+// ---- settings objects ------------------------------------------------------
+
+void TFlowControl::SetDTR(TDTRControl value) { m_port.changeLine(m_dtr, value); }
+
+void TFlowControl::SetRTS(TRTSControl value) { m_port.changeLine(m_rts, value); }
+
+void TFlowControl::SetXOnXOff(TXOnXOffControl value) { m_port.changeLine(m_xonxoff, value); }
+
+void TFlowControl::SetXOnLimit(quint16 value) { m_port.changeLine(m_xonLimit, value); }
+
+void TFlowControl::SetXOffLimit(quint16 value) { m_port.changeLine(m_xoffLimit, value); }
+
+void TCharacters::set(char &field, char value) { m_port.changeLine(field, value); }
+
+void TBufferSizes::SetInput(qint32 value)
+{
+    if (value != m_input) {
+        m_input = value;
+        m_port.SetComBufferSizes();
+    }
+}
+
+void TBufferSizes::SetOutput(qint32 value)
+{
+    if (value != m_output) {
+        m_output = value;
+        m_port.SetComBufferSizes();
+    }
+}
+
+void TTimeouts::set(qint32 &field, qint32 value)
+{
+    if (value != field) {
+        field = value;
+        m_port.SetComTimeouts();
+    }
+}
+
+// ---- construction, properties ------------------------------------------------
+
+TCustomComPort::TCustomComPort(QObject *parent) : QObject(parent)
+{
+    for (auto *slot : {&OnBreak, &OnCTSChange, &OnDSRChange, &OnEvent1, &OnEvent2, &OnPrinterError, &OnRing,
+                       &OnRLSDChange, &OnRx80PercFull, &OnRxChar, &OnRxFlag, &OnTxEmpty})
+        slot->notifyTo([this] { SetComEventMask(); });
+    OnLineError.notifyTo([this] { SetComEventMask(); });
+}
+
+TCustomComPort::~TCustomComPort()
+{
+    // Handlers must not run on a half-destroyed port.
+    BeforeClose = nullptr;
+    AfterClose = nullptr;
+    Close();
+}
+
+QString TCustomComPort::About() const { return QStringLiteral("TComPort 1.0"); }
+
+void TCustomComPort::SetBaudRate(TBaudRate value) { changeLine(m_baudRate, value); }
+
+qint32 TCustomComPort::CustomBaudRate() const
+{
+    return m_baudRate == brCustom ? m_customBaudRate : BaudRateValue(m_baudRate);
+}
+
+void TCustomComPort::SetCustomBaudRate(qint32 value)
+{
+    if (value == m_customBaudRate)
+        return;
+    const auto old = std::pair(m_customBaudRate, m_baudRate);
+    m_customBaudRate = value;
+    m_baudRate = brCustom;
+    try {
+        SetComDCB();
+    } catch (...) {
+        std::tie(m_customBaudRate, m_baudRate) = old;
+        throw;
+    }
+}
+
+void TCustomComPort::SetDataBits(TDataBits value) { changeLine(m_dataBits, value); }
+
+void TCustomComPort::SetParity(TParity value) { changeLine(m_parity, value); }
+
+void TCustomComPort::SetStopBits(TStopBits value) { changeLine(m_stopBits, value); }
+
+void TCustomComPort::SetOptions(TOptions value) { changeLine(m_options, value); }
+
+void TCustomComPort::SetDeviceName(const QString &value)
+{
+    if (value != m_deviceName) {
+        CheckInactive();
+        m_deviceName = value;
+    }
+}
+
+QString TCustomComPort::ShortDeviceName() const
+{
+    static const QString devDir = QStringLiteral("/dev/");
+    return m_deviceName.startsWith(devDir) ? m_deviceName.mid(devDir.size()) : m_deviceName;
+}
+
+void TCustomComPort::SetPriorityClass(TPriorityClass value)
+{
+    if (value != m_priorityClass) {
+        CheckInactive();
+        m_priorityClass = value;
+    }
+}
+
+void TCustomComPort::SetSynchronizeEvents(bool value)
+{
+    if (value != m_synchronizeEvents) {
+        CheckInactive();
+        m_synchronizeEvents = value;
+    }
+}
+
+void TCustomComPort::SetThreadPriority(QThread::Priority value)
+{
+    m_threadPriority = value;
+    if (m_thread)
+        m_thread->setPriority(value);
+}
+
+// ---- open and close ------------------------------------------------------------
+
+void TCustomComPort::SetActive(bool value)
+{
+    m_activeFlag = value;
+    if (value != Active()) {
+        if (value)
+            Open();
+        else
+            Close();
+    }
+}
+
+void TCustomComPort::Open()
+{
+    if (Active())
+        return;
+    BeforeOpen(this);
+    CreateHandle();
+    if (Active())
+        AfterOpen(this);
+}
+
+void TCustomComPort::CreateHandle()
+{
+    FreeHandle();
+    try {
+        if (m_priorityClass != pcDefault)
+            raisePriority();
+        openDevice();
+        PurgeInput();
+        PurgeOutput();
+        SetComBufferSizes();
+        SetComDCB();
+        SetComTimeouts();
+        SetComEventMask();
+    } catch (...) {
+        FreeHandle();
+        throw;
+    }
+}
+
+void TCustomComPort::Close()
+{
+    if (m_thread && QThread::currentThread() == m_thread) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ++m_threadCallDepth;
+                Close();
+                --m_threadCallDepth;
+            },
+            Qt::BlockingQueuedConnection);
+        return;
+    }
+    if (!Active())
+        return;
+    BeforeClose(this);
+    FreeHandle();
+    if (!Active())
+        AfterClose(this);
+}
+
+void TCustomComPort::FreeHandle()
+{
+    DestroyThread();
+    delete std::exchange(m_txNotifier, nullptr);
+    m_txBuffer.clear();
+    m_readBuffer = nullptr;
+    m_readCount = m_readDone = 0;
+    m_writeCount = 0;
+    m_undrained = false;
+    closeDevice();
+    if (m_prioritySaved)
+        restorePriority();
+}
+
+// ---- error path ------------------------------------------------------------------
+
+void TCustomComPort::RaiseError(int code, const QString &message)
+{
+    EComError error(message, code);
+    TComAction action = caFail;
+    OnError(this, error, action);
+    if (action == caAbort)
+        throw EAbort();
+    throw error;
+}
+
+void TCustomComPort::CheckActive()
+{
+    if (!Active())
+        RaiseError(0, QString::fromLatin1(kClosedPort));
+}
+
+void TCustomComPort::CheckInactive()
+{
+    if (Active())
+        RaiseError(0, QString::fromLatin1(kOpenPort));
+}
+
+// ---- transfers ---------------------------------------------------------------------
+
+void TCustomComPort::Read(void *buffer, int count, bool waitOnCompletion)
+{
+    CheckActive();
+    BeforeRead(this, buffer, count, waitOnCompletion);
+    WaitForReadCompletion();
+    m_readCount = count;
+    if (count > 0) {
+        m_readBuffer = static_cast<char *>(buffer);
+        m_readDone = 0;
+        fillRead(false);
+        if (waitOnCompletion)
+            WaitForReadCompletion();
+    }
+    AfterRead(this, buffer, count, waitOnCompletion);
+}
+
+void TCustomComPort::Write(const void *buffer, int count, bool waitOnCompletion)
+{
+    CheckActive();
+    BeforeWrite(this, buffer, count, waitOnCompletion);
+    WaitForWriteCompletion();
+    m_writeCount = count;
+    if (count > 0) {
+        m_txBuffer.append(static_cast<const char *>(buffer), count);
+        m_undrained = true;
+        if (const int error = pushWrite()) {
+            m_txBuffer.clear();
+            RaiseError(error, systemMessage(error));
+        }
+        if (m_thread)
+            m_thread->noteWrite();
+        if (waitOnCompletion)
+            WaitForWriteCompletion();
+    }
+    AfterWrite(this, buffer, count, waitOnCompletion);
+}
+
+bool TCustomComPort::ReadPending() const { return m_readBuffer && m_readDone < m_readCount; }
+
+bool TCustomComPort::WritePending() const { return !m_txBuffer.isEmpty(); }
+
+void TCustomComPort::WaitForReadCompletion()
+{
+    if (ReadPending()) {
+        fillRead(true);
+        const bool complete = m_readDone == m_readCount;
+        m_readBuffer = nullptr;
+        if (!complete)
+            RaiseError(0, QString::fromLatin1(kTimeout));
+    }
+    CheckLineErrors();
+}
+
+void TCustomComPort::WaitForWriteCompletion()
+{
+    if (m_undrained) {
+        drainWrite();
+        m_undrained = false;
+        if (!m_txBuffer.isEmpty()) {
+            m_txBuffer.clear();
+            RaiseError(0, QString::fromLatin1(kTimeout));
+        }
+    }
+    CheckLineErrors();
+}
+
+char TCustomComPort::ReadChar()
+{
+    char c = 0;
+    Read(&c, 1, true);
+    return c;
+}
+
+quint8 TCustomComPort::ReadByte() { return quint8(ReadChar()); }
+
+quint16 TCustomComPort::ReadWord()
+{
+    uchar bytes[2];
+    Read(bytes, 2, true);
+    return qFromLittleEndian<quint16>(bytes);
+}
+
+quint32 TCustomComPort::ReadDWord()
+{
+    uchar bytes[4];
+    Read(bytes, 4, true);
+    return qFromLittleEndian<quint32>(bytes);
+}
+
+// The non-waiting writes copy into the port's own buffer, so the caller's
+// value may go out of scope before the bytes have left.
+void TCustomComPort::WriteChar(char value) { Write(&value, 1, false); }
+
+void TCustomComPort::WriteByte(quint8 value) { Write(&value, 1, false); }
+
+void TCustomComPort::WriteWord(quint16 value)
+{
+    uchar bytes[2];
+    qToLittleEndian(value, bytes);
+    Write(bytes, 2, false);
+}
+
+void TCustomComPort::WriteDWord(quint32 value)
+{
+    uchar bytes[4];
+    qToLittleEndian(value, bytes);
+    Write(bytes, 4, false);
+}
+
+void TCustomComPort::WriteString(const QByteArray &text) { Write(text.constData(), int(text.size()), false); }
+
+QByteArray TCustomComPort::ReadString()
+{
+    WaitForReadCompletion();
+    QByteArray text(InputCount(), Qt::Uninitialized);
+    Read(text.data(), int(text.size()), true);
+    return text;
+}
+
+QByteArray TCustomComPort::ReadUntil(char stop)
+{
+    QByteArray text;
+    do
+        text.append(ReadChar());
+    while (text.back() != stop);
+    return text;
+}
+
+QByteArray TCustomComPort::ReadLine() { return ReadUntil('\r'); }
+
+void TCustomComPort::CheckLineErrors()
+{
+    CheckActive();
+    const TLineErrors errors = takeLineErrors();
+    if (!errors.isEmpty())
+        OnLineError(this, errors);
+}
+
+void TCustomComPort::ClearLineErrors()
+{
+    CheckActive();
+    takeLineErrors();
+}
+
+void TCustomComPort::PurgeInput()
+{
+    AbortInput();
+    ClearInput();
+}
+
+void TCustomComPort::PurgeOutput()
+{
+    AbortOutput();
+    ClearOutput();
+}
+
+void TCustomComPort::ClearInput() { clearQueue(true); }
+
+void TCustomComPort::ClearOutput()
+{
+    // Bytes still in our own buffer count as queued in the driver.
+    AbortOutput();
+    clearQueue(false);
+}
+
+void TCustomComPort::AbortInput()
+{
+    m_readBuffer = nullptr;  // the pending read ends with what it has
+}
+
+void TCustomComPort::AbortOutput()
+{
+    m_txBuffer.clear();
+    m_undrained = false;
+}
+
+void TCustomComPort::SetDTR() { setLine(Line::DTR, true); }
+void TCustomComPort::ClearDTR() { setLine(Line::DTR, false); }
+void TCustomComPort::SetRTS() { setLine(Line::RTS, true); }
+void TCustomComPort::ClearRTS() { setLine(Line::RTS, false); }
+
+bool TCustomComPort::ConfigDialog() { return false; }
+bool TCustomComPort::DefaultConfigDialog() { return false; }
+
+// ---- event mask and thread ---------------------------------------------------------
+
+void TCustomComPort::SetComEventMask()
+{
+    if (!Active())
+        return;
+    const std::pair<const TEventSlot<TNotifyEvent> &, quint32> notify[] = {
+        {OnBreak, evBreak}, {OnCTSChange, evCTS}, {OnDSRChange, evDSR}, {OnEvent1, evEvent1},
+        {OnEvent2, evEvent2}, {OnPrinterError, evPrinterError}, {OnRing, evRing}, {OnRLSDChange, evRLSD},
+        {OnRx80PercFull, evRx80Full}, {OnRxChar, evRxChar}, {OnRxFlag, evRxFlag}, {OnTxEmpty, evTxEmpty}};
+    quint32 mask = OnLineError ? quint32(evError) : 0u;
+    for (const auto &[slot, bit] : notify)
+        if (slot)
+            mask |= bit;
+    m_eventMask = mask;
+    if (mask == 0) {
+        DestroyThread();
+        return;
+    }
+    if (m_thread) {
+        m_thread->setMask(mask);
+        return;
+    }
+    auto *thread = new TComThread(*this, mask);
+    if (!thread->isValid()) {
+        delete thread;
+        m_eventMask = 0;
+        RaiseError(0, QString::fromLatin1(kNoThread));
+    }
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    m_thread = thread;
+    thread->start(m_threadPriority);
+}
+
+void TCustomComPort::DestroyThread()
+{
+    if (!m_thread)
+        return;
+    TComThread *thread = std::exchange(m_thread, nullptr);
+    thread->requestStop();
+    // The thread may be blocked handing us an event: serve those calls (they
+    // see the stop request and do nothing) until it has ended. When we run on
+    // behalf of the thread it cannot end now; it ends by itself afterwards.
+    if (m_threadCallDepth == 0 && QThread::currentThread() != thread) {
+        while (!thread->wait(QDeadlineTimer(10)))
+            QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+}
+
+void TCustomComPort::ThreadDoEvent(quint32 events)
+{
+    const std::pair<const TEventSlot<TNotifyEvent> *, quint32> order[] = {
+        {&OnBreak, evBreak}, {&OnCTSChange, evCTS}, {&OnDSRChange, evDSR}, {nullptr, evError},
+        {&OnEvent1, evEvent1}, {&OnEvent2, evEvent2}, {&OnPrinterError, evPrinterError}, {&OnRing, evRing},
+        {&OnRLSDChange, evRLSD}, {&OnRx80PercFull, evRx80Full}, {&OnRxChar, evRxChar}, {&OnRxFlag, evRxFlag},
+        {&OnTxEmpty, evTxEmpty}};
+    try {
+        for (const auto &[slot, bit] : order) {
+            if (!(events & bit))
+                continue;
+            if (!slot)
+                CheckLineErrors();
+            else
+                (*slot)(this);
+        }
+    } catch (const std::exception &e) {
+        showException(e);
+    }
+}
+
+void TCustomComPort::showException(const std::exception &e)
+{
+    if (dynamic_cast<const EAbort *>(&e))
+        return;  // silent by definition
+    const QString message = QString::fromUtf8(e.what());
+    if (HandleException)
+        HandleException(message);
+    else
+        qWarning("%s", qPrintable(message));
+}
+
+void TCustomComPort::RaiseThreadError(int error)
+{
+    // The thread ends after this; the port must not use it again.
+    if (m_thread) {
+        std::exchange(m_thread, nullptr)->requestStop();
+        m_eventMask = 0;
+    }
+    try {
+        RaiseError(error, systemMessage(error));
+    } catch (const EComError &) {
+        // OnError has seen it; the ended thread has nobody to pass it to.
+    } catch (const std::exception &e) {
+        showException(e);
+    }
+    if (isDeviceGone(error)) {
+        try {
+            Close();
+        } catch (const std::exception &e) {
+            showException(e);
+        }
+    }
+}

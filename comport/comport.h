@@ -1,0 +1,394 @@
+#pragma once
+#include "comport/comset.h"
+#include "comport/comevent.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <array>
+#include <atomic>
+#include <stdexcept>
+#include <utility>
+
+class QSocketNotifier;
+class TCustomComPort;
+class TComThread;
+
+// The platform's line configuration record, filled by CopyDCB.
+struct termios2;
+using TComDCB = termios2;
+
+enum TBaudRate : quint8 {
+    brDefault, br50, br75, br110, br150, br300, br600, br1200, br1800, br2000, br2400, br3600, br4800, br7200,
+    br9600, br10400, br14400, br15625, br19200, br28800, br38400, br56000, br57600, br115200, br128000, br256000,
+    brCustom
+};
+enum TDataBits : quint8 { dbDefault, db4, db5, db6, db7, db8 };
+enum TParity : quint8 { paDefault, paNone, paOdd, paEven, paMark, paSpace };
+enum TStopBits : quint8 { sbDefault, sb1, sb1_5, sb2 };
+enum TDTRControl : quint8 { dcDefault, dcDisable, dcEnable, dcHandshake };
+enum TRTSControl : quint8 { rcDefault, rcDisable, rcEnable, rcHandshake, rcToggle };
+enum TXOnXOffControl : quint8 { xcDefault, xcDisable, xcInput, xcOutput, xcInputOutput };
+enum TPriorityClass : quint8 { pcDefault, pcIdle, pcNormal, pcHigh, pcRealTime };
+enum TOption : quint8 {
+    opCheckParity, opOutputCTSFlow, opOutputDSRFlow, opDSRSensitivity, opTXContinueOnXOff, opUseErrorChar,
+    opDiscardNullBytes, opAbortOnError
+};
+using TOptions = TSet<TOption>;
+enum TModemStatusValue : quint8 { msCTS, msDSR, msRing, msRLSD };
+using TModemStatus = TSet<TModemStatusValue>;
+enum TLineError : quint8 {
+    leBreak, leDeviceNotSelected, leFrame, leIO, leMode, leOutOfPaper, leOverrun, leDeviceTimeOut, leRxOverflow,
+    leParity, leTxFull
+};
+using TLineErrors = TSet<TLineError>;
+enum TComAction : quint8 { caFail, caAbort };
+
+// Bits per second of each TBaudRate; 0 for brDefault and brCustom.
+qint32 BaudRateValue(TBaudRate rate);
+
+// Line events, one bit each, as the event mask and the event thread use them.
+enum TComEvent : quint32 {
+    evRxChar = 0x0001, evRxFlag = 0x0002, evTxEmpty = 0x0004, evCTS = 0x0008, evDSR = 0x0010, evRLSD = 0x0020,
+    evBreak = 0x0040, evError = 0x0080, evRing = 0x0100, evPrinterError = 0x0200, evRx80Full = 0x0400,
+    evEvent1 = 0x0800, evEvent2 = 0x1000
+};
+
+// A failure of the serial port: the message and the system's error number
+// (0 for the component's own messages).
+class EComError : public std::runtime_error {
+public:
+    EComError(const QString &message, int errorCode)
+        : std::runtime_error(message.toStdString()), ErrorCode(errorCode), m_message(message)
+    {
+    }
+    QString message() const { return m_message; }
+    int ErrorCode;
+
+private:
+    QString m_message;
+};
+
+using TNotifyEvent = void(QObject *sender);
+using TOpenCloseEvent = void(TCustomComPort *port);
+using TReadWriteEvent = void(TCustomComPort *sender, const void *buffer, int length, bool waitOnCompletion);
+using TComErrorEvent = void(TCustomComPort *port, EComError &error, TComAction &action);
+using TLineErrorEvent = void(QObject *sender, TLineErrors errors);
+
+class TFlowControl {
+public:
+    explicit TFlowControl(TCustomComPort &port) : m_port(port) {}
+    TDTRControl DTR() const { return m_dtr; }
+    TRTSControl RTS() const { return m_rts; }
+    TXOnXOffControl XOnXOff() const { return m_xonxoff; }
+    quint16 XOnLimit() const { return m_xonLimit; }
+    quint16 XOffLimit() const { return m_xoffLimit; }
+    void SetDTR(TDTRControl value);
+    void SetRTS(TRTSControl value);
+    void SetXOnXOff(TXOnXOffControl value);
+    void SetXOnLimit(quint16 value);
+    void SetXOffLimit(quint16 value);
+
+private:
+    friend class TCustomComPort;
+    TCustomComPort &m_port;
+    TDTRControl m_dtr = dcDefault;
+    TRTSControl m_rts = rcDefault;
+    TXOnXOffControl m_xonxoff = xcDefault;
+    quint16 m_xonLimit = 0;
+    quint16 m_xoffLimit = 0;
+};
+
+class TCharacters {
+public:
+    explicit TCharacters(TCustomComPort &port) : m_port(port) {}
+    char XOn() const { return m_xon; }
+    char XOff() const { return m_xoff; }
+    char Error() const { return m_error; }
+    char Eof() const { return m_eof; }
+    char Event() const { return m_event; }
+    void SetXOn(char value) { set(m_xon, value); }
+    void SetXOff(char value) { set(m_xoff, value); }
+    void SetError(char value) { set(m_error, value); }
+    void SetEof(char value) { set(m_eof, value); }
+    void SetEvent(char value) { set(m_event, value); }
+
+private:
+    void set(char &field, char value);
+    TCustomComPort &m_port;
+    char m_xon = 17;
+    char m_xoff = 19;
+    char m_error = 0;
+    char m_eof = 0;
+    char m_event = 0;
+};
+
+class TBufferSizes {
+public:
+    explicit TBufferSizes(TCustomComPort &port) : m_port(port) {}
+    qint32 Input() const { return m_input; }
+    qint32 Output() const { return m_output; }
+    void SetInput(qint32 value);
+    void SetOutput(qint32 value);
+
+private:
+    TCustomComPort &m_port;
+    qint32 m_input = 4096;
+    qint32 m_output = 2048;
+};
+
+// Milliseconds, as the five fields of a comm time-out record. All 0: reads
+// finish when every requested byte has arrived, writes when all have left.
+class TTimeouts {
+public:
+    explicit TTimeouts(TCustomComPort &port) : m_port(port) {}
+    qint32 ReadInterval() const { return m_readInterval; }
+    qint32 ReadMultiplier() const { return m_readMultiplier; }
+    qint32 ReadConstant() const { return m_readConstant; }
+    qint32 WriteMultiplier() const { return m_writeMultiplier; }
+    qint32 WriteConstant() const { return m_writeConstant; }
+    void SetReadInterval(qint32 value) { set(m_readInterval, value); }
+    void SetReadMultiplier(qint32 value) { set(m_readMultiplier, value); }
+    void SetReadConstant(qint32 value) { set(m_readConstant, value); }
+    void SetWriteMultiplier(qint32 value) { set(m_writeMultiplier, value); }
+    void SetWriteConstant(qint32 value) { set(m_writeConstant, value); }
+
+private:
+    void set(qint32 &field, qint32 value);
+    TCustomComPort &m_port;
+    qint32 m_readInterval = 0;
+    qint32 m_readMultiplier = 0;
+    qint32 m_readConstant = 0;
+    qint32 m_writeMultiplier = 0;
+    qint32 m_writeConstant = 0;
+};
+
+// The serial port. Settings follow the "applied at once" rule: a changed
+// value reaches the open line immediately; the ...Default members keep the
+// line's current value. Errors are EComError, passed through OnError first.
+class TCustomComPort : public QObject {
+    Q_OBJECT
+public:
+    explicit TCustomComPort(QObject *parent = nullptr);
+    ~TCustomComPort() override;
+
+    // Open and close.
+    bool Active() const { return m_handle >= 0; }
+    void SetActive(bool value);
+    void Open();
+    void Close();
+    virtual void CreateHandle();
+    qintptr Handle() const { return m_handle; }
+
+    // Settings.
+    QString About() const;
+    TBaudRate BaudRate() const { return m_baudRate; }
+    void SetBaudRate(TBaudRate value);
+    qint32 CustomBaudRate() const;
+    void SetCustomBaudRate(qint32 value);
+    TDataBits DataBits() const { return m_dataBits; }
+    void SetDataBits(TDataBits value);
+    TParity Parity() const { return m_parity; }
+    void SetParity(TParity value);
+    TStopBits StopBits() const { return m_stopBits; }
+    void SetStopBits(TStopBits value);
+    TOptions Options() const { return m_options; }
+    void SetOptions(TOptions value);
+    // The stored set itself; changes reach the line with the next DCB update.
+    TOptions &StoredOptions() { return m_options; }
+    // "COM1", "ttyUSB0" or a full path; "COMn" stands for the n-th serial port.
+    QString DeviceName() const { return m_deviceName; }
+    void SetDeviceName(const QString &value);
+    QString ShortDeviceName() const;
+    // The device file opened for DeviceName.
+    QString DevicePath() const;
+    TPriorityClass PriorityClass() const { return m_priorityClass; }
+    void SetPriorityClass(TPriorityClass value);
+    bool SynchronizeEvents() const { return m_synchronizeEvents; }
+    void SetSynchronizeEvents(bool value);
+    QThread::Priority ThreadPriority() const { return m_threadPriority; }
+    void SetThreadPriority(QThread::Priority value);
+    TFlowControl &FlowControl() { return m_flowControl; }
+    TCharacters &Characters() { return m_characters; }
+    TBufferSizes &BufferSizes() { return m_bufferSizes; }
+    TTimeouts &Timeouts() { return m_timeouts; }
+
+    // Re-apply one group of settings to the open line; nothing while closed.
+    void SetComDCB();
+    void SetComBufferSizes();
+    void SetComTimeouts();
+    void SetComEventMask();
+    // Settings into the line record (toDCB) or back from it.
+    void CopyDCB(TComDCB &dcb, bool toDCB);
+    // The mask given to the event thread (0: no thread).
+    quint32 EventMask() const { return m_eventMask; }
+
+    // Transfers.
+    void Read(void *buffer, int count, bool waitOnCompletion);
+    void Write(const void *buffer, int count, bool waitOnCompletion);
+    char ReadChar();
+    quint8 ReadByte();
+    quint16 ReadWord();
+    quint32 ReadDWord();
+    void WriteChar(char value);
+    void WriteByte(quint8 value);
+    void WriteWord(quint16 value);
+    void WriteDWord(quint32 value);
+    void WriteString(const QByteArray &text);
+    QByteArray ReadString();
+    QByteArray ReadUntil(char stop);
+    QByteArray ReadLine();
+    bool ReadPending() const;
+    bool WritePending() const;
+    void WaitForReadCompletion();
+    void WaitForWriteCompletion();
+
+    // Queues, line errors, purging.
+    int InputCount();
+    int OutputCount();
+    void CheckLineErrors();
+    void ClearLineErrors();
+    void PurgeInput();
+    void PurgeOutput();
+    void ClearInput();
+    void ClearOutput();
+    void AbortInput();
+    void AbortOutput();
+    void Flush();
+
+    // Line control and status.
+    void SetDTR();
+    void ClearDTR();
+    void SetRTS();
+    void ClearRTS();
+    void SetXOn();
+    void SetXOff();
+    void ResetDevice();
+    void SetBreak();
+    void ClearBreak();
+    void TransmitChar(char value);
+    TModemStatus GetModemStatus();
+    TModemStatus ModemStatus() { return GetModemStatus(); }
+
+    // Error path.
+    [[noreturn]] void RaiseError(int code, const QString &message);
+    // Raises the system's last error when ok is false.
+    void Check(bool ok);
+    void CheckActive();
+    void CheckInactive();
+
+    // The platform has no port configuration dialog: both report a cancel.
+    bool ConfigDialog();
+    bool DefaultConfigDialog();
+    static void EnumDevices(QStringList &list);
+    static void EnumComDevices(QStringList &list);
+    static void EnumComDevicesFromRegistry(QStringList &list);
+
+    // An exception thrown by a line-event handler ends that dispatch and is
+    // shown here (the application's standard display); default: a warning.
+    static inline std::function<void(const QString &message)> HandleException;
+
+    // Hooks (no effect on the event mask).
+    TEventSlot<TOpenCloseEvent> AfterClose, AfterOpen, BeforeClose, BeforeOpen;
+    TEventSlot<TReadWriteEvent> AfterRead, AfterWrite, BeforeRead, BeforeWrite;
+    TEventSlot<TComErrorEvent> OnError;
+    // Line events: assigning one updates the event mask at once.
+    TEventSlot<TNotifyEvent> OnBreak, OnCTSChange, OnDSRChange, OnEvent1, OnEvent2, OnPrinterError, OnRing,
+        OnRLSDChange, OnRx80PercFull, OnRxChar, OnRxFlag, OnTxEmpty;
+    TEventSlot<TLineErrorEvent> OnLineError;
+
+private:
+    friend class TComThread;
+    friend class TFlowControl;
+    friend class TCharacters;
+    friend class TBufferSizes;
+    friend class TTimeouts;
+
+    // Platform part (one file per platform).
+    void openDevice();
+    void closeDevice();
+    void raisePriority();
+    void restorePriority();
+    void fillRead(bool block);
+    int pushWrite();  // 0 or the system's error
+    void drainWrite();
+    TLineErrors takeLineErrors();
+    void clearQueue(bool input);
+    enum class Line { DTR, RTS };
+    void setLine(Line line, bool on);
+    static QString systemMessage(int error);
+    // The error says the device has gone (unplugged, hung up, access lost).
+    static bool isDeviceGone(int error);
+
+    // Store a line setting and apply it; a value the line refuses is not kept.
+    template <typename T>
+    void changeLine(T &field, T value)
+    {
+        if (value == field)
+            return;
+        const T old = std::exchange(field, value);
+        try {
+            SetComDCB();
+        } catch (...) {
+            field = old;
+            throw;
+        }
+    }
+
+    void FreeHandle();
+    void DestroyThread();
+    void ThreadDoEvent(quint32 events);
+    void RaiseThreadError(int error);
+    static void showException(const std::exception &e);
+    void onTxReady();
+
+    qintptr m_handle = -1;
+    // Bytes taken from the driver's input queue (read or purged) since the
+    // open: with the queue's count, the event thread sees every new byte.
+    std::atomic<quint64> m_rxTaken{0};
+    bool m_activeFlag = false;
+    TComThread *m_thread = nullptr;
+    int m_threadCallDepth = 0;  // > 0 while the UI thread runs a call for the event thread
+    quint32 m_eventMask = 0;
+
+    // Pending read: the caller's buffer, filled until count bytes are in.
+    char *m_readBuffer = nullptr;
+    int m_readCount = 0;
+    int m_readDone = 0;
+    // Pending write: the bytes live here until the driver has taken them.
+    QByteArray m_txBuffer;
+    int m_writeCount = 0;
+    bool m_undrained = false;
+    QSocketNotifier *m_txNotifier = nullptr;
+
+    int m_savedPriority = 0;
+    bool m_prioritySaved = false;
+    QMutex m_lineErrorLock;
+    std::array<int, 5> m_lineCounters{};  // the driver's error counters at the last check
+    bool m_lineCountersValid = false;
+
+    QThread::Priority m_threadPriority = QThread::TimeCriticalPriority;
+    qint32 m_customBaudRate = 0;
+    TBaudRate m_baudRate = brDefault;
+    TBufferSizes m_bufferSizes{*this};
+    TCharacters m_characters{*this};
+    TDataBits m_dataBits = dbDefault;
+    QString m_deviceName = QStringLiteral("COM1");
+    TFlowControl m_flowControl{*this};
+    TParity m_parity = paDefault;
+    TPriorityClass m_priorityClass = pcDefault;
+    TOptions m_options;
+    TStopBits m_stopBits = sbDefault;
+    bool m_synchronizeEvents = true;
+    TTimeouts m_timeouts{*this};
+};
+
+// The component as placed in a window; all behaviour is in TCustomComPort.
+class TComPort : public TCustomComPort {
+    Q_OBJECT
+public:
+    using TCustomComPort::TCustomComPort;
+};

@@ -1,0 +1,45 @@
+#pragma once
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+class TCustomComPort;
+
+// The port's event thread: waits for line events on the device and hands
+// each one to the port's handlers, on the UI thread when the port
+// synchronises events. Frees itself when it ends; after requestStop() it no
+// longer touches the port.
+class TComThread : public QThread {
+    Q_OBJECT
+public:
+    TComThread(TCustomComPort &port, quint32 mask);
+    ~TComThread() override;
+
+    // False when the thread's wake-up channel could not be created.
+    bool isValid() const;
+    // A new mask completes the running wait; the next wait uses it.
+    void setMask(quint32 mask);
+    // The port wrote bytes: a transmit-empty event is due once they left.
+    void noteWrite();
+    void requestStop();
+
+protected:
+    void run() override;
+
+private:
+    struct WaitState;
+
+    // Platform part. True with the events seen (0: woken without an event);
+    // false with the system's error number when the wait failed.
+    bool waitForEvents(quint32 &events, int &error);
+    void wake();
+    void dispatch(quint32 events);
+    void reportError(int error);
+
+    TCustomComPort &m_port;
+    const bool m_synchronize;
+    std::atomic<quint32> m_mask;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_written{false};
+    std::unique_ptr<WaitState> m_wait;
+};
