@@ -42,6 +42,7 @@ public:
 private:
     enum class State { Colon, Digits, LineEnd, LineFeed };
 
+    const char *takeDigits(const char *p, const char *stop);
     void recordComplete();
 
     RecordHandler m_handler;
