@@ -1,8 +1,11 @@
 // quillon-cli: the command-line twin of Quillon.
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
+#include "cli/serialsetup.h"
 #include "cli/tracer.h"
 #include "image/firmwareimage.h"
+#include "comport/eabort.h"
+#include "link/comportlink.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "mainwindow/optionsmodel.h"
@@ -137,6 +140,7 @@ int main(int argc, char *argv[])
         link.trace = [&tracer](bool sent, const QByteArray &bytes) { tracer->bytes(sent, bytes); };
     }
 
+    std::unique_ptr<ComPortLink> serial;
     if (command->needsLink) {
         if (!options.tcp.isEmpty()) {
             QString host;
@@ -148,8 +152,12 @@ int main(int argc, char *argv[])
             link.TcpMode = 1;
             link.setTcpTarget(host, port);
         } else if (!options.port.isEmpty()) {
-            err << "quillon-cli: --port is not available in this build" << Qt::endl;
-            return ExitUsage;
+            try {
+                serial = openSerialLink(ui, options.port, options.baud);
+            } catch (const std::exception &) {  // the port's error handler has shown it
+                return ExitFailed;
+            }
+            link.setSerialLink(serial.get());
         } else {
             err << "quillon-cli: " << options.command << " needs --tcp HOST:PORT or --port DEVICE" << Qt::endl;
             return ExitUsage;
@@ -168,7 +176,12 @@ int main(int argc, char *argv[])
     }
 
     CliSession session{Context{link, ui, device, image}, ui, options.json, out, err};
-    const int code = command->run(session, options.args);
+    int code = ExitFailed;
+    try {
+        code = command->run(session, options.args);
+    } catch (const EAbort &) {
+        // A serial port error, already shown, ended the operation.
+    }
     if (tracer)
         tracer->flush();
     out.flush();

@@ -1,0 +1,19 @@
+#include "cli/serialsetup.h"
+#include "link/comportlink.h"
+
+std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device, int bitsPerSecond)
+{
+    auto link = std::make_unique<ComPortLink>(ui);
+    TComPort &port = link->Comm1;
+    port.SetDeviceName(device);
+    TBaudRate rate = brCustom;
+    for (int r = br50; r < brCustom; ++r)
+        if (BaudRateValue(TBaudRate(r)) == bitsPerSecond)
+            rate = TBaudRate(r);
+    if (rate == brCustom)
+        port.SetCustomBaudRate(bitsPerSecond);
+    else
+        port.SetBaudRate(rate);
+    port.Open();
+    return link;
+}

@@ -1,0 +1,56 @@
+#include "link/comportlink.h"
+#include "link/frontend.h"
+
+ComPortLink::ComPortLink(Frontend &ui) : m_ui(ui)
+{
+    // Comm1 as the main window stores it.
+    Comm1.SetBaudRate(br9600);
+    Comm1.BufferSizes().SetInput(128);
+    Comm1.BufferSizes().SetOutput(1024);
+    Comm1.SetDataBits(db8);
+    Comm1.FlowControl().SetRTS(rcEnable);
+    Comm1.FlowControl().SetXOnXOff(xcDisable);
+    Comm1.SetParity(paEven);
+    Comm1.SetPriorityClass(pcRealTime);
+    Comm1.SetStopBits(sb1);
+    Comm1.OnError = [this](TCustomComPort *port, EComError &error, TComAction &action) {
+        Comm1Error(port, error, action);
+    };
+    Comm1.OnLineError = [this](QObject *sender, TLineErrors errors) { Comm1LineError(sender, errors); };
+}
+
+void ComPortLink::SendBytes(const char *data, int count) { Comm1.Write(data, count, true); }
+
+void ComPortLink::SendByte(quint8 byte) { Comm1.WriteByte(byte); }
+
+int ComPortLink::PollByte(quint8 &byte)
+{
+    if (Comm1.InputCount() == 0)
+        return 0;
+    byte = Comm1.ReadByte();
+    return 1;
+}
+
+void ComPortLink::PurgeInput() { Comm1.PurgeInput(); }
+
+void ComPortLink::SetBaudRate(int ordinal) { Comm1.SetBaudRate(TBaudRate(ordinal)); }
+
+int ComPortLink::readableHandle() const { return int(Comm1.Handle()); }
+
+void ComPortLink::Comm1Error(TCustomComPort *, EComError &error, TComAction &action)
+{
+    m_ui.showMessage(QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + error.message());
+    action = caAbort;
+}
+
+void ComPortLink::Comm1LineError(QObject *, TLineErrors errors)
+{
+    if (!LineErrorMessages)
+        return;
+    static const char *const texts[] = {"Break detected", "Device not selected", "Frame error", "IO error",
+                                        "Mode error",     "Out of paper",        "Overrun error", "Device timeout",
+                                        "Receiver overflow", "Parity error",     "Transmitter full"};
+    for (int e = leBreak; e <= leTxFull; ++e)
+        if (errors.contains(TLineError(e)))
+            m_ui.showMessage(QString::fromLatin1(texts[e]));
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include "comport/comport.h"
+#include "link/seriallink.h"
+
+class Frontend;
+
+// The byte channel's serial side over the program's port Comm1, with the
+// port's two error handlers. The port is read by polling; its event thread
+// is not used for receiving.
+class ComPortLink : public SerialLink {
+public:
+    // Comm1 gets the program's stored settings (9600 8E1, RTS on, ...), closed.
+    explicit ComPortLink(Frontend &ui);
+
+    void SendBytes(const char *data, int count) override;
+    void SendByte(quint8 byte) override;
+    int PollByte(quint8 &byte) override;
+    void PurgeInput() override;
+    void SetBaudRate(int ordinal) override;
+    int readableHandle() const override;
+
+    // Shows "Programm muß beendet werden!!..." and turns the error into a silent abort.
+    void Comm1Error(TCustomComPort *port, EComError &error, TComAction &action);
+    // One message per line error, only while LineErrorMessages is on.
+    void Comm1LineError(QObject *sender, TLineErrors errors);
+
+    TComPort Comm1;
+    bool LineErrorMessages = false;  // nothing in the program turns it on
+
+private:
+    Frontend &m_ui;
+};
