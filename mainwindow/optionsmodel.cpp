@@ -57,10 +57,13 @@ void OptionsModel::setBaujahr(const QString &text)
     emit changed();
 }
 
-void OptionsModel::setF4Index(int index)
+bool OptionsModel::setF4Index(int index)
 {
-    cbF4 = (index >= -1 && index < F4Items.size()) ? index : -1;
+    if (index < 0 || index >= F4Items.size())
+        return false;
+    cbF4 = index;
     emit changed();
+    return true;
 }
 
 void OptionsModel::setLabel(LabelModel &label, const QString &caption, bool visible)

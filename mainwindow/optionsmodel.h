@@ -58,10 +58,12 @@ public:
     void setFabNr(const QString &text);
     void setBaujahr(const QString &text);
 
-    // Selected item of cbF4, -1 for none.
+    // Selected item of cbF4; change it through setF4Index.
     int cbF4 = 0;
     bool cbF4Enabled = true;
-    void setF4Index(int index);
+    // Selects an item of F4Items. An index outside the list keeps the current
+    // selection and returns false: the factory data must never carry it.
+    bool setF4Index(int index);
 
     LabelModel lbF4{QStringLiteral("Funktion der F4-Taste")};
     LabelModel lbExdev{QStringLiteral("ex"), false, false};

@@ -1,0 +1,111 @@
+// info: the device information readout, as text or one JSON object.
+#include "cli/clifrontend.h"
+#include "cli/clisession.h"
+#include "link/devicedescription.h"
+#include "link/link.h"
+#include "link/readout.h"
+#include "mainwindow/optionsmodel.h"
+
+#include <QJsonDocument>
+#include <QJsonArray>
+
+namespace {
+// A JSON object that keeps its keys in the order they were added, so the
+// output reads like the window from top to bottom.
+class OrderedJson {
+public:
+    OrderedJson &add(const char *key, const QJsonValue &value)
+    {
+        return addRaw(key, QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).chopped(1).mid(1));
+    }
+    OrderedJson &add(const char *key, const OrderedJson &object) { return addRaw(key, object.text()); }
+    QByteArray text() const { return '{' + m_members.join(',') + '}'; }
+
+private:
+    OrderedJson &addRaw(const char *key, const QByteArray &encodedValue)
+    {
+        m_members.append('"' + QByteArray(key) + "\":" + encodedValue);
+        return *this;
+    }
+    QByteArrayList m_members;
+};
+
+QByteArray infoJson(CliSession &s)
+{
+    const DeviceDescription &d = s.ctx.device;
+    OptionsModel &panel = s.ui.options();
+    OrderedJson checked;
+    OrderedJson enabled;
+    for (const CheckBoxModel *box : panel.boxes()) {
+        checked.add(box->name(), box->checked());
+        enabled.add(box->name(), box->enabled());
+    }
+    return OrderedJson()
+        .add("DeviceInfoRead", d.DeviceInfoRead)
+        .add("DeviceKind", d.DeviceKind)
+        .add("DeviceFwDate", d.DeviceFwDate)
+        .add("FlashClass", d.FlashClass)
+        .add("DeviceExdevType", d.DeviceExdevType)
+        .add("lbVersion", s.ui.caption(QStringLiteral("lbVersion")))
+        .add("edFabNr", panel.edFabNr.text)
+        .add("edBaujahr", panel.edBaujahr.text)
+        .add("cbF4", panel.cbF4)
+        .add("lbF4", panel.lbF4.caption)
+        .add("lbGExdev", panel.lbGExdev.visible ? QJsonValue(panel.lbGExdev.caption) : QJsonValue(QJsonValue::Null))
+        .add("checked", checked)
+        .add("enabled", enabled)
+        .add("captions", OrderedJson().add("cbAnalog", panel.cbAnalog.caption()).add("cb40", panel.cb40.caption()))
+        .text();
+}
+
+QString deviceKindName(int kind)
+{
+    switch (kind) {
+    case 1: return QStringLiteral("KRV470");
+    case 2: return QStringLiteral("KRV465");
+    default: return QStringLiteral("unbekannt");
+    }
+}
+
+void printInfo(CliSession &s)
+{
+    const DeviceDescription &d = s.ctx.device;
+    OptionsModel &panel = s.ui.options();
+    QTextStream &out = s.out;
+    const auto line = [&out](const QString &label, const QString &value) { out << (label + QLatin1Char(':')).leftJustified(22) << ' ' << value << "\n"; };
+
+    line(QStringLiteral("Gelesen"), d.DeviceInfoRead ? QStringLiteral("ja") : QStringLiteral("nein (unvollständig)"));
+    line(QStringLiteral("Version"), s.ui.caption(QStringLiteral("lbVersion")));
+    line(QStringLiteral("Gerät"), deviceKindName(d.DeviceKind));
+    line(QStringLiteral("FW-Build"), QString::number(d.DeviceFwDate));
+    line(QStringLiteral("Fabriknummer"), QLatin1Char('"') + panel.edFabNr.text + QLatin1Char('"'));
+    line(QStringLiteral("Baujahr"), panel.edBaujahr.text);
+    const QString f4 = panel.cbF4 >= 0 && panel.cbF4 < OptionsModel::F4Items.size() ? OptionsModel::F4Items.at(panel.cbF4) : QString();
+    line(panel.lbF4.caption, QStringLiteral("%1 %2").arg(panel.cbF4).arg(f4));
+    line(QStringLiteral("FLASH-Klasse"), QString::number(d.FlashClass));
+    line(QStringLiteral("EXDEV-Art"), panel.lbGExdev.visible ? panel.lbGExdev.caption : QStringLiteral("keine"));
+    out << "Optionen:\n";
+    for (const CheckBoxModel *box : panel.boxes())
+        out << "  [" << (box->checked() ? 'x' : ' ') << "] " << box->caption().leftJustified(18) << QString::fromLatin1(box->name()).leftJustified(9)
+            << (box->enabled() ? "" : " gesperrt") << "\n";
+    out.flush();
+}
+
+int runInfo(CliSession &s, const QStringList &args)
+{
+    if (!args.isEmpty()) {
+        s.err << "info: unexpected argument " << args.first() << Qt::endl;
+        return ExitUsage;
+    }
+    ReadDeviceInfo(s.ctx);
+    if (s.json)
+        s.out << infoJson(s) << Qt::endl;
+    else if (s.ctx.device.DeviceInfoRead)
+        printInfo(s);
+    if (s.ctx.device.DeviceInfoRead)
+        return ExitOk;
+    return s.ctx.link.CancelRequested ? ExitCancelled : ExitFailed;
+}
+
+const CliCommand registration("info", "info                                  read version and configuration of the device", true, &runInfo);
+}

@@ -1,0 +1,238 @@
+#include "link/readout.h"
+
+#include "image/firmwareimage.h"
+#include "link/context.h"
+#include "link/devicedescription.h"
+#include "link/frontend.h"
+#include "link/link.h"
+#include "link/readoutdecode.h"
+#include "link/wakeup.h"
+#include "mainwindow/optionsmodel.h"
+
+#include <QCoreApplication>
+
+namespace {
+constexpr int kCommandTimeoutMs = 2000;
+// The first build date whose firmware takes the factory data alone.
+constexpr int kFirstFabdataOnlyBuild = 20071211;
+
+// The controls that could start a second device operation.
+const char *const kLockedControls[] = {"pnFile", "pnFab", "pnKRV", "pnModem", "sbOpen", "sbUpdate", "sbComm"};
+
+char charAt(const QByteArray &frame, int offset) { return offset < frame.size() ? frame.at(offset) : '\0'; }
+
+// The device does not know the command: STX "?" ETX.
+bool unknownToDevice(int result, const QByteArray &frame) { return result == 3 && charAt(frame, 1) == '?'; }
+
+int ask(Context &ctx, const char *command, const QString &status, QByteArray &answer)
+{
+    ctx.ui.setStatus(1, status);
+    ctx.link.SendCommand(command, ctx.link.UseCrc);
+    return ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, kCommandTimeoutMs);
+}
+
+// Older firmware lacks the last three commands; a "?" (or any three-byte
+// answer) lets the readout go on without decoding.
+int keepWhenUnknown(int result, const QByteArray &answer)
+{
+    return result == 3 || (result > 0 && charAt(answer, 1) == '?') ? result : 0;
+}
+
+void clearWindow(Context &ctx)
+{
+    OptionsModel &panel = ctx.ui.options();
+    for (const char *label : {"lbVersion", "lbIntVersion", "lbDSfG"})
+        ctx.ui.setCaption(QString::fromLatin1(label), QString());
+    panel.setFabNr(QString());
+    panel.setBaujahr(QString());
+    panel.setF4Index(0);
+    for (CheckBoxModel *box : {&panel.cbAnalog, &panel.cbPTB, &panel.cbNetz, &panel.cbMaster, &panel.cb20, &panel.cb40, &panel.cb470Z,
+                               &panel.cb465, &panel.cbKlemm, &panel.cbRTC, &panel.cbBatt, &panel.cbU230, &panel.cbU24})
+        box->setChecked(false);
+    panel.setLabel(panel.lbGExdev, panel.lbGExdev.caption, false);
+    panel.cbOnlyFabdata.setChecked(false);
+    panel.cbOnlyFabdata.setEnabled(false);
+    // These show the device's answer and stay locked.
+    for (CheckBoxModel *box : {&panel.cb470Z, &panel.cbKlemm, &panel.cbRTC, &panel.cbBatt, &panel.cbU230, &panel.cbU24, &panel.cbAnalog, &panel.cbPTB})
+        box->setEnabled(false);
+}
+
+int readVersion(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B004", QStringLiteral("Lese Version"), a);
+    if (result == 21)
+        ctx.ui.setCaption(QStringLiteral("lbVersion"), QString::fromLatin1(a.mid(5, 14)));
+    return result;
+}
+
+int readFabNr(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B142", QStringLiteral("Lese Fabriknummer"), a);
+    if (result > 7)
+        ctx.ui.options().setFabNr(factoryNumber(a));
+    return result;
+}
+
+int readBuild(Context &ctx, QByteArray &) { return ReadFwBuild(ctx); }
+
+int readBaujahr(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B143", QStringLiteral("Lese Baujahr"), a);
+    if (result == 11)
+        ctx.ui.options().setBaujahr(QString::fromLatin1(a.mid(5, 4)));
+    return result;
+}
+
+int readHardware(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B939", QStringLiteral("Ermittle HW"), a);
+    if (result == 9) {
+        applyHardwareWord(ctx, int(answerNumber(a, 5, 3)));
+        return result;
+    }
+    if (!unknownToDevice(result, a))
+        return 0;
+    // Older firmware tells only the clock chip; its answer is optional.
+    if (ask(ctx, "B938", QStringLiteral("Ermittle RTC"), a) == 7 && a.at(5) == '1')
+        ctx.ui.options().cbRTC.setChecked(true);
+    return 1;
+}
+
+int readF4(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B146", QStringLiteral("Lese F4-Modus"), a);
+    if (result != 9)
+        return result;
+    const long index = answerNumber(a, 5, 3);
+    if (!ctx.ui.options().setF4Index(int(index)))
+        ctx.ui.setStatus(1, QStringLiteral("Unbekannter F4-Modus %1, Auswahl bleibt").arg(index));
+    return 1;
+}
+
+int readAnalog(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B144", QStringLiteral("Lese Analogfreigabe"), a);
+    if (result == 8) {
+        applyAnalogInputs(ctx.ui.options(), a.at(5) - '0');
+        return 1;
+    }
+    if (result == 3 && ctx.device.DeviceKind == 2) {  // a KRV465 without analog inputs
+        applyAnalogInputs(ctx.ui.options(), 0);
+        return 1;
+    }
+    return result;
+}
+
+int readPtb(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B153", QStringLiteral("Lese PTB-Freigabe"), a);
+    if (result == 8)
+        ctx.ui.options().cbPTB.setChecked(a.at(5) != '0');
+    return result;
+}
+
+int readDsfg(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B162", QStringLiteral("Lese DSfG-Freigabe"), a);
+    if (result == 8) {
+        const quint8 enabled = quint8(a.at(5));
+        ctx.ui.options().cbDSfG.setChecked(enabled != '0');
+        if (enabled > '0')
+            ctx.ui.setCaption(QStringLiteral("lbDSfG"), QStringLiteral("DSfG"));
+    }
+    return result;
+}
+
+int readNetwork(Context &ctx, QByteArray &a)
+{
+    const int result = ask(ctx, "B940", QStringLiteral("Ermittle Vernetzung"), a);
+    if (result != 9)
+        return keepWhenUnknown(result, a);
+    applyNetwork(ctx.ui.options(), answerNumber(a, 5, 3));
+    return result;
+}
+
+int readFlash(Context &ctx, QByteArray &a)
+{
+    ctx.device.FlashClass = 0;
+    const int result = ask(ctx, "B941", QStringLiteral("Ermittle FLASH-Type"), a);
+    if (result != 10)
+        return keepWhenUnknown(result, a);
+    applyFlashId(ctx.ui.options(), ctx.device, a.mid(5, 4));
+    return result;
+}
+
+int readExdev(Context &ctx, QByteArray &a)
+{
+    ctx.device.DeviceExdevType = 0;
+    const int result = ask(ctx, "B942", QStringLiteral("Ermittle EXDEV-Art"), a);
+    if (result != 9)
+        return keepWhenUnknown(result, a);
+    applyExdev(ctx.ui.options(), ctx.device, answerNumber(a, 5, 3));
+    return result;
+}
+
+using Step = int (*)(Context &, QByteArray &);
+const Step kSteps[] = {readVersion, readFabNr, readBuild, readBaujahr, readHardware, readF4,
+                       readAnalog, readPtb, readDsfg, readNetwork, readFlash, readExdev};
+}
+
+void ReadDeviceInfo(Context &ctx)
+{
+    Frontend &ui = ctx.ui;
+    bool wasEnabled[std::size(kLockedControls)];
+    for (size_t i = 0; i < std::size(kLockedControls); ++i) {
+        const QString name = QString::fromLatin1(kLockedControls[i]);
+        wasEnabled[i] = ui.isEnabled(name);
+        ui.setEnabled(name, false);
+    }
+    clearWindow(ctx);
+    ctx.device.DeviceKind = 0;
+    ctx.link.CancelRequested = false;
+
+    int result = WakeDevice(ctx);
+    if (result > 0) {
+        ctx.link.PurgeInput();
+        ui.setStatus(0, QStringLiteral("Anfordern der Konfigurationsdaten"));
+    }
+    QByteArray answer;
+    for (Step step : kSteps) {
+        if (result <= 0)
+            break;
+        result = step(ctx, answer);
+    }
+
+    if (result > 0) {
+        ctx.device.DeviceInfoRead = true;
+    } else {
+        ui.setStatus(1, QStringLiteral("KRV reagiert falsch oder nicht!!"));
+        ui.showMessage(QStringLiteral("KRV reagiert falsch oder nicht!"));
+    }
+    ui.setStatus(0, QString());
+    ui.setStatus(1, QString());
+    for (size_t i = 0; i < std::size(kLockedControls); ++i)
+        ui.setEnabled(QString::fromLatin1(kLockedControls[i]), wasEnabled[i]);
+}
+
+int ReadFwBuild(Context &ctx)
+{
+    ctx.ui.setStatus(1, QStringLiteral("Lese FW-Build"));
+    ctx.ui.setCaption(QStringLiteral("lbIntVersion"), QString());
+    QCoreApplication::processEvents();
+
+    QByteArray answer;
+    ctx.link.SendCommand("B937", ctx.link.UseCrc);
+    const int result = ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, kCommandTimeoutMs);
+    if (result == 22) {
+        ctx.device.DeviceFwDate = firmwareDate(answer);
+        OptionsModel &panel = ctx.ui.options();
+        if (ctx.device.DeviceFwDate >= kFirstFabdataOnlyBuild) {
+            panel.cbOnlyFabdata.setEnabled(true);
+        } else {
+            panel.cbOnlyFabdata.setChecked(false);
+            panel.cbOnlyFabdata.setEnabled(false);
+        }
+    }
+    ctx.ui.setStatus(1, QString());
+    return result;
+}

@@ -1,0 +1,140 @@
+#include "link/readoutdecode.h"
+
+#include "image/firmwareimage.h"
+#include "link/context.h"
+#include "link/devicedescription.h"
+#include "link/frontend.h"
+#include "mainwindow/optionsmodel.h"
+
+namespace {
+constexpr int kFabNrLength = 12;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+}
+
+long answerNumber(const QByteArray &frame, int offset, int length)
+{
+    const int end = qMin(offset + length, int(frame.size()));
+    int i = offset;
+    while (i < end && isBlank(frame.at(i)))
+        ++i;
+    bool negative = false;
+    if (i < end && (frame.at(i) == '+' || frame.at(i) == '-'))
+        negative = frame.at(i++) == '-';
+    long value = 0;
+    for (; i < end && isDigit(frame.at(i)); ++i)
+        value = value * 10 + (frame.at(i) - '0');
+    return negative ? -value : value;
+}
+
+QString factoryNumber(const QByteArray &frame)
+{
+    QByteArray number(kFabNrLength, ' ');
+    for (int i = 0; i < kFabNrLength && 5 + i < frame.size(); ++i) {
+        const quint8 c = quint8(frame.at(5 + i));
+        if (c < 0x20 || c > 0x7F)
+            break;
+        number[i] = char(c);
+    }
+    return QString::fromLatin1(number);
+}
+
+int firmwareDate(const QByteArray &frame)
+{
+    return int(answerNumber(frame, 11, 4) * 10000 + answerNumber(frame, 9, 2) * 100 + answerNumber(frame, 7, 2));
+}
+
+void applyHardwareWord(Context &ctx, int word)
+{
+    OptionsModel &panel = ctx.ui.options();
+    if (!(word & 0x01)) {
+        panel.cb470Z.setChecked(true);
+        panel.cbKlemm.setChecked(true);
+    } else {
+        if (!(word & 0x02))
+            panel.cbKlemm.setChecked(true);
+        if (word & 0x08)
+            panel.cbBatt.setChecked(true);
+    }
+    if (!(word & 0x04))
+        panel.cbRTC.setChecked(true);
+    if (!(word & 0x10))
+        panel.cbU230.setChecked(true);
+    if (!(word & 0x20))
+        panel.cbU24.setChecked(true);
+
+    if (word & 0x80) {
+        ctx.device.DeviceKind = 1;
+        panel.setLabel(panel.lbF4, QStringLiteral("Funktion der F4-Taste"), panel.lbF4.visible);
+        return;
+    }
+    // A KRV465: no rack variant, and the options it always has are fixed.
+    ctx.device.DeviceKind = 2;
+    if (ctx.image.FileDeviceKind != 2)
+        ctx.image.FileAnalogInputs = 0;
+    panel.cb465.setChecked(true);
+    panel.cb470Z.setChecked(false);
+    panel.cb470Z.setEnabled(false);
+    for (CheckBoxModel *box : {&panel.cbKlemm, &panel.cbBatt, &panel.cbRTC, &panel.cbNetz, &panel.cbMaster, &panel.cbPTB, &panel.cbDSfG})
+        box->setEnabled(false);
+    for (CheckBoxModel *box : {&panel.cbRTC, &panel.cbPTB, &panel.cbDSfG})
+        box->setChecked(true);
+    panel.setLabel(panel.lbF4, QStringLiteral("Funktion der 'Doppel-C-Taste'"), panel.lbF4.visible);
+}
+
+void applyAnalogInputs(OptionsModel &panel, int count)
+{
+    if (count == 1)
+        count = 2;
+    if (count == 0)
+        panel.cbAnalog.setCaption(QStringLiteral("Analogeingänge"));
+    else if (count == 4 && panel.cb470Z.checked())
+        panel.cbAnalog.setCaption(QStringLiteral("4 Analogeingänge"));
+    else
+        panel.cbAnalog.setCaption(QStringLiteral("2 Analogeingänge"));
+    panel.cbAnalog.setChecked(count != 0);
+}
+
+void applyFlashId(OptionsModel &panel, DeviceDescription &device, const QByteArray &id)
+{
+    struct Chip {
+        const char *id;
+        int flashClass;
+        const char *caption;  // of the box it ticks
+    };
+    static const Chip chips[] = {
+        {"1FBA", 1, "AT29LV020"},
+        {"1FC4", 2, "AT29LV040"},
+        {"014F", 2, "AM29LV040"},
+        {"BFD7", 2, "SST39VF040"},
+    };
+    device.FlashClass = 3;
+    for (const Chip &chip : chips) {
+        if (id != chip.id)
+            continue;
+        device.FlashClass = chip.flashClass;
+        CheckBoxModel &box = chip.flashClass == 1 ? panel.cb20 : panel.cb40;
+        box.setChecked(true);
+        box.setCaption(QString::fromLatin1(chip.caption));
+        return;
+    }
+}
+
+void applyNetwork(OptionsModel &panel, long value)
+{
+    if (value == 1) {
+        panel.cbNetz.setChecked(true);
+        panel.cbMaster.setChecked(true);
+    } else if (value == 2) {
+        panel.cbNetz.setChecked(true);
+    }
+}
+
+void applyExdev(OptionsModel &panel, DeviceDescription &device, long value)
+{
+    const quint8 type = quint8(value);
+    device.DeviceExdevType = type == 255 ? 0 : type;
+    if (device.DeviceExdevType != 0)
+        panel.setLabel(panel.lbGExdev, QString::number(qint8(device.DeviceExdevType)), true);
+}

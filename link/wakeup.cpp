@@ -1,0 +1,48 @@
+#include "link/wakeup.h"
+
+#include "link/context.h"
+#include "link/frontend.h"
+#include "link/link.h"
+
+namespace {
+constexpr int kTries = 4;
+constexpr int kWakeTimeoutMs = 3000;
+// The device needs a moment after waking before the first real command.
+constexpr int kSettleMs = 1000;
+}
+
+int WakeDevice(Context &ctx)
+{
+    Link &link = ctx.link;
+    Frontend &ui = ctx.ui;
+    link.ReadPassword.clear();
+    ui.setStatus(0, QStringLiteral("Wecke KRV auf!"));
+    link.PurgeInput();
+
+    QByteArray answer;
+    for (int attempt = 1; attempt <= kTries; ++attempt) {
+        ui.setStatus(1, QStringLiteral("Versuch ") + QString::number(attempt));
+        // Always with CRC: a device without CRC answers anyway, just without
+        // the CRC text, and that is how we tell the two apart.
+        link.SendCommand("Q", true);
+        const int result = link.ReceiveFrame(answer, true, kWakeTimeoutMs);
+        if (result == 3 || result == -3) {
+            if (answer.at(1) == 'Q') {
+                link.UseCrc = result == 3;
+                link.PumpWait(kSettleMs);
+                return 1;
+            }
+            if (answer.at(1) == '=') {
+                ui.setStatus(1, QStringLiteral("KRV braucht Lese-Passwort!?!?"));
+                ui.askReadPassword(link.ReadPassword);
+                if (link.ReadPassword.isEmpty())
+                    return 0;
+                attempt = 0;  // a new password earns four fresh tries
+            }
+        }
+        if (link.CancelRequested)
+            return 0;
+    }
+    link.LinkFailed = true;
+    return 0;
+}
