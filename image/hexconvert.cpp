@@ -11,7 +11,7 @@ namespace {
 constexpr int SmallImage = 0x40000;
 constexpr int LargeImage = 0x80000;
 constexpr qsizetype LargeText = 0x100000;  // a HEX text this long always gives a large image
-// The device's flash sits at 0x170000 in the linker's view; those files start at image offset 0.
+// Files linked for the upper address 0x17 start at image offset 0.
 constexpr quint32 FlashWindow = 0x170000;
 
 // Places data records into the work area; remembers the highest byte written.

@@ -16,7 +16,7 @@ struct HexRecord {
 // end(). Each record reaches the handler once its checksum has been verified;
 // reading stops at the end-of-file record (whatever follows it is ignored),
 // at the first fault, or when the handler returns false.
-// A record ends with CR LF or LF alone.
+// A record ends with CR LF or LF alone; hex digits may be in either case.
 class HexReader {
 public:
     enum class Result {
