@@ -1,0 +1,112 @@
+// Wake-up: CRC detection, the read password round, give-up and cancel.
+#include "link/readout.h"
+#include "link/wakeup.h"
+#include "tests/link/devicebench.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+class TestWakeup : public QObject {
+    Q_OBJECT
+private slots:
+    void crcDeviceWakesAfterOneSecondPause()
+    {
+        DeviceBench bench;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(WakeDevice(bench.ctx), 1);
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(ms >= 990 && ms < 2000, qPrintable(QString::number(ms)));
+        QVERIFY(bench.link.UseCrc);
+        QCOMPARE(bench.frames(), QList<QByteArray>{QByteArray("\x02Q\x03" "F8B4")});
+        QCOMPARE(bench.ui().statusHistory, (QStringList{"0:Wecke KRV auf!", "1:Versuch 1"}));
+    }
+
+    // The device answers without CRC: only the full 3 s wait tells, then the
+    // readout talks without CRC.
+    void deviceWithoutCrcTakesFourSecondsAndReadoutFollowsWithoutCrc()
+    {
+        DeviceBench bench(DeviceBench::profile("nocrc"));
+        bench.link.UseCrc = true;  // left over from an earlier device
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(WakeDevice(bench.ctx), 1);
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(ms >= 3990 && ms < 5000, qPrintable(QString::number(ms)));
+        QVERIFY(!bench.link.UseCrc);
+        QVERIFY(!bench.link.LinkFailed);
+
+        bench.peer.device.frames.clear();
+        QCOMPARE(ReadFwBuild(bench.ctx), 22);
+        QCOMPARE(bench.device.DeviceFwDate, 20071211);
+        QCOMPARE(bench.frames(), QList<QByteArray>{frame("B937", false)});
+    }
+
+    void passwordRoundSendsPasswordInSecondWakeFrame()
+    {
+        DeviceBench bench(DeviceBench::profile("password"));
+        bench.link.ReadPassword = "alt1";  // emptied by the wake-up
+        bench.ui().passwordActions = {{FakeFrontend::PasswordAction::Confirm, "geheim"}};
+        QCOMPARE(WakeDevice(bench.ctx), 1);
+        QCOMPARE(bench.link.ReadPassword, QByteArray("geheim"));
+        QCOMPARE(bench.ui().passwordShownWith, QList<QByteArray>{QByteArray()});
+        QCOMPARE(bench.frames(), (QList<QByteArray>{frame("Q", true), frame("Qgeheim ", true)}));
+        QCOMPARE(bench.ui().statusHistory,
+                 (QStringList{"0:Wecke KRV auf!", "1:Versuch 1", "1:KRV braucht Lese-Passwort!?!?", "1:Versuch 1"}));
+    }
+
+    void wrongPasswordShowsDialogAgainWithLastText()
+    {
+        DeviceBench bench(DeviceBench::profile("password"));
+        bench.ui().passwordActions = {{FakeFrontend::PasswordAction::Confirm, "falsch"},
+                                      {FakeFrontend::PasswordAction::Confirm, "geheim"}};
+        QCOMPARE(WakeDevice(bench.ctx), 1);
+        QCOMPARE(bench.ui().passwordShownWith, (QList<QByteArray>{QByteArray(), QByteArray("falsch")}));
+        QCOMPARE(bench.frames().size(), 3);
+    }
+
+    void givingUpThePasswordEndsAtOnce_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::newRow("Passwort wird deaktiviert") << int(FakeFrontend::PasswordAction::GiveUp);
+        QTest::newRow("close box, nothing typed") << int(FakeFrontend::PasswordAction::Close);
+    }
+    void givingUpThePasswordEndsAtOnce()
+    {
+        QFETCH(int, action);
+        DeviceBench bench(DeviceBench::profile("password"));
+        bench.ui().passwordActions = {{FakeFrontend::PasswordAction::Kind(action), {}}};
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(WakeDevice(bench.ctx), 0);
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(!bench.link.LinkFailed);
+        QCOMPARE(bench.frames().size(), 1);
+    }
+
+    void cancelEndsAfterTheCurrentTry()
+    {
+        DeviceBench bench;
+        bench.link.CancelRequested = true;
+        QCOMPARE(WakeDevice(bench.ctx), 0);
+        QVERIFY(!bench.ui().statusHistory.contains("1:Versuch 2"));
+    }
+
+    // Once the password is known every frame of the readout carries it.
+    void readoutWithPasswordCarriesItInEveryFrame()
+    {
+        DeviceBench bench(DeviceBench::profile("password"));
+        bench.ui().passwordActions = {{FakeFrontend::PasswordAction::Confirm, "geheim"}};
+        ReadDeviceInfo(bench.ctx);
+        QVERIFY(bench.device.DeviceInfoRead);
+        QCOMPARE(bench.panel().edFabNr.text, QString("470000004711"));
+        const QList<QByteArray> frames = bench.frames().mid(1);
+        QCOMPARE(frames.size(), 13);
+        for (const QByteArray &f : frames)
+            QVERIFY2(f.mid(2, 7) == "geheim ", f.constData());
+        QCOMPARE(frames.at(1), frame("Bgeheim 004", true));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWakeup)
+#include "tst_wakeup.moc"
