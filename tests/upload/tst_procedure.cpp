@@ -1,0 +1,182 @@
+// The upload run around the transfer: readout, pre-checks and their question,
+// calibration switch, cancel, the final message and the window's controls.
+#include "tests/upload/uploadrig.h"
+
+class TstProcedure : public QObject {
+    Q_OBJECT
+private slots:
+    void preCheckQuestion_data();
+    void preCheckQuestion();
+    void tooLargeForTheFlashIsTheOnlyReport();
+    void readsTheDeviceWhenNotReadYet();
+    void closedCalibrationSwitch();
+    void cancelWhileRecordsGoOut();
+    void controlsDuringAndAfterTheRun();
+    void imageWithoutInformationBlockIsRefused();
+};
+
+void TstProcedure::preCheckQuestion_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("-2 other kind") << -2 << QStringLiteral("Datei passt nicht zum KRV!");
+    QTest::newRow("-3 old firmware") << -3 << QStringLiteral("Die FW unterstützt dieses Feature nicht!");
+    QTest::newRow("-4 newer in device") << -4 << QStringLiteral("Im KRV ist eine aktueller FW!");
+    QTest::newRow("-5 same version") << -5 << QStringLiteral("Die FW-Versionen sind gleich!");
+}
+
+void TstProcedure::preCheckQuestion()
+{
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    for (bool endRun : {true, false}) {
+        UploadRig rig;
+        SampleImage sample;
+        sample.firmwareDate = code == -3 ? 20071130 : 20090301;
+        rig.load(sample);
+        if (code == -2)
+            rig.device.DeviceKind = 2;
+        if (code == -3)
+            rig.st.options.cbOnlyFabdata.setChecked(true);
+        if (code == -4)
+            rig.device.DeviceFwDate = 20090302;
+        if (code == -5)
+            rig.device.DeviceFwDate = 20090301;
+        rig.st.ui.answers = {endRun};
+        rig.upload.btUpdateClick();
+
+        QCOMPARE(rig.upload.CheckMessage, message);
+        QCOMPARE(rig.st.ui.questions, QStringList{message + "\nUpload sollte beendet werden!!\n\nUpload beenden?"});
+        QVERIFY(rig.st.ui.statusHistory.contains("1:" + message));
+        if (endRun) {  // Yes: nothing reaches the device, no message
+            QCOMPARE(rig.upload.UploadPhase, 0);
+            QCOMPARE(rig.upload.outcome, Upload::Outcome::Refused);
+            QVERIFY(rig.st.ui.messages.isEmpty());
+            QVERIFY(rig.sim.device.frames.isEmpty());
+        } else {  // No: the upload goes on
+            QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
+            QCOMPARE(rig.flash().flash.right(32), rig.image().right(32));
+        }
+        QVERIFY(rig.st.ui.isEnabled("btUpdate"));
+        QVERIFY(!rig.st.ui.isEnabled("btAbbruch"));
+    }
+}
+
+void TstProcedure::tooLargeForTheFlashIsTheOnlyReport()
+{
+    UploadRig rig;
+    rig.load(SampleImage{});  // 512 KiB
+    rig.device.FlashClass = 1;
+    rig.device.DeviceKind = 2;  // would fail the kind check too
+    rig.st.ui.answers = {false};
+    rig.upload.btUpdateClick();
+
+    QCOMPARE(rig.st.ui.questions.size(), 1);
+    QVERIFY(rig.st.ui.questions.first().startsWith("FLASH im KRV ist zu klein!\n"));
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);  // No runs the upload anyway
+}
+
+void TstProcedure::readsTheDeviceWhenNotReadYet()
+{
+    UploadRig rig;
+    rig.device = DeviceDescription{};
+    rig.link.UseCrc = false;  // the wake-up decides
+    rig.load(SampleImage{});
+    rig.upload.btUpdateClick();
+
+    QVERIFY(rig.device.DeviceInfoRead);
+    QCOMPARE(rig.device.FlashClass, 2);
+    QVERIFY(rig.st.ui.questions.isEmpty());
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
+    // The factory number read from the device went back into the image.
+    QCOMPARE(rig.flash().flash.mid(0x80000 - 32, 12), QByteArray("000012345678"));
+    QVERIFY(rig.sentCommand("B152"));
+}
+
+void TstProcedure::closedCalibrationSwitch()
+{
+    DeviceProfile profile = DeviceProfile::fromJson({});
+    profile.calibrationSwitchOpen = false;
+    UploadRig rig(profile);
+    rig.load(SampleImage{});
+    rig.st.options.setFabNr("99");
+    rig.upload.btUpdateClick();
+
+    QVERIFY(rig.st.ui.statusHistory.contains("0:Zustand Eichschalter abrufen."));
+    QCOMPARE(rig.st.ui.messages, QStringList{"Upload beendet: Eichschalter ist zu!"});
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::SwitchClosed);
+    QCOMPARE(rig.upload.UploadPhase, 2);
+    QVERIFY(!rig.sentCommand("1FLASH"));
+    // The factory data are in the image held in memory all the same.
+    QCOMPARE(rig.image().mid(0x80000 - 32, 3), QByteArray("99 "));
+}
+
+void TstProcedure::cancelWhileRecordsGoOut()
+{
+    UploadRig rig;
+    rig.load(SampleImage{});
+    rig.upload.progress = [&](const TransferProgress &p) {
+        if (p.blocksSent == 3)
+            rig.upload.btAbbruchClick();
+    };
+    rig.upload.btUpdateClick();
+
+    QCOMPARE(rig.st.ui.messages, QStringList{"Abbruch durch den kundigen Benutzer!  ;-)"});
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::Cancelled);
+    QCOMPARE(rig.upload.UploadPhase, 4);
+    // The cancel ends the wait for the reply to the record after it.
+    QCOMPARE(rig.upload.counters.dataRecords, 4);
+    QVERIFY(!rig.link.CancelRequested);
+}
+
+void TstProcedure::controlsDuringAndAfterTheRun()
+{
+    UploadRig rig;
+    rig.load(blockImage({0, 1}));
+    rig.st.ui.setEnabled("btAbbruch", false);
+    rig.st.options.cbOnlyFabdata.setEnabled(true);
+    const QStringList locked = {"sbComm", "sbOpen", "pnFile", "pnFab", "pnModem", "btUpdate", "sbUpdate", "btKRV", "smUpdate", "smOpen"};
+    bool lockedWhileSending = true, cancellableWhileSending = true, runningWhileProgramming = true;
+    rig.upload.progress = [&](const TransferProgress &p) {
+        for (const QString &control : locked)
+            lockedWhileSending &= !rig.st.ui.isEnabled(control);
+        lockedWhileSending &= !rig.st.options.cbOnlyFabdata.enabled();
+        if (p.letter == 0)
+            cancellableWhileSending &= rig.st.ui.isEnabled("btAbbruch") && rig.st.ui.isEnabled("sbAbbruch");
+        else
+            runningWhileProgramming &= rig.upload.running();
+    };
+    rig.upload.btUpdateClick();
+
+    QVERIFY(lockedWhileSending);
+    QVERIFY(cancellableWhileSending);
+    QVERIFY(runningWhileProgramming);
+    QVERIFY(!rig.upload.running());
+    for (const QString &control : locked)
+        QVERIFY2(rig.st.ui.isEnabled(control), qPrintable(control));
+    for (const char *control : {"btAbbruch", "sbAbbruch", "smAbbruch"})
+        QVERIFY(!rig.st.ui.isEnabled(control));
+    QVERIFY(rig.st.options.cbOnlyFabdata.enabled());
+    for (const char *label : {"lbVersion", "lbIntVersion", "lbDSfG"})
+        QCOMPARE(rig.st.ui.caption(label), QString());
+}
+
+void TstProcedure::imageWithoutInformationBlockIsRefused()
+{
+    for (int size : {0, 31, 0xFF0E}) {
+        UploadRig rig;
+        rig.st.image.ImageSize = size;
+        rig.st.ui.setEnabled("btUpdate", true);
+        rig.upload.btUpdateClick();
+
+        QCOMPARE(rig.upload.outcome, Upload::Outcome::ImageRejected);
+        QCOMPARE(rig.st.ui.messages.size(), 1);
+        QVERIFY(rig.st.ui.messages.first().startsWith("Upload nicht möglich"));
+        QVERIFY(rig.sim.device.frames.isEmpty());
+        QVERIFY(std::all_of(rig.st.image.ImageBuffer.begin(), rig.st.image.ImageBuffer.begin() + 0x10000,
+                            [](quint8 b) { return b == 0xFF; }));
+    }
+}
+
+QTEST_GUILESS_MAIN(TstProcedure)
+#include "tst_procedure.moc"
