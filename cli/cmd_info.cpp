@@ -1,35 +1,13 @@
 // info: the device information readout, as text or one JSON object.
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
+#include "cli/orderedjson.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/readout.h"
 #include "mainwindow/optionsmodel.h"
 
-#include <QJsonDocument>
-#include <QJsonArray>
-
 namespace {
-// A JSON object that keeps its keys in the order they were added, so the
-// output reads like the window from top to bottom.
-class OrderedJson {
-public:
-    OrderedJson &add(const char *key, const QJsonValue &value)
-    {
-        return addRaw(key, QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).chopped(1).mid(1));
-    }
-    OrderedJson &add(const char *key, const OrderedJson &object) { return addRaw(key, object.text()); }
-    QByteArray text() const { return '{' + m_members.join(',') + '}'; }
-
-private:
-    OrderedJson &addRaw(const char *key, const QByteArray &encodedValue)
-    {
-        m_members.append('"' + QByteArray(key) + "\":" + encodedValue);
-        return *this;
-    }
-    QByteArrayList m_members;
-};
-
 QByteArray infoJson(CliSession &s)
 {
     const DeviceDescription &d = s.ctx.device;
