@@ -1,9 +1,9 @@
 // Converting a full 512 KiB image from Intel-HEX must take under 20 ms.
 // Prints our time beside srec_cat's for the same file, measured in this run.
+#include "bench/benchsupport.h"
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
 #include "image/hexconvert.h"
-#include "link/frontend.h"
 #include "mainwindow/optionsmodel.h"
 
 #include <QCoreApplication>
@@ -21,15 +21,6 @@
 namespace {
 constexpr double BudgetMs = 20.0;
 constexpr int Runs = 21;
-
-class SilentFrontend : public Frontend {
-public:
-    using Frontend::Frontend;
-    void showMessage(const QString &) override {}
-    void showMessageBox(const QString &, const QString &) override {}
-    bool askYesNo(const QString &) override { return false; }
-    void askReadPassword(QByteArray &) override {}
-};
 
 double medianMs(int runs, const std::function<void()> &work)
 {

@@ -1,7 +1,7 @@
 // CPU time of ReceiveFrame waiting 3 s for a device that does not answer.
 // The wait must block in the event loop: the bar is 2 % of the wall time.
+#include "bench/benchsupport.h"
 #include "image/firmwareimage.h"
-#include "link/frontend.h"
 #include "link/link.h"
 #include "mainwindow/optionsmodel.h"
 #include "sim/devicesim.h"
@@ -10,28 +10,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 constexpr int kWaitMs = 3000;
 constexpr double kBar = 0.02;
-
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-// Nobody at the window: no message may come up during a plain wait.
-class SilentFrontend : public Frontend {
-public:
-    using Frontend::Frontend;
-    void showMessage(const QString &) override {}
-    void showMessageBox(const QString &, const QString &) override {}
-    bool askYesNo(const QString &) override { return false; }
-    void askReadPassword(QByteArray &) override {}
-};
 }
 
 int main(int argc, char *argv[])
