@@ -1,11 +1,30 @@
 // krvsim: a simulated KRV470/KRV465 for tests and the demo.
 #include "sim/devicesim.h"
+#include "sim/ptytransport.h"
 #include "sim/tcptransport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <optional>
+
+namespace {
+// The value of a number option, or nothing (with a message) when it is not a
+// number from 0 to max.
+std::optional<int> numberOption(const QCommandLineParser &parser, const QCommandLineOption &option, int max,
+                                QTextStream &err)
+{
+    if (!parser.isSet(option))
+        return 0;
+    bool ok = false;
+    const uint value = parser.value(option).toUInt(&ok);
+    if (ok && value <= uint(max))
+        return int(value);
+    err << "krvsim: --" << option.names().constFirst() << " takes a number from 0 to " << max << Qt::endl;
+    return std::nullopt;
+}
+}
 
 int main(int argc, char *argv[])
 {
@@ -16,11 +35,23 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Simulated gas-volume corrector on a TCP port or a pseudo-terminal."));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("TCP port on 127.0.0.1 (0 = a free one)."), QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption ptyOption(QStringLiteral("pty"), QStringLiteral("Serve on a pseudo-terminal instead of TCP; prints \"pty PATH\"."));
+    const QCommandLineOption slowLineOption(QStringLiteral("slow-line"), QStringLiteral("Pace the device's own bytes at the line speed (pseudo-terminal only)."));
     const QCommandLineOption profileOption(QStringLiteral("profile"), QStringLiteral("Device profile (JSON)."), QStringLiteral("FILE"));
     const QCommandLineOption silentOption(QStringLiteral("silent"), QStringLiteral("Answer nothing."));
     const QCommandLineOption noiseOption(QStringLiteral("noise"), QStringLiteral("Send these bytes in front of every answer."), QStringLiteral("TEXT"));
     const QCommandLineOption splitOption(QStringLiteral("split"), QStringLiteral("Send every answer in two parts, split after N bytes."), QStringLiteral("N"));
-    parser.addOptions({portOption, profileOption, silentOption, noiseOption, splitOption});
+    // Flash records are counted from 1: address, data and end records.
+    const QCommandLineOption nakOption(QStringLiteral("nak"), QStringLiteral("NAK the N-th flash record once."), QStringLiteral("N"));
+    const QCommandLineOption garbageOption(QStringLiteral("garbage"), QStringLiteral("Answer the N-th flash record with a byte outside the protocol."), QStringLiteral("N"));
+    const QCommandLineOption silentFromOption(QStringLiteral("silent-from"), QStringLiteral("Answer nothing from the N-th flash record on."), QStringLiteral("N"));
+    const QCommandLineOption dropAtOption(QStringLiteral("drop-at"), QStringLiteral("Drop the link when the N-th flash record arrives."), QStringLiteral("N"));
+    const QCommandLineOption endAckOption(QStringLiteral("end-ack"), QStringLiteral("Answer the end record with ACK instead of \"F\"."));
+    const QCommandLineOption noGoOnOption(QStringLiteral("no-goon"), QStringLiteral("Never answer \"1FLASH\"."));
+    const QCommandLineOption letterIntervalOption(QStringLiteral("letter-interval"), QStringLiteral("Milliseconds between programming letters (0 = all at once)."), QStringLiteral("MS"));
+    parser.addOptions({portOption, ptyOption, slowLineOption, profileOption, silentOption, noiseOption, splitOption,
+                       nakOption, garbageOption, silentFromOption, dropAtOption, endAckOption, noGoOnOption,
+                       letterIntervalOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -37,20 +68,54 @@ int main(int argc, char *argv[])
         profile = DeviceProfile::fromJson({});
     }
 
+    const auto port = numberOption(parser, portOption, 65535, err);
+    const auto split = numberOption(parser, splitOption, 1 << 20, err);
+    const auto nak = numberOption(parser, nakOption, 1 << 20, err);
+    const auto garbage = numberOption(parser, garbageOption, 1 << 20, err);
+    const auto silentFrom = numberOption(parser, silentFromOption, 1 << 20, err);
+    const auto dropAt = numberOption(parser, dropAtOption, 1 << 20, err);
+    const auto letterInterval = numberOption(parser, letterIntervalOption, 60000, err);
+    if (!port || !split || !nak || !garbage || !silentFrom || !dropAt || !letterInterval)
+        return 2;
+    const bool pty = parser.isSet(ptyOption);
+    if (parser.isSet(slowLineOption) && !pty) {
+        err << "krvsim: --slow-line models the serial line and needs --pty" << Qt::endl;
+        return 2;
+    }
+
     DeviceSim device(profile);
     device.faults.silent = parser.isSet(silentOption);
     device.faults.noiseBefore = parser.value(noiseOption).toLatin1();
-    device.faults.splitAt = parser.value(splitOption).toInt();
+    device.faults.splitAt = *split;
+    FlashSide::Faults &flash = device.flash.faults;
+    flash.nakRecord = *nak;
+    flash.garbageAtRecord = *garbage;
+    flash.silentFromRecord = *silentFrom;
+    flash.dropLinkAtRecord = *dropAt;
+    flash.endAnsweredWithAck = parser.isSet(endAckOption);
+    flash.noGoOnFlashing = parser.isSet(noGoOnOption);
+    device.flash.letterIntervalMs = *letterInterval;
 
-    bool portOk = false;
-    const uint port = parser.value(portOption).toUInt(&portOk);
-    if (!portOk || port > 65535) {
-        err << "krvsim: --port takes a number from 0 to 65535" << Qt::endl;
-        return 2;
+    if (pty) {
+        PtyTransport line(device);
+        line.setSlowLine(parser.isSet(slowLineOption));
+        if (!line.open()) {
+            err << "krvsim: cannot create a pseudo-terminal: " << line.errorString() << Qt::endl;
+            return 1;
+        }
+        // An unplugged device leaves nothing to serve: the pseudo-terminal is gone.
+        QObject::connect(&line, &PtyTransport::hungUp, &app, [&err] {
+            err << "krvsim: line hung up" << Qt::endl;
+            QCoreApplication::exit(0);
+        });
+        // Scripts read this line to find the device.
+        out << "pty " << line.slavePath() << Qt::endl;
+        return app.exec();
     }
+
     TcpTransport tcp(device);
-    if (!tcp.listen(quint16(port))) {
-        err << "krvsim: cannot listen on 127.0.0.1:" << port << ": " << tcp.errorString() << Qt::endl;
+    if (!tcp.listen(quint16(*port))) {
+        err << "krvsim: cannot listen on 127.0.0.1:" << *port << ": " << tcp.errorString() << Qt::endl;
         return 1;
     }
     // Scripts read this line to find the port.
