@@ -1,0 +1,217 @@
+#include "mainwindow/pnfab.h"
+
+#include "link/frontend.h"
+#include "mainwindow/optionsmodel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
+
+namespace {
+using Widgets = std::initializer_list<QWidget *>;
+constexpr int kColumns[] = {12, 136, 260, 384};
+constexpr int kRows[] = {55, 79, 103, 127};
+constexpr int kBoxWidth = 113;
+constexpr int kBoxHeight = 17;
+// The help page of the factory data belongs to these controls.
+constexpr int kFactoryDataHelp = 5;
+
+struct BoxPlace {
+    const char *name;
+    int column;
+    int row;
+    const char *hint;  // UTF-8; empty for display-only boxes
+    bool factoryHelp;
+};
+
+const BoxPlace kBoxPlaces[] = {
+    {"cbPTB", 0, 0, "mit/ohne PTB-Zeitdienst", true},
+    {"cbRTC", 1, 0, "RTC63421 oder RTC7301", true},
+    {"cbNetz", 2, 0, "Mehrere KRV's vernetzen", false},
+    {"cbMaster", 3, 0, "Master oder Slave", false},
+    {"cb470Z", 0, 1, "KRV470Z in 19\" Ausführung", true},
+    {"cbKlemm", 1, 1, "Klemmenplatte ab LP318.02", true},
+    {"cbAnalog", 2, 1, "Mit/ohne Analogerfassung ", true},
+    {"cbDSfG", 3, 1, "mit/ohne DSfG", false},
+    {"cbU230", 0, 2, "230 V Stromversorgung ", false},
+    {"cbU24", 1, 2, "24 V Stromversorgung", false},
+    {"cbBatt", 2, 2, "Batterie SL790 oder SL780", true},
+    {"cbRes3", 3, 2, "", false},
+    {"cb20", 0, 3, "52K-Flash im KRV", false},
+    {"cb40", 1, 3, "256K-Flash im KRV", false},
+    {"cb512", 2, 3, "", false},
+    {"cb465", 3, 3, "", false},
+};
+
+const BoxPlace &placeOf(const char *name)
+{
+    const auto it = std::find_if(std::begin(kBoxPlaces), std::end(kBoxPlaces),
+                                 [name](const BoxPlace &p) { return qstrcmp(p.name, name) == 0; });
+    Q_ASSERT(it != std::end(kBoxPlaces));
+    return *it;
+}
+
+// The hints carry no status part of their own, so tooltip and status text agree.
+void setHint(QWidget *w, const QString &hint)
+{
+    w->setToolTip(hint);
+    w->setStatusTip(hint);
+}
+
+template <typename W>
+W *place(QWidget *parent, const char *name, int x, int y, int width, int height)
+{
+    W *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(x, y, width, height);
+    return w;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption, int x, int y, int width)
+{
+    QLabel *l = place<QLabel>(parent, name, x, y, width, 13);
+    l->setText(caption);
+    return l;
+}
+
+void showLabel(QLabel *widget, const LabelModel &model)
+{
+    widget->setText(model.caption);
+    widget->setVisible(model.visible);
+    widget->setEnabled(model.enabled);
+}
+
+void showEdit(QLineEdit *widget, const EditModel &model)
+{
+    if (widget->text() != model.text)
+        widget->setText(model.text);
+    widget->setEnabled(model.enabled);
+}
+}  // namespace
+
+FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_model(model)
+{
+    setObjectName(QStringLiteral("pnFab"));
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setFixedSize(470, 201);
+    const QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+    label(this, "lbFabNr", QStringLiteral("Fabriknummer"), 12, 8, 113);
+    edFabNr = place<QLineEdit>(this, "edFabNr", 12, 24, 113, 21);
+    edFabNr->setMaxLength(m_model.edFabNr.maxLength);
+    edFabNr->setFont(fixedPitch);
+    setHint(edFabNr, QStringLiteral("Fabriknummer eingeben"));
+
+    label(this, "lbBaujahr", QStringLiteral("Baujahr"), 136, 8, 60);
+    edBaujahr = place<QLineEdit>(this, "edBaujahr", 136, 24, 49, 21);
+    edBaujahr->setMaxLength(m_model.edBaujahr.maxLength);
+    edBaujahr->setFont(fixedPitch);
+    setHint(edBaujahr, QStringLiteral("Baujahr eingeben"));
+
+    lbExdev = label(this, "lbExdev", QString(), 196, 28, 20);
+    setHint(lbExdev, QStringLiteral("EXDEV: FW-Variante für externen Datenspeicher"));
+    lbGExdev = label(this, "lbGExdev", QString(), 220, 28, 30);
+    setHint(lbGExdev, QStringLiteral("EXDEV-Art im KRV"));
+
+    lbF4 = label(this, "lbF4", QString(), 260, 8, 198);
+    cbF4 = place<QComboBox>(this, "cbF4", 260, 24, 198, 21);
+    cbF4->addItems(OptionsModel::F4Items);
+    cbF4->setEditable(false);
+    cbF4->setMaxVisibleItems(5);
+    setHint(cbF4, QStringLiteral("Funktion der F4-Taste auswählen"));
+
+    for (QWidget *w : Widgets{edFabNr, edBaujahr, cbF4})
+        w->setProperty("helpContext", kFactoryDataHelp);
+
+    for (CheckBoxModel *box : m_model.boxes()) {
+        const BoxPlace &p = placeOf(box->name());
+        QCheckBox *widget = place<QCheckBox>(this, p.name, kColumns[p.column], kRows[p.row], kBoxWidth, kBoxHeight);
+        widget->setCursor(Qt::PointingHandCursor);
+        if (*p.hint)
+            setHint(widget, QString::fromUtf8(p.hint));
+        if (p.factoryHelp)
+            widget->setProperty("helpContext", kFactoryDataHelp);
+        connect(widget, &QCheckBox::clicked, this, [box](bool checked) { box->setChecked(checked); });
+        m_boxes.emplace_back(box, widget);
+    }
+
+    pnFunc = place<QFrame>(this, "pnFunc", 2, 158, 466, 41);
+    pnFunc->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    btSetTime = place<QPushButton>(pnFunc, "btSetTime", 10, 8, 100, 25);
+    btSetTime->setText(QStringLiteral("Uhr stellen"));
+    setHint(btSetTime, QStringLiteral("Interne Uhr auf PC-Zeit setzen"));
+    btTime = place<QPushButton>(pnFunc, "btTime", 134, 8, 100, 25);
+    btTime->setText(QStringLiteral("Systemzeit"));
+    setHint(btTime, QStringLiteral("Zeit&Datum auslesen"));
+    for (QPushButton *b : {btSetTime, btTime})
+        b->setCursor(Qt::PointingHandCursor);
+    lbTime = label(pnFunc, "lbTime", QStringLiteral("..."), 258, 14, 198);
+
+    QWidget *previous = edFabNr;
+    for (QWidget *next : Widgets{edBaujahr, cbF4}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    for (const auto &[box, widget] : m_boxes) {
+        setTabOrder(previous, widget);
+        previous = widget;
+    }
+    setTabOrder(previous, btSetTime);
+    setTabOrder(btSetTime, btTime);
+
+    connect(edFabNr, &QLineEdit::textEdited, &m_model, &OptionsModel::setFabNr);
+    connect(edBaujahr, &QLineEdit::textEdited, &m_model, &OptionsModel::setBaujahr);
+    connect(cbF4, &QComboBox::activated, &m_model, &OptionsModel::setF4Index);
+    connect(&m_model, &OptionsModel::changed, this, &FabPanel::showModel);
+    showModel();
+}
+
+QCheckBox *FabPanel::checkBox(const QString &name) const
+{
+    for (const auto &[box, widget] : m_boxes) {
+        if (widget->objectName() == name)
+            return widget;
+    }
+    return nullptr;
+}
+
+void FabPanel::showModel()
+{
+    showEdit(edFabNr, m_model.edFabNr);
+    showEdit(edBaujahr, m_model.edBaujahr);
+    cbF4->setCurrentIndex(m_model.cbF4);
+    cbF4->setEnabled(m_model.cbF4Enabled);
+    showLabel(lbF4, m_model.lbF4);
+    showLabel(lbExdev, m_model.lbExdev);
+    showLabel(lbGExdev, m_model.lbGExdev);
+    for (const auto &[box, widget] : m_boxes) {
+        widget->setText(box->caption());
+        widget->setChecked(box->checked());
+        widget->setEnabled(box->enabled());
+    }
+}
+
+void FabPanel::mirror(const Frontend &ui, const QString &name)
+{
+    if (name == QLatin1String("lbTime")) {
+        lbTime->setText(ui.caption(name));
+        return;
+    }
+    for (QWidget *w : Widgets{this, pnFunc, btSetTime, btTime}) {
+        if (w->objectName() == name)
+            w->setEnabled(ui.isEnabled(name));
+    }
+}
+
+void FabPanel::mirror(const Frontend &ui)
+{
+    for (const char *name : {"pnFab", "pnFunc", "btSetTime", "btTime", "lbTime"})
+        mirror(ui, QString::fromLatin1(name));
+}

@@ -1,0 +1,49 @@
+#pragma once
+#include <QFrame>
+#include <utility>
+#include <vector>
+
+class CheckBoxModel;
+class Frontend;
+class OptionsModel;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The options panel pnFab: the widgets of the options model. It mirrors the
+// model both ways: a model change redraws the widgets, and a click or an edit
+// goes to the model, so its rules run and reach every other widget.
+// The clock buttons only report their clicks; the main window wires them.
+class FabPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit FabPanel(OptionsModel &model, QWidget *parent = nullptr);
+
+    QLineEdit *edFabNr;
+    QLineEdit *edBaujahr;
+    QComboBox *cbF4;
+    QLabel *lbF4;
+    QLabel *lbExdev;
+    QLabel *lbGExdev;
+    QFrame *pnFunc;
+    QPushButton *btSetTime;
+    QPushButton *btTime;
+    QLabel *lbTime;
+
+    // The check box widget of a model box name ("cb470Z"), or nullptr.
+    QCheckBox *checkBox(const QString &name) const;
+
+    // The window state this panel shows out of the Frontend: its own and
+    // pnFunc's enabled flag, the clock buttons' flags and lbTime's caption.
+    // Other names are ignored, so a GUI front end can pass every change here.
+    void mirror(const Frontend &ui, const QString &name);
+    void mirror(const Frontend &ui);
+
+private:
+    void showModel();
+
+    OptionsModel &m_model;
+    std::vector<std::pair<CheckBoxModel *, QCheckBox *>> m_boxes;
+};
