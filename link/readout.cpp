@@ -57,7 +57,28 @@ void clearWindow(Context &ctx)
         box->setEnabled(false);
 }
 
-int readVersion(Context &ctx, QByteArray &a)
+// One readout pass: the steps of the table share the answer buffer.
+struct Pass {
+    Context &ctx;
+    int f4Before;      // cbF4 as the user saw it before the pass
+    QString f4Notice;  // an unknown F4 mode, shown once the pass is over
+    QByteArray a;      // the answer buffer
+
+    int readVersion();
+    int readFabNr();
+    int readBuild();
+    int readBaujahr();
+    int readHardware();
+    int readF4();
+    int readAnalog();
+    int readPtb();
+    int readDsfg();
+    int readNetwork();
+    int readFlash();
+    int readExdev();
+};
+
+int Pass::readVersion()
 {
     const int result = ask(ctx, "B004", QStringLiteral("Lese Version"), a);
     if (result == 21)
@@ -65,7 +86,7 @@ int readVersion(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readFabNr(Context &ctx, QByteArray &a)
+int Pass::readFabNr()
 {
     const int result = ask(ctx, "B142", QStringLiteral("Lese Fabriknummer"), a);
     if (result > 7)
@@ -73,9 +94,9 @@ int readFabNr(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readBuild(Context &ctx, QByteArray &) { return ReadFwBuild(ctx); }
+int Pass::readBuild() { return ReadFwBuild(ctx); }
 
-int readBaujahr(Context &ctx, QByteArray &a)
+int Pass::readBaujahr()
 {
     const int result = ask(ctx, "B143", QStringLiteral("Lese Baujahr"), a);
     if (result == 11)
@@ -83,7 +104,7 @@ int readBaujahr(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readHardware(Context &ctx, QByteArray &a)
+int Pass::readHardware()
 {
     const int result = ask(ctx, "B939", QStringLiteral("Ermittle HW"), a);
     if (result == 9) {
@@ -98,18 +119,24 @@ int readHardware(Context &ctx, QByteArray &a)
     return 1;
 }
 
-int readF4(Context &ctx, QByteArray &a)
+int Pass::readF4()
 {
     const int result = ask(ctx, "B146", QStringLiteral("Lese F4-Modus"), a);
     if (result != 9)
         return result;
+    // An index the list does not have must never reach the factory data:
+    // keep the selection the user saw before the pass and say so after it.
     const long index = answerNumber(a, 5, 3);
-    if (!ctx.ui.options().setF4Index(int(index)))
-        ctx.ui.setStatus(1, QStringLiteral("Unbekannter F4-Modus %1, Auswahl bleibt").arg(index));
+    if (index < 0 || index >= OptionsModel::F4Items.size()) {
+        ctx.ui.options().setF4Index(f4Before);
+        f4Notice = QStringLiteral("Unbekannter F4-Modus %1, Auswahl bleibt").arg(index);
+    } else {
+        ctx.ui.options().setF4Index(int(index));
+    }
     return 1;
 }
 
-int readAnalog(Context &ctx, QByteArray &a)
+int Pass::readAnalog()
 {
     const int result = ask(ctx, "B144", QStringLiteral("Lese Analogfreigabe"), a);
     if (result == 8) {
@@ -123,7 +150,7 @@ int readAnalog(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readPtb(Context &ctx, QByteArray &a)
+int Pass::readPtb()
 {
     const int result = ask(ctx, "B153", QStringLiteral("Lese PTB-Freigabe"), a);
     if (result == 8)
@@ -131,7 +158,7 @@ int readPtb(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readDsfg(Context &ctx, QByteArray &a)
+int Pass::readDsfg()
 {
     const int result = ask(ctx, "B162", QStringLiteral("Lese DSfG-Freigabe"), a);
     if (result == 8) {
@@ -143,7 +170,7 @@ int readDsfg(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readNetwork(Context &ctx, QByteArray &a)
+int Pass::readNetwork()
 {
     const int result = ask(ctx, "B940", QStringLiteral("Ermittle Vernetzung"), a);
     if (result != 9)
@@ -152,7 +179,7 @@ int readNetwork(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readFlash(Context &ctx, QByteArray &a)
+int Pass::readFlash()
 {
     ctx.device.FlashClass = 0;
     const int result = ask(ctx, "B941", QStringLiteral("Ermittle FLASH-Type"), a);
@@ -162,7 +189,7 @@ int readFlash(Context &ctx, QByteArray &a)
     return result;
 }
 
-int readExdev(Context &ctx, QByteArray &a)
+int Pass::readExdev()
 {
     ctx.device.DeviceExdevType = 0;
     const int result = ask(ctx, "B942", QStringLiteral("Ermittle EXDEV-Art"), a);
@@ -172,9 +199,10 @@ int readExdev(Context &ctx, QByteArray &a)
     return result;
 }
 
-using Step = int (*)(Context &, QByteArray &);
-const Step kSteps[] = {readVersion, readFabNr, readBuild, readBaujahr, readHardware, readF4,
-                       readAnalog, readPtb, readDsfg, readNetwork, readFlash, readExdev};
+using Step = int (Pass::*)();
+const Step kSteps[] = {&Pass::readVersion, &Pass::readFabNr, &Pass::readBuild, &Pass::readBaujahr,
+                       &Pass::readHardware, &Pass::readF4, &Pass::readAnalog, &Pass::readPtb,
+                       &Pass::readDsfg, &Pass::readNetwork, &Pass::readFlash, &Pass::readExdev};
 }
 
 void ReadDeviceInfo(Context &ctx)
@@ -186,6 +214,7 @@ void ReadDeviceInfo(Context &ctx)
         wasEnabled[i] = ui.isEnabled(name);
         ui.setEnabled(name, false);
     }
+    Pass pass{ctx, ui.options().cbF4, {}, {}};
     clearWindow(ctx);
     ctx.device.DeviceKind = 0;
     ctx.link.CancelRequested = false;
@@ -195,11 +224,10 @@ void ReadDeviceInfo(Context &ctx)
         ctx.link.PurgeInput();
         ui.setStatus(0, QStringLiteral("Anfordern der Konfigurationsdaten"));
     }
-    QByteArray answer;
     for (Step step : kSteps) {
         if (result <= 0)
             break;
-        result = step(ctx, answer);
+        result = (pass.*step)();
     }
 
     if (result > 0) {
@@ -209,7 +237,7 @@ void ReadDeviceInfo(Context &ctx)
         ui.showMessage(QStringLiteral("KRV reagiert falsch oder nicht!"));
     }
     ui.setStatus(0, QString());
-    ui.setStatus(1, QString());
+    ui.setStatus(1, pass.f4Notice);
     for (size_t i = 0; i < std::size(kLockedControls); ++i)
         ui.setEnabled(QString::fromLatin1(kLockedControls[i]), wasEnabled[i]);
 }
