@@ -53,6 +53,7 @@ DeviceProfile DeviceProfile::fromJson(const QJsonObject &json)
 
     p.clock = json.value("clock").toString(QString::fromLatin1(p.clock)).toLatin1();
     p.calibrationSwitchOpen = json.value("calibrationSwitch").toBool(true);
+    p.silentAfterFrames = json.value("silentAfterFrames").toInt(-1);
     return p;
 }
 

@@ -16,11 +16,14 @@ struct DeviceProfile {
 
     QByteArray clock = "241207183000";  // ddmmyyhhmmss, as B218 answers it
     bool calibrationSwitchOpen = true;
+    // The device falls silent once it has received this many frames (-1: never).
+    int silentAfterFrames = -1;
 
     // The profile fields (see sim/profiles/*.json):
     //  version (15 chars), fabNr, buildDate (yyyymmdd), baujahr, hardware (number
     //  or "?"), rtc (B938), f4, analog, ptb, dsfg, network, flashId, exdev
-    //  (number or "?"), clock, calibrationSwitch (bool), crc (bool), password.
+    //  (number or "?"), clock, calibrationSwitch (bool), crc (bool), password,
+    //  silentAfterFrames.
     static DeviceProfile fromJson(const QJsonObject &json);
     // Empty error text on success.
     static DeviceProfile load(const QString &path, QString *error);
