@@ -16,10 +16,12 @@
 
 namespace {
 using Widgets = std::initializer_list<QWidget *>;
+constexpr int kWidth = 470;
+constexpr int kHeight = 201;
 constexpr int kColumns[] = {12, 136, 260, 384};
 constexpr int kRows[] = {55, 79, 103, 127};
-constexpr int kBoxWidth = 113;
-constexpr int kBoxHeight = 17;
+constexpr int kBoxWidth = 122;  // the columns are 124 apart
+constexpr int kBoxHeight = 20;
 // The help page of the factory data belongs to these controls.
 constexpr int kFactoryDataHelp = 5;
 
@@ -100,8 +102,13 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
 {
     setObjectName(QStringLiteral("pnFab"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setFixedSize(470, 201);
-    const QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    setFixedSize(kWidth, kHeight);
+    // The fixed grid below was laid out for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixedPitch.setPointSize(small.pointSize());
 
     label(this, "lbFabNr", QStringLiteral("Fabriknummer"), 12, 8, 113);
     edFabNr = place<QLineEdit>(this, "edFabNr", 12, 24, 113, 21);
@@ -132,7 +139,8 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
 
     for (CheckBoxModel *box : m_model.boxes()) {
         const BoxPlace &p = placeOf(box->name());
-        QCheckBox *widget = place<QCheckBox>(this, p.name, kColumns[p.column], kRows[p.row], kBoxWidth, kBoxHeight);
+        const int x = kColumns[p.column];
+        QCheckBox *widget = place<QCheckBox>(this, p.name, x, kRows[p.row], qMin(kBoxWidth, kWidth - 4 - x), kBoxHeight);
         widget->setCursor(Qt::PointingHandCursor);
         if (*p.hint)
             setHint(widget, QString::fromUtf8(p.hint));
@@ -142,7 +150,7 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
         m_boxes.emplace_back(box, widget);
     }
 
-    pnFunc = place<QFrame>(this, "pnFunc", 2, 158, 466, 41);
+    pnFunc = place<QFrame>(this, "pnFunc", 2, kHeight - 43, kWidth - 4, 41);
     pnFunc->setFrameStyle(QFrame::Panel | QFrame::Raised);
     btSetTime = place<QPushButton>(pnFunc, "btSetTime", 10, 8, 100, 25);
     btSetTime->setText(QStringLiteral("Uhr stellen"));
