@@ -186,9 +186,14 @@ quint8 BlockTransfer::run(int startAddress)
 {
     m_counters = {};
     m_progress = TransferProgress{countBlocks(startAddress), 0, 0};
-    const quint8 reply = transfer(startAddress);
-    if (reply != StartProgramming)
-        return reply;
-    programming();
-    return m_progress.letter;
+    quint8 last = transfer(startAddress);
+    recordCounters = m_counters;
+    if (last == StartProgramming) {
+        programming();
+        last = m_progress.letter;
+    }
+    m_progress.finished = true;
+    if (progress)
+        progress(m_progress);
+    return last;
 }

@@ -17,6 +17,7 @@ struct TransferProgress {
     int blocksTotal = 0;   // non-blank blocks from the start address to the end of the image
     int blocksSent = 0;    // data records sent (repeats not counted)
     quint8 letter = 0;     // last programming letter; 0 while records go out
+    bool finished = false; // the last report: transfer and programming are over
 };
 
 // The flash record protocol after "GoOnFlashing": data records of 256 bytes,
@@ -38,6 +39,9 @@ public:
 
     // Called after each record and each letter.
     std::function<void(const TransferProgress &)> progress;
+    // The counters as the record transfer left them, before the programming
+    // phase reuses them for its letters.
+    TransferCounters recordCounters;
 
     // Sends the image from startAddress on and follows the programming phase.
     // Returns the last byte received; LinkFailed is set when the transfer or

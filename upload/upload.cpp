@@ -1,5 +1,6 @@
 #include "upload/upload.h"
 
+#include "comport/eabort.h"
 #include "image/firmwareimage.h"
 #include "link/context.h"
 #include "link/devicedescription.h"
@@ -34,13 +35,18 @@ void Upload::btAbbruchClick()
     m_ctx.link.LinkFailed = false;
 }
 
+bool Upload::acceptsImage(const FirmwareImage &image)
+{
+    // The factory data go into the information block and the checks read the
+    // identification area: an image without them cannot be a firmware.
+    return image.hasInfoBlock() && image.hasIdentification();
+}
+
 bool Upload::imageUploadable()
 {
     const FirmwareImage &image = m_ctx.image;
-    if (image.hasInfoBlock() && image.hasIdentification())
+    if (acceptsImage(image))
         return true;
-    // The factory data go into the information block and the checks read the
-    // identification area: an image without them cannot be a firmware.
     resultMessage = QStringLiteral("Upload nicht möglich: Das Image (%1 Bytes) hat keinen Informationsblock "
                                    "oder keine Kennung!")
                         .arg(image.ImageSize);
@@ -61,7 +67,9 @@ void Upload::prepare()
     UploadPhase = 1;
     CheckMessage.clear();
     counters = {};
+    recordCounters = {};
     m_switchClosed = false;
+    m_portFailed = false;
 }
 
 void Upload::checkDevice()
@@ -118,8 +126,11 @@ bool Upload::enterFlashMode()
         link.PurgeInput();
     }
 
+    // A cancel during the pause above must not be cleared away unseen: the
+    // device has not been sent a record yet, so the run can still stop.
+    if (link.CancelRequested)
+        return false;
     link.LinkFailed = false;
-    link.CancelRequested = false;
     QByteArray answer;
     const int length = link.ReceiveFrame(answer, false, GoOnFlashingTimeoutMs);
     if (!link.TcpMode)
@@ -144,6 +155,7 @@ void Upload::transfer()
     BlockTransfer blocks(m_ctx, UploadPhase, counters);
     blocks.progress = progress;
     blocks.run(start);
+    recordCounters = blocks.recordCounters;
 }
 
 void Upload::finish()
@@ -155,6 +167,8 @@ void Upload::finish()
 
     if (UploadPhase == 0) {
         outcome = Outcome::Refused;
+    } else if (m_portFailed) {
+        outcome = Outcome::Failed;
     } else if (link.CancelRequested) {
         outcome = Outcome::Cancelled;
         resultMessage = QStringLiteral("Abbruch durch den kundigen Benutzer!  ;-)");
@@ -194,14 +208,20 @@ void Upload::btUpdateClick()
         return;
     m_running = true;
     prepare();
-    checkDevice();
-    if (!m_ctx.link.LinkFailed) {
-        UploadPhase = 2;
-        m_ctx.ui.setStatus(1, QString());
-        m_ctx.ui.setBusyCursor(true);
-        writeFactoryData(m_ctx.ui.options(), m_ctx.image);
-        if (calibrationSwitchOpen() && enterFlashMode())
-            transfer();
+    try {
+        checkDevice();
+        if (!m_ctx.link.LinkFailed) {
+            UploadPhase = 2;
+            m_ctx.ui.setStatus(1, QString());
+            m_ctx.ui.setBusyCursor(true);
+            writeFactoryData(m_ctx.ui.options(), m_ctx.image);
+            if (calibrationSwitchOpen() && enterFlashMode())
+                transfer();
+        }
+    } catch (const EAbort &) {
+        // The port's error handler has shown the failure (a device unplugged):
+        // the run still ends properly, without a second message.
+        m_portFailed = true;
     }
     finish();
 }

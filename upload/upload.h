@@ -5,6 +5,7 @@
 #include <functional>
 
 struct Context;
+struct FirmwareImage;
 
 // The upload: pre-checks, factory data, calibration switch, flash-update mode,
 // block transfer and programming, one message at the end. The GUI's buttons
@@ -37,9 +38,14 @@ public:
     // From the start to the end of a run, the programming phase included.
     bool running() const { return m_running; }
 
+    // The image has the information block and identification area the upload
+    // needs; btUpdateClick refuses any other before anything is sent.
+    static bool acceptsImage(const FirmwareImage &image);
+
     int UploadPhase = 0;
     QString CheckMessage;
-    TransferCounters counters;
+    TransferCounters counters;        // as the status line shows them; the programming reuses them
+    TransferCounters recordCounters;  // as the record transfer left them
     Outcome outcome = Outcome::None;
     QString resultMessage;  // the text of the final message box; empty when none was shown
 
@@ -61,5 +67,6 @@ private:
     Context &m_ctx;
     bool m_running = false;
     bool m_switchClosed = false;
+    bool m_portFailed = false;  // a port error ended the run as a silent abort
     bool m_onlyFabdataWasEnabled = false;
 };
