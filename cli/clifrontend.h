@@ -23,6 +23,10 @@ public:
     bool askYesNo(const QString &text) override;
     void askReadPassword(QByteArray &readPassword) override;
 
+    // Status lines on stderr off while a progress display owns the line.
+    void setQuiet(bool quiet) { m_quiet = quiet; }
+    bool quiet() const { return m_quiet; }
+
 protected:
     void changed(const QString &name) override;
 
