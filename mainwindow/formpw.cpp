@@ -84,7 +84,6 @@ void TPwForm::edPwChange()
 void TPwForm::askReadPassword(QByteArray &readPassword)
 {
     edPw->setText(QString::fromLatin1(readPassword));
-    edPwChange();  // setText stays silent when the text does not change
     edPw->setFocus();
     switch (exec()) {
     case Confirmed:
