@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QScopedValueRollback>
 #include <QSocketNotifier>
 #include <QtEndian>
 #include <utility>
@@ -176,6 +177,7 @@ void TCustomComPort::Open()
 void TCustomComPort::CreateHandle()
 {
     FreeHandle();
+    const QScopedValueRollback creating(m_creatingHandle, true);
     try {
         if (m_priorityClass != pcDefault)
             raisePriority();
@@ -239,6 +241,21 @@ void TCustomComPort::RaiseError(int code, const QString &message)
     throw error;
 }
 
+void TCustomComPort::raiseSystemError(int error)
+{
+    if (!isDeviceGone(error) || !Active() || m_creatingHandle)
+        RaiseError(error, systemMessage(error));
+    // The device will not come back on this handle. Stop the event thread
+    // first, so the loss is reported once, and close the port once it has been.
+    DestroyThread();
+    try {
+        RaiseError(error, systemMessage(error));
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
 void TCustomComPort::CheckActive()
 {
     if (!Active())
@@ -280,7 +297,7 @@ void TCustomComPort::Write(const void *buffer, int count, bool waitOnCompletion)
         m_undrained = true;
         if (const int error = pushWrite()) {
             m_txBuffer.clear();
-            RaiseError(error, systemMessage(error));
+            raiseSystemError(error);
         }
         if (m_thread)
             m_thread->noteWrite();

@@ -322,6 +322,8 @@ private:
     static QString systemMessage(int error);
     // The error says the device has gone (unplugged, hung up, access lost).
     static bool isDeviceGone(int error);
+    // Raises the system's error; a device that has gone also closes the port.
+    [[noreturn]] void raiseSystemError(int error);
 
     // Store a line setting and apply it; a value the line refuses is not kept.
     template <typename T>
@@ -350,6 +352,7 @@ private:
     // open: with the queue's count, the event thread sees every new byte.
     std::atomic<quint64> m_rxTaken{0};
     bool m_activeFlag = false;
+    bool m_creatingHandle = false;
     TComThread *m_thread = nullptr;
     int m_threadCallDepth = 0;  // > 0 while the UI thread runs a call for the event thread
     quint32 m_eventMask = 0;

@@ -92,7 +92,7 @@ void TCustomComPort::Check(bool ok)
     if (error == 0 || error == EAGAIN || error == EINPROGRESS)
         return;
     errno = 0;
-    RaiseError(error, systemMessage(error));
+    raiseSystemError(error);
 }
 
 // ---- open and close --------------------------------------------------------------------
@@ -358,7 +358,7 @@ void TCustomComPort::drainWrite()
     while (!m_txBuffer.isEmpty()) {
         if (const int error = pushWrite()) {
             m_txBuffer.clear();
-            RaiseError(error, systemMessage(error));
+            raiseSystemError(error);
         }
         if (m_txBuffer.isEmpty())
             break;

@@ -1,4 +1,5 @@
 #include "link/comportlink.h"
+#include "comport/eabort.h"
 #include "link/frontend.h"
 
 ComPortLink::ComPortLink(Frontend &ui) : m_ui(ui)
@@ -19,12 +20,30 @@ ComPortLink::ComPortLink(Frontend &ui) : m_ui(ui)
     Comm1.OnLineError = [this](QObject *sender, TLineErrors errors) { Comm1LineError(sender, errors); };
 }
 
-void ComPortLink::SendBytes(const char *data, int count) { Comm1.Write(data, count, true); }
+void ComPortLink::requireOpen()
+{
+    // Comm1 is open whenever the serial link is in use; closed, a device that
+    // went away closed it and its error has been shown: the operation ends
+    // without a second message.
+    if (!Comm1.Active())
+        throw EAbort();
+}
 
-void ComPortLink::SendByte(quint8 byte) { Comm1.WriteByte(byte); }
+void ComPortLink::SendBytes(const char *data, int count)
+{
+    requireOpen();
+    Comm1.Write(data, count, true);
+}
+
+void ComPortLink::SendByte(quint8 byte)
+{
+    requireOpen();
+    Comm1.WriteByte(byte);
+}
 
 int ComPortLink::PollByte(quint8 &byte)
 {
+    requireOpen();
     if (Comm1.InputCount() == 0)
         return 0;
     byte = Comm1.ReadByte();

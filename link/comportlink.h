@@ -28,5 +28,7 @@ public:
     bool LineErrorMessages = false;  // nothing in the program turns it on
 
 private:
+    void requireOpen();
+
     Frontend &m_ui;
 };

@@ -10,23 +10,35 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace {
+int bitsPerSecond(speed_t code)
+{
+    static const struct {
+        speed_t code;
+        int bitsPerSecond;
+    } speeds[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},   {B9600, 9600},
+                  {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    for (const auto &s : speeds)
+        if (s.code == code)
+            return s.bitsPerSecond;
+    return 0;
+}
+}
+
 PtyTransport::PtyTransport(DeviceSim &device, QObject *parent) : QObject(parent), m_device(device)
 {
     m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        deliverArrived();
-        paceOutput();
-        scheduleTimers();
-    });
+    connect(&m_timer, &QTimer::timeout, this, &PtyTransport::onTimer);
     connect(&m_device, &DeviceSim::send, this, [this](const QByteArray &bytes) {
+        if (m_master < 0)
+            return;
         if (m_slowLine) {
-            m_paced.append(bytes);
-            paceOutput();
-            scheduleTimers();
+            m_toProgram.put(bytes, now(), characterNs(), m_bitsPerSecond);
+            scheduleTimer();
         } else {
-            m_outbound.append(bytes);
+            m_outbound.append(asHeard(bytes, m_bitsPerSecond, programSpeed()));
             writeOut();
         }
     });
@@ -76,6 +88,9 @@ void PtyTransport::hangUp()
     delete m_writeNotifier;
     m_readNotifier = m_writeNotifier = nullptr;
     m_timer.stop();
+    m_toDevice.clear();
+    m_toProgram.clear();
+    m_outbound.clear();
     // Both ends go: with the master closed the program's port hangs up.
     ::close(m_master);
     ::close(m_slave);
@@ -83,7 +98,24 @@ void PtyTransport::hangUp()
     emit hungUp();
 }
 
-qint64 PtyTransport::characterNs() const { return 1000000000LL * BitsPerCharacter / m_bitsPerSecond; }
+// Our slave descriptor shares the terminal settings the program's port made.
+int PtyTransport::terminalSpeed(int fd)
+{
+    termios t{};
+    if (fd < 0 || ::tcgetattr(fd, &t) != 0)
+        return 0;
+    return bitsPerSecond(::cfgetospeed(&t));
+}
+
+qint64 PtyTransport::characterNs() const
+{
+    return 1000000000LL * BitsPerCharacter / m_bitsPerSecond / m_compression;
+}
+
+QByteArray PtyTransport::asHeard(const QByteArray &bytes, int sentAt, int heardAt) const
+{
+    return sentAt == heardAt ? bytes : QByteArray(bytes.size(), Noise);
+}
 
 void PtyTransport::onReadable()
 {
@@ -95,39 +127,25 @@ void PtyTransport::onReadable()
         m_readNotifier->setEnabled(false);  // cannot happen while we hold the slave open
         return;
     }
-    // The bytes leave the program now and are on the device's side once their
-    // last bit has crossed the wire.
-    const qint64 now = m_clock.nsecsElapsed();
-    m_inboundLineFreeNs = qMax(now, m_inboundLineFreeNs) + n * characterNs();
-    m_inbound.append({m_inboundLineFreeNs, QByteArray(buffer, int(n))});
-    scheduleTimers();
+    // The bytes leave the program now, at the speed its port is set to.
+    const QByteArray sent(buffer, int(n));
+    m_toDevice.put(asHeard(sent, programSpeed(), m_bitsPerSecond), now(), characterNs(), m_bitsPerSecond);
+    scheduleTimer();
 }
 
-void PtyTransport::deliverArrived()
+void PtyTransport::onTimer()
 {
-    const qint64 now = m_clock.nsecsElapsed();
+    const qint64 t = now();
     QByteArray arrived;
-    while (!m_inbound.isEmpty() && m_inbound.first().arrivesNs <= now)
-        arrived.append(m_inbound.takeFirst().bytes);
+    for (const SerialWire::Piece &piece : m_toDevice.take(t))
+        arrived.append(piece.bytes);
+    for (const SerialWire::Piece &piece : m_toProgram.take(t))
+        m_outbound.append(asHeard(piece.bytes, piece.bitsPerSecond, programSpeed()));
+    writeOut();
+    // The device may hang the line up while it takes the bytes.
     if (!arrived.isEmpty())
         m_device.receive(arrived);
-}
-
-void PtyTransport::paceOutput()
-{
-    const qint64 now = m_clock.nsecsElapsed();
-    if (m_nextOutNs < now - characterNs())
-        m_nextOutNs = now - characterNs();  // the line was idle
-    int due = 0;
-    while (due < m_paced.size() && m_nextOutNs + characterNs() <= now) {
-        m_nextOutNs += characterNs();
-        ++due;
-    }
-    if (due > 0) {
-        m_outbound.append(m_paced.left(due));
-        m_paced.remove(0, due);
-        writeOut();
-    }
+    scheduleTimer();
 }
 
 void PtyTransport::writeOut()
@@ -142,19 +160,16 @@ void PtyTransport::writeOut()
         m_writeNotifier->setEnabled(!m_outbound.isEmpty());  // the program is not reading yet
 }
 
-void PtyTransport::scheduleTimers()
+void PtyTransport::scheduleTimer()
 {
     if (m_master < 0)
         return;
-    qint64 next = -1;
-    if (!m_inbound.isEmpty())
-        next = m_inbound.first().arrivesNs;
-    if (!m_paced.isEmpty()) {
-        const qint64 paced = m_nextOutNs + characterNs();
-        next = next < 0 ? paced : qMin(next, paced);
-    }
+    qint64 next = m_toDevice.nextArrivalNs();
+    const qint64 toProgram = m_toProgram.nextArrivalNs();
+    if (next < 0 || (toProgram >= 0 && toProgram < next))
+        next = toProgram;
     if (next < 0)
         return;
-    const qint64 waitNs = next - m_clock.nsecsElapsed();
+    const qint64 waitNs = next - now();
     m_timer.start(int(qMax<qint64>(0, (waitNs + 999999) / 1000000)));
 }

@@ -1,5 +1,7 @@
 #pragma once
-// An upload wired to a simulated device on a loopback port, with a scripted window.
+// An upload wired to a simulated device, with a scripted window: over a
+// loopback port (UploadRig) or over a pseudo-terminal through the program's
+// own serial port (SerialUploadRig).
 #include "image/fileload.h"
 #include "link/context.h"
 #include "link/devicedescription.h"
@@ -7,6 +9,7 @@
 #include "sim/sampleimage.h"
 #include "tests/support/fakefrontend.h"
 #include "tests/support/simpeer.h"
+#include "tests/upload/ptypeer.h"
 #include "upload/upload.h"
 
 #include <QFile>
@@ -16,21 +19,28 @@
 using Kind = FlashSide::Kind;
 using Record = FlashSide::Record;
 
-struct UploadRig {
+// The TCP link to the simulator; nothing to switch, so the device may answer at once.
+inline void attach(SimPeer &sim, Link &link, Frontend &)
+{
+    link.TcpMode = 1;
+    link.setTcpTarget(QStringLiteral("127.0.0.1"), sim.tcp.port());
+    sim.device.flash.goOnDelayMs = 10;
+}
+
+template <typename Peer>
+struct BasicUploadRig {
     TestStation st;
     DeviceDescription device;
     Link link{st.ui};
     Context ctx{link, st.ui, device, st.image};
     Upload upload{ctx};
-    SimPeer sim;
+    Peer sim;
     QTemporaryDir dir;
 
-    explicit UploadRig(const DeviceProfile &profile = DeviceProfile::fromJson({})) : sim(profile)
+    explicit BasicUploadRig(const DeviceProfile &profile = DeviceProfile::fromJson({})) : sim(profile)
     {
-        link.TcpMode = 1;
-        link.setTcpTarget(QStringLiteral("127.0.0.1"), sim.tcp.port());
+        attach(sim, link, st.ui);
         link.UseCrc = profile.crc;
-        sim.device.flash.goOnDelayMs = 10;
         // As a readout of the simulator's default profile leaves it.
         device.DeviceInfoRead = true;
         device.DeviceKind = 1;
@@ -64,6 +74,9 @@ struct UploadRig {
         return false;
     }
 };
+
+using UploadRig = BasicUploadRig<SimPeer>;
+using SerialUploadRig = BasicUploadRig<PtyPeer>;
 
 // A 64 KiB image with the given 256-byte blocks in use; the identification
 // block (which holds the information block too) is always in use.
