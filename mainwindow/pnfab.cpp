@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QPushButton>
 
 #include <algorithm>
@@ -78,7 +79,7 @@ W *place(QWidget *parent, const char *name, int x, int y, int width, int height)
 
 QLabel *label(QWidget *parent, const char *name, const QString &caption, int x, int y, int width)
 {
-    QLabel *l = place<QLabel>(parent, name, x, y, width, 13);
+    QLabel *l = place<QLabel>(parent, name, x, y, width, 15);
     l->setText(caption);
     return l;
 }
@@ -110,24 +111,24 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixedPitch.setPointSize(small.pointSize());
 
-    label(this, "lbFabNr", QStringLiteral("Fabriknummer"), 12, 8, 113);
+    label(this, "lbFabNr", QStringLiteral("Fabriknummer"), 12, 7, 113);
     edFabNr = place<QLineEdit>(this, "edFabNr", 12, 24, 113, 21);
     edFabNr->setMaxLength(m_model.edFabNr.maxLength);
     edFabNr->setFont(fixedPitch);
     setHint(edFabNr, QStringLiteral("Fabriknummer eingeben"));
 
-    label(this, "lbBaujahr", QStringLiteral("Baujahr"), 136, 8, 60);
+    label(this, "lbBaujahr", QStringLiteral("Baujahr"), 136, 7, 60);
     edBaujahr = place<QLineEdit>(this, "edBaujahr", 136, 24, 49, 21);
     edBaujahr->setMaxLength(m_model.edBaujahr.maxLength);
     edBaujahr->setFont(fixedPitch);
     setHint(edBaujahr, QStringLiteral("Baujahr eingeben"));
 
-    lbExdev = label(this, "lbExdev", QString(), 196, 28, 20);
+    lbExdev = label(this, "lbExdev", QString(), 196, 27, 20);
     setHint(lbExdev, QStringLiteral("EXDEV: FW-Variante für externen Datenspeicher"));
-    lbGExdev = label(this, "lbGExdev", QString(), 220, 28, 30);
+    lbGExdev = label(this, "lbGExdev", QString(), 220, 27, 30);
     setHint(lbGExdev, QStringLiteral("EXDEV-Art im KRV"));
 
-    lbF4 = label(this, "lbF4", QString(), 260, 8, 198);
+    lbF4 = label(this, "lbF4", QString(), 260, 7, 198);
     cbF4 = place<QComboBox>(this, "cbF4", 260, 24, 198, 21);
     cbF4->addItems(OptionsModel::F4Items);
     cbF4->setEditable(false);
@@ -160,19 +161,14 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     setHint(btTime, QStringLiteral("Zeit&Datum auslesen"));
     for (QPushButton *b : {btSetTime, btTime})
         b->setCursor(Qt::PointingHandCursor);
-    lbTime = label(pnFunc, "lbTime", QStringLiteral("..."), 258, 14, 198);
+    lbTime = label(pnFunc, "lbTime", QStringLiteral("..."), 258, 13, 198);
 
-    QWidget *previous = edFabNr;
-    for (QWidget *next : Widgets{edBaujahr, cbF4}) {
-        setTabOrder(previous, next);
-        previous = next;
-    }
-    for (const auto &[box, widget] : m_boxes) {
-        setTabOrder(previous, widget);
-        previous = widget;
-    }
-    setTabOrder(previous, btSetTime);
-    setTabOrder(btSetTime, btTime);
+    QList<QWidget *> keyboardOrder{edFabNr, edBaujahr, cbF4};
+    for (const auto &[box, widget] : m_boxes)
+        keyboardOrder.append(widget);
+    keyboardOrder << btSetTime << btTime;
+    for (qsizetype i = 1; i < keyboardOrder.size(); ++i)
+        setTabOrder(keyboardOrder[i - 1], keyboardOrder[i]);
 
     connect(edFabNr, &QLineEdit::textEdited, &m_model, &OptionsModel::setFabNr);
     connect(edBaujahr, &QLineEdit::textEdited, &m_model, &OptionsModel::setBaujahr);
