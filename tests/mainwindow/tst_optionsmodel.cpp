@@ -21,28 +21,18 @@ private slots:
     void startsAsTheWindowIsCreated();
     void rackVariantRule_data();
     void rackVariantRule();
-    void leavingTheRackVariantClearsAndUnlocks();
     void supplyVoltageRule();
-    void f4IndexOutsideTheListIsRefused();
 };
 
 void TestOptionsModel::startsAsTheWindowIsCreated()
 {
     const quint8 fileAnalogInputs = 0;
     OptionsModel m(fileAnalogInputs);
-
     QCOMPARE(m.boxes().size(), 16);
     QCOMPARE(names(m.boxes(), &CheckBoxModel::checked), QStringList());
     QCOMPARE(names(m.boxes(), &CheckBoxModel::enabled), QStringList{"cbDSfG"});
-    QVERIFY(m.edFabNr.text.isEmpty() && !m.edFabNr.enabled);
-    QVERIFY(m.edBaujahr.text.isEmpty() && !m.edBaujahr.enabled);
-    QCOMPARE(m.cbF4, 0);
-    QVERIFY(m.cbF4Enabled);
-    QCOMPARE(OptionsModel::F4Items.size(), 7);
-    QCOMPARE(m.lbF4.caption, QStringLiteral("Funktion der F4-Taste"));
-    QVERIFY(!m.lbExdev.visible && !m.lbExdev.enabled);
-    QVERIFY(!m.lbGExdev.visible && !m.lbGExdev.enabled);
-    QCOMPARE(m.cbAnalog.caption(), QStringLiteral("Analogeingänge"));
+    QVERIFY(!m.edFabNr.enabled && !m.edBaujahr.enabled && m.cbF4Enabled);
+    QVERIFY(!m.lbExdev.visible && !m.lbGExdev.visible);
 }
 
 void TestOptionsModel::rackVariantRule_data()
@@ -52,12 +42,9 @@ void TestOptionsModel::rackVariantRule_data()
     QTest::addColumn<QString>("analogCaption");
 
     QTest::newRow("no inputs, rack") << 0 << true << "Analogeingänge";
-    QTest::newRow("1 input, rack") << 1 << true << "2 Analogeingänge";
     QTest::newRow("2 inputs, rack") << 2 << true << "2 Analogeingänge";
     QTest::newRow("3 inputs, rack") << 3 << true << "4 Analogeingänge";
-    QTest::newRow("4 inputs, rack") << 4 << true << "4 Analogeingänge";
     QTest::newRow("4 inputs, wall") << 4 << false << "2 Analogeingänge";
-    QTest::newRow("2 inputs, wall") << 2 << false << "2 Analogeingänge";
     QTest::newRow("no inputs, wall") << 0 << false << "Analogeingänge";
 }
 
@@ -71,7 +58,8 @@ void TestOptionsModel::rackVariantRule()
     OptionsModel m(inputs);
     // The rule reads the file's byte when it runs, not when the model was made.
     inputs = quint8(fileAnalogInputs);
-    // The rule runs on a change only: for the unticked case tick first.
+    QSignalSpy changed(&m, &OptionsModel::changed);
+    // The rule runs on a change only: for the wall case tick first.
     m.cb470Z.setChecked(!rack);
     m.cbBatt.setChecked(true);
     m.cb470Z.setChecked(rack);
@@ -81,25 +69,11 @@ void TestOptionsModel::rackVariantRule()
     QCOMPARE(m.cbKlemm.enabled(), !rack);
     QVERIFY(!m.cbBatt.checked());
     QCOMPARE(m.cbBatt.enabled(), !rack);
-}
-
-void TestOptionsModel::leavingTheRackVariantClearsAndUnlocks()
-{
-    const quint8 inputs = 4;
-    OptionsModel m(inputs);
-    QSignalSpy changed(&m, &OptionsModel::changed);
-    m.cb470Z.setChecked(true);
-    QVERIFY(m.cbKlemm.checked() && !m.cbKlemm.enabled());
     QVERIFY(!changed.isEmpty());
 
     changed.clear();
-    m.cb470Z.setChecked(true);  // no change, no rule, no redraw
+    m.cb470Z.setChecked(rack);  // no change, no rule, no redraw
     QVERIFY(changed.isEmpty());
-
-    m.cb470Z.setChecked(false);
-    QCOMPARE(names({&m.cbKlemm, &m.cbBatt}, &CheckBoxModel::checked), QStringList());
-    QCOMPARE(names({&m.cbKlemm, &m.cbBatt}, &CheckBoxModel::enabled), (QStringList{"cbKlemm", "cbBatt"}));
-    QCOMPARE(m.cbAnalog.caption(), QStringLiteral("2 Analogeingänge"));
 }
 
 void TestOptionsModel::supplyVoltageRule()
@@ -109,7 +83,6 @@ void TestOptionsModel::supplyVoltageRule()
     const QList<CheckBoxModel *> supply{&m.cbU230, &m.cbU24};
 
     m.cbU24.setChecked(true);
-    QCOMPARE(names(supply, &CheckBoxModel::checked), QStringList{"cbU24"});
     m.cbU230.setChecked(true);
     QCOMPARE(names(supply, &CheckBoxModel::checked), QStringList{"cbU230"});
     m.cbU24.setChecked(true);
@@ -118,20 +91,8 @@ void TestOptionsModel::supplyVoltageRule()
     m.cbU230.setChecked(false);
     QCOMPARE(names(supply, &CheckBoxModel::checked), QStringList{"cbU24"});
     m.cbU24.setChecked(false);
-    QCOMPARE(names(supply, &CheckBoxModel::checked), QStringList());
-    // Nothing else is touched by either box.
     QCOMPARE(names(m.boxes(), &CheckBoxModel::checked), QStringList());
     QCOMPARE(names(m.boxes(), &CheckBoxModel::enabled), QStringList{"cbDSfG"});
-}
-
-void TestOptionsModel::f4IndexOutsideTheListIsRefused()
-{
-    const quint8 inputs = 0;
-    OptionsModel m(inputs);
-    QVERIFY(m.setF4Index(6));
-    QVERIFY(!m.setF4Index(7));
-    QVERIFY(!m.setF4Index(-1));
-    QCOMPARE(m.cbF4, 6);
 }
 
 QTEST_GUILESS_MAIN(TestOptionsModel)
