@@ -11,6 +11,7 @@ private slots:
     void readsTheDeviceWhenNotReadYet();
     void closedCalibrationSwitch();
     void cancelWhileRecordsGoOut();
+    void cancelWhileTheDeviceSwitchesOver();
     void controlsDuringAndAfterTheRun();
     void imageWithoutInformationBlockIsRefused();
 };
@@ -19,6 +20,7 @@ void TstProcedure::preCheckQuestion_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
+    QTest::newRow("-1 flash too small") << -1 << QStringLiteral("FLASH im KRV ist zu klein!");
     QTest::newRow("-2 other kind") << -2 << QStringLiteral("Datei passt nicht zum KRV!");
     QTest::newRow("-3 old firmware") << -3 << QStringLiteral("Die FW unterstützt dieses Feature nicht!");
     QTest::newRow("-4 newer in device") << -4 << QStringLiteral("Im KRV ist eine aktueller FW!");
@@ -34,6 +36,8 @@ void TstProcedure::preCheckQuestion()
         SampleImage sample;
         sample.firmwareDate = code == -3 ? 20071130 : 20090301;
         rig.load(sample);
+        if (code == -1)
+            rig.device.FlashClass = 1;
         if (code == -2)
             rig.device.DeviceKind = 2;
         if (code == -3)
@@ -127,6 +131,21 @@ void TstProcedure::cancelWhileRecordsGoOut()
     // The cancel ends the wait for the reply to the record after it.
     QCOMPARE(rig.upload.counters.dataRecords, 4);
     QVERIFY(!rig.link.CancelRequested);
+}
+
+void TstProcedure::cancelWhileTheDeviceSwitchesOver()
+{
+    // The cancel comes while the program pauses after "1FLASH", before it
+    // waits for "GoOnFlashing": it must end the run, not be cleared away.
+    UploadRig rig;
+    rig.load(SampleImage{});
+    connect(&rig.sim.device, &DeviceSim::flashRequested, this, [&rig] { rig.upload.btAbbruchClick(); });
+    rig.upload.btUpdateClick();
+
+    QCOMPARE(rig.st.ui.messages, QStringList{"Abbruch durch den kundigen Benutzer!  ;-)"});
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::Cancelled);
+    QCOMPARE(rig.upload.UploadPhase, 3);
+    QVERIFY(rig.flash().records.isEmpty());
 }
 
 void TstProcedure::controlsDuringAndAfterTheRun()

@@ -1,0 +1,47 @@
+// A device that stops answering: before the readout and while records go
+// out. Both wait out their time-outs, so they share a file of their own.
+#include "tests/upload/uploadrig.h"
+
+#include <QElapsedTimer>
+
+class TstSilentDevice : public QObject {
+    Q_OBJECT
+private slots:
+    void noReadoutFailsTheKindCheck();
+    void recordUnansweredFailsPhase4();
+};
+
+void TstSilentDevice::noReadoutFailsTheKindCheck()
+{
+    UploadRig rig;
+    rig.device = DeviceDescription{};
+    rig.sim.device.faults.silent = true;
+    rig.load(SampleImage{});
+    rig.st.ui.answers = {false};  // go on
+    rig.upload.btUpdateClick();
+
+    QCOMPARE(rig.device.DeviceKind, quint8(0));
+    QCOMPARE(rig.st.ui.questions, QStringList{"Datei passt nicht zum KRV!\nUpload sollte beendet werden!!\n\nUpload beenden?"});
+    QCOMPARE(rig.st.ui.messages, (QStringList{"KRV reagiert falsch oder nicht!", "Upload beendet: KRV reagiert nicht/falsch! PS: -2"}));
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::Failed);
+    QVERIFY(!rig.sentCommand("B152"));
+}
+
+void TstSilentDevice::recordUnansweredFailsPhase4()
+{
+    UploadRig rig;
+    rig.flash().faults.silentFromRecord = 3;
+    rig.load(blockImage({0, 1, 2}));
+    QElapsedTimer clock;
+    clock.start();
+    rig.upload.btUpdateClick();
+
+    QVERIFY2(clock.elapsed() >= 20000 && clock.elapsed() < 25000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(rig.flash().records.size(), 3);
+    QCOMPARE(rig.st.ui.messages, QStringList{QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: 4")});
+    QCOMPARE(rig.upload.UploadPhase, 4);
+    QCOMPARE(rig.upload.recordCounters.dataRecords, 2);
+}
+
+QTEST_GUILESS_MAIN(TstSilentDevice)
+#include "tst_silentdevice.moc"
