@@ -1,5 +1,6 @@
 #include "cli/serialsetup.h"
 #include "link/comportlink.h"
+#include "link/frontend.h"
 
 std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device, int bitsPerSecond)
 {
@@ -14,6 +15,13 @@ std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device,
         port.SetCustomBaudRate(bitsPerSecond);
     else
         port.SetBaudRate(rate);
-    port.Open();
+    try {
+        port.Open();
+    } catch (...) {
+        // The port's message has the system's reason; say which device it was
+        // ("COM1" stands for a device file here).
+        ui.showMessage(QStringLiteral("quillon-cli: cannot open the serial port %1").arg(port.DevicePath()));
+        throw;
+    }
     return link;
 }
