@@ -1,0 +1,117 @@
+// A full 512 KiB image (every block in use) uploaded to a krvsim process over
+// TCP loopback: wall time of the record transfer, records per second and the
+// CPU time this process (the program's side) spent on the whole upload.
+#include "bench/benchsupport.h"
+#include "image/fileload.h"
+#include "image/firmwareimage.h"
+#include "link/context.h"
+#include "link/devicedescription.h"
+#include "link/link.h"
+#include "mainwindow/optionsmodel.h"
+#include "sim/sampleimage.h"
+#include "upload/upload.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+constexpr int kImageSize = 0x80000;
+
+// The sample image with its erased gaps filled: 2048 data records.
+QByteArray fullImage()
+{
+    SampleImage sample;
+    sample.size = kImageSize;
+    QByteArray image = sample.build();
+    QRandomGenerator random(7);
+    for (int block = 0; block < kImageSize; block += 256)
+        if (image.mid(block, 256) == QByteArray(256, char(0xFF)))
+            for (int i = block; i < block + 256; ++i)
+                image[i] = char(random.bounded(255));
+    return image;
+}
+
+QString krvsimPath()
+{
+    const QString fromEnv = qEnvironmentVariable("KRVSIM");
+    return fromEnv.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../sim/krvsim") : fromEnv;
+}
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+
+    QProcess sim;
+    sim.start(krvsimPath(), {QStringLiteral("--port"), QStringLiteral("0")});
+    QElapsedTimer startUp;
+    startUp.start();
+    while (!sim.canReadLine() && startUp.elapsed() < 5000 && sim.state() != QProcess::NotRunning)
+        sim.waitForReadyRead(100);
+    const QString line = QString::fromLatin1(sim.readLine()).trimmed();
+    if (!line.startsWith(QLatin1String("port "))) {
+        std::fprintf(stderr, "krvsim did not start (%s)\n", qPrintable(krvsimPath()));
+        return 2;
+    }
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("full.bin")));
+    const QByteArray bytes = fullImage();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return 2;
+    file.close();
+
+    FirmwareImage image;
+    OptionsModel options(image.FileAnalogInputs);
+    SilentFrontend ui(options);
+    Link link(ui);
+    DeviceDescription device;
+    Context ctx{link, ui, device, image};
+    if (loadFirmwareFile(ui, image, file.fileName()) != LoadResult::Loaded)
+        return 2;
+    link.TcpMode = 1;
+    link.setTcpTarget(QStringLiteral("127.0.0.1"), line.mid(5).toUShort());
+    link.UseCrc = true;
+    // As the readout of krvsim's default profile leaves it.
+    device.DeviceInfoRead = true;
+    device.DeviceKind = 1;
+    device.DeviceFwDate = 20080115;
+    device.FlashClass = 2;
+
+    Upload upload(ctx);
+    QElapsedTimer clock;
+    qint64 firstRecordNs = -1, lastRecordNs = -1;
+    int reports = 0;  // one after each record's reply
+    upload.progress = [&](const TransferProgress &) {
+        if (upload.UploadPhase != 4)
+            return;
+        lastRecordNs = clock.nsecsElapsed();
+        if (++reports == 1)
+            firstRecordNs = lastRecordNs;
+    };
+    clock.start();
+    const double cpuStart = processCpuSeconds();
+    upload.btUpdateClick();
+    const double cpu = processCpuSeconds() - cpuStart;
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    sim.kill();
+    sim.waitForFinished();
+
+    if (upload.outcome != Upload::Outcome::Ok) {
+        std::fprintf(stderr, "upload failed: %s\n", qPrintable(upload.resultMessage));
+        return 1;
+    }
+    const TransferCounters &c = upload.recordCounters;
+    // The first record's reply starts the clock: count the records after it.
+    const int records = reports - 1;
+    const double transfer = double(lastRecordNs - firstRecordNs) / 1e9;
+    std::printf("upload_tcp: %d data + %d address records + end record in %.3f s = %.0f records/s; "
+                "whole upload %.3f s wall, %.3f s CPU (%.0f %%)\n",
+                c.dataRecords, c.addressRecords, transfer, records / transfer, wall, cpu, 100.0 * cpu / wall);
+    return 0;
+}
