@@ -1,0 +1,74 @@
+// A device that falls silent in the middle of the readout: one 2 s wait, the
+// failure texts, and the window as it was before the pass.
+#include "link/readout.h"
+#include "tests/link/readouthelpers.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+// The krv470 device answering only the first n frames (wake-up included).
+DeviceProfile silentAfter(int frames)
+{
+    DeviceProfile p = DeviceBench::profile("krv470");
+    p.silentAfterFrames = frames;
+    return p;
+}
+}
+
+class TestReadoutTimeouts : public QObject {
+    Q_OBJECT
+private slots:
+    void silentAfterF4ModeFailsAndRestoresControls()
+    {
+        DeviceBench bench(silentAfter(7));  // "B144" gets no answer
+        FakeFrontend &ui = bench.ui();
+        ui.setEnabled("pnModem", false);
+        ui.setEnabled("sbComm", false);
+        QList<bool> before;
+        for (const QString &name : kLockedControls)
+            before << ui.isEnabled(name);
+        QCOMPARE(before.count(true), 4);  // sbUpdate starts disabled
+
+        QElapsedTimer clock;
+        clock.start();
+        ReadDeviceInfo(bench.ctx);
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(ms >= 2990 && ms < 4500, qPrintable(QString::number(ms)));  // 1 s after the wake-up, 2 s wait
+
+        QCOMPARE(commands(bench).last(), QByteArray("B144"));
+        verifyFailed(bench);
+        QVERIFY(bench.link.LinkFailed);
+        QVERIFY(!bench.device.DeviceInfoRead);
+        for (qsizetype i = 0; i < kLockedControls.size(); ++i)
+            QCOMPARE(ui.isEnabled(kLockedControls[i]), before[i]);
+        // What was read before the silence stays on the window.
+        QCOMPARE(bench.device.DeviceKind, quint8(1));
+        QCOMPARE(bench.panel().edFabNr.text, QString("470000123456"));
+        QCOMPARE(bench.panel().cbF4, 3);
+        QVERIFY(bench.panel().cb470Z.checked());
+        QVERIFY(!bench.panel().cbAnalog.checked());
+    }
+
+    // A cancel during a wait ends the pass at once, like a time-out.
+    void cancelDuringAWaitEndsThePass()
+    {
+        DeviceBench bench(silentAfter(3));  // "B937" gets no answer
+        QObject::connect(&bench.peer.device, &DeviceSim::send, &bench.peer.device, [&bench] {
+            if (bench.frames().size() == 3)
+                QTimer::singleShot(200, [&bench] { bench.link.CancelRequested = true; });
+        });
+        QElapsedTimer clock;
+        clock.start();
+        ReadDeviceInfo(bench.ctx);
+        QVERIFY2(clock.elapsed() < 1900, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(commands(bench).last(), QByteArray("B937"));
+        verifyFailed(bench);
+        QVERIFY(bench.link.LinkFailed);
+        QCOMPARE(bench.panel().edFabNr.text, QString("470000123456"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReadoutTimeouts)
+#include "tst_readout_timeouts.moc"
