@@ -1,0 +1,97 @@
+// The byte channel over the program's serial port Comm1, against a
+// pseudo-terminal the test plays the device on.
+#include "comport/eabort.h"
+#include "link/comportlink.h"
+#include "link/link.h"
+#include "tests/comport/ptypair.h"
+#include "tests/support/fakefrontend.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+#include <cstring>
+
+namespace {
+struct SerialStation {
+    TestStation st;
+    PtyPair pty;
+    ComPortLink serial{st.ui};
+    Link link{st.ui};
+
+    SerialStation()
+    {
+        serial.Comm1.SetDeviceName(pty.slavePath);
+        serial.Comm1.Open();
+        link.setSerialLink(&serial);
+    }
+};
+}
+
+class TestComPortLink : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bytesBothWays()
+    {
+        SerialStation s;
+        quint8 byte = 0;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(s.link.PollByte(byte), 0);
+        QVERIFY(clock.elapsed() < 50);  // never waits
+
+        s.link.SendBytes("\x02Q\x03");
+        s.link.SendByte(0x04);
+        QCOMPARE(s.pty.receive(4), QByteArray("\x02Q\x03\x04"));
+
+        // A byte arriving later wakes the wait at once.
+        QTimer::singleShot(100, [&] { s.pty.send("A"); });
+        clock.restart();
+        QCOMPARE(s.link.WaitByte(5000), quint8('A'));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!s.link.LinkFailed);
+    }
+
+    void deviceGoneShowsOneMessageAndAbortsSilently_data()
+    {
+        QTest::addColumn<bool>("waiting");
+        QTest::newRow("sending") << false;
+        QTest::newRow("waiting for an answer") << true;
+    }
+
+    void deviceGoneShowsOneMessageAndAbortsSilently()
+    {
+        QFETCH(bool, waiting);
+        SerialStation s;
+        s.pty.closeMaster();  // unplugged
+        if (waiting)  // the port's event thread may see it first
+            QVERIFY_THROWS_EXCEPTION(EAbort, s.link.WaitByte(2000));
+        else
+            QVERIFY_THROWS_EXCEPTION(EAbort, s.link.SendBytes("\x02Q\x03"));
+        const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(EIO));
+        QCOMPARE(s.st.ui.messages, QStringList{message});
+        QVERIFY(!s.serial.Comm1.Active());
+        // Whatever the operation tries next ends the same way, without another message.
+        quint8 byte = 0;
+        QVERIFY_THROWS_EXCEPTION(EAbort, s.link.PollByte(byte));
+        QVERIFY_THROWS_EXCEPTION(EAbort, s.link.SendByte(0x04));
+        s.link.PurgeInput();
+        s.link.SetBaudRate(br9600);
+        QCOMPARE(s.st.ui.messages, QStringList{message});
+    }
+
+    void lineErrorMessagesOnlyWhenSwitchedOn()
+    {
+        SerialStation s;
+        TLineErrors errors;
+        errors.include(leParity).include(leFrame).include(leBreak);
+        s.serial.Comm1LineError(&s.serial.Comm1, errors);
+        QVERIFY(s.st.ui.messages.isEmpty());
+        s.serial.LineErrorMessages = true;
+        s.serial.Comm1LineError(&s.serial.Comm1, errors);
+        QCOMPARE(s.st.ui.messages, QStringList({QStringLiteral("Break detected"), QStringLiteral("Frame error"), QStringLiteral("Parity error")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestComPortLink)
+#include "tst_comportlink.moc"
