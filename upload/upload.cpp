@@ -222,6 +222,8 @@ void Upload::btUpdateClick()
         // The port's error handler has shown the failure (a device unplugged):
         // the run still ends properly, without a second message.
         m_portFailed = true;
+        if (UploadPhase == 4)  // the records sent so far
+            recordCounters = counters;
     }
     finish();
 }
