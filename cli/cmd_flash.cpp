@@ -162,10 +162,10 @@ int runFlash(CliSession &s, const QStringList &args)
         ReadDeviceInfo(s.ctx);
         if (!s.ctx.device.DeviceInfoRead || link.CancelRequested) {
             const bool cancelled = link.CancelRequested;
-            return report(s, {cancelled ? "cancelled" : "failed", cancelled ? ExitCancelled : ExitFailed}, 1,
-                          s.ui.messages.value(s.ui.messages.size() - 1), {});
+            const QString shown = s.ui.messages.isEmpty() ? QString() : s.ui.messages.constLast();
+            return report(s, {cancelled ? "cancelled" : "failed", cancelled ? ExitCancelled : ExitFailed}, 1, shown, {});
         }
-        applyOverrides(panel, a);
+        applyOverrides(panel, a);  // took the same values above
         if (a.onlyFabdata && !panel.cbOnlyFabdata.enabled()) {
             // The window would not let the box be ticked: the device's
             // firmware does not take the factory data alone.
@@ -180,8 +180,9 @@ int runFlash(CliSession &s, const QStringList &args)
         s.ui.yesNoAnswer = runPreChecks(image, s.ctx.device, panel, true).code != 1 && !a.yes;
     }
 
+    // --trace writes its own lines to stderr: no bar between them.
     std::unique_ptr<FlashProgress> bar;
-    if (::isatty(STDERR_FILENO)) {
+    if (::isatty(STDERR_FILENO) && !link.trace) {
         bar = std::make_unique<FlashProgress>(s.err, s.ui);
         upload.progress = [&](const TransferProgress &p) { bar->update(p, upload.UploadPhase); };
     }
