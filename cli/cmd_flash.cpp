@@ -190,7 +190,11 @@ int runFlash(CliSession &s, const QStringList &args)
     bar.reset();
     s.ui.yesNoAnswer = false;
 
-    const QString message = upload.outcome == Upload::Outcome::Refused ? upload.CheckMessage : upload.resultMessage;
+    // A refused run shows no message box: the failed check says why. A run a
+    // port error ended has shown that error instead of the final message.
+    QString message = upload.outcome == Upload::Outcome::Refused ? upload.CheckMessage : upload.resultMessage;
+    if (message.isEmpty() && !s.ui.messages.isEmpty())
+        message = s.ui.messages.constLast();
     return report(s, resultOf(upload.outcome), upload.UploadPhase, message, upload.recordCounters);
 }
 
