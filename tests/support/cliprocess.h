@@ -1,0 +1,71 @@
+#pragma once
+// quillon-cli and krvsim as real processes, as a script would run them.
+// The binaries come from the QUILLON_CLI and KRVSIM environment variables.
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+struct CliRun {
+    int exitCode = -1;  // -1: crashed or did not finish in time
+    QByteArray out;
+    QByteArray err;
+    qint64 elapsedMs = 0;
+};
+
+// Runs quillon-cli with args; extraEnv entries ("NAME=value") are added to
+// the environment.
+inline CliRun runQuillonCli(const QStringList &args, int maxMs = 20000, const QStringList &extraEnv = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : extraEnv)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(qEnvironmentVariable("QUILLON_CLI"), args);
+    CliRun run;
+    if (!process.waitForFinished(maxMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    run.elapsedMs = clock.elapsed();
+    return run;
+}
+
+// A krvsim process on a free loopback port; killed when it goes out of scope.
+class KrvSimProcess {
+public:
+    explicit KrvSimProcess(const QStringList &args)
+    {
+        m_process.start(qEnvironmentVariable("KRVSIM"), QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_process.canReadLine() && clock.elapsed() < 5000 && m_process.state() != QProcess::NotRunning)
+            m_process.waitForReadyRead(100);
+        firstLine = QString::fromLatin1(m_process.readLine()).trimmed();
+        if (firstLine.startsWith(QLatin1String("port ")))
+            port = firstLine.mid(5).toUShort();
+    }
+    ~KrvSimProcess()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    KrvSimProcess(const KrvSimProcess &) = delete;
+    KrvSimProcess &operator=(const KrvSimProcess &) = delete;
+
+    // The --tcp argument of quillon-cli.
+    QString target() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
+
+    QString firstLine;
+    quint16 port = 0;
+
+private:
+    QProcess m_process;
+};
