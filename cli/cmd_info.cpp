@@ -52,7 +52,6 @@ void printInfo(CliSession &s)
     QTextStream &out = s.out;
     const auto line = [&out](const QString &label, const QString &value) { out << (label + QLatin1Char(':')).leftJustified(22) << ' ' << value << "\n"; };
 
-    line(QStringLiteral("Gelesen"), d.DeviceInfoRead ? QStringLiteral("ja") : QStringLiteral("nein (unvollständig)"));
     line(QStringLiteral("Version"), s.ui.caption(QStringLiteral("lbVersion")));
     line(QStringLiteral("Gerät"), deviceKindName(d.DeviceKind));
     line(QStringLiteral("FW-Build"), QString::number(d.DeviceFwDate));
