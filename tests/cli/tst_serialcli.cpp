@@ -1,0 +1,110 @@
+// quillon-cli on a serial port: krvsim serving a pseudo-terminal, ports that
+// cannot be opened, and a device that goes away while the program waits.
+#include "comport/comport.h"
+#include "tests/comport/ptypair.h"
+#include "tests/support/cliprocess.h"
+
+#include <QtTest>
+#include <cstring>
+#include <optional>
+
+namespace {
+QString ptyOf(const KrvSimProcess &sim)
+{
+    return sim.firstLine.startsWith(QLatin1String("pty /dev/")) ? sim.firstLine.mid(4) : QString();
+}
+}
+
+class TestSerialCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rawReadsTheVersion()
+    {
+        KrvSimProcess sim({QStringLiteral("--pty")});
+        const QString pty = ptyOf(sim);
+        QVERIFY2(!pty.isEmpty(), qPrintable(sim.firstLine));
+
+        const CliRun run = runQuillonCli({QStringLiteral("--port"), pty, QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--crc")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.split('\n').value(0), QByteArray(".B004KRV470 V3.02 ab."));
+        // The simulator holds its end open: a second run reaches it too.
+        QCOMPARE(runQuillonCli({QStringLiteral("--port"), pty, QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--crc")}).exitCode, 0);
+    }
+
+    void wrongSpeedGetsNoAnswer()
+    {
+        KrvSimProcess sim({QStringLiteral("--pty")});
+        const QString pty = ptyOf(sim);
+        QVERIFY2(!pty.isEmpty(), qPrintable(sim.firstLine));
+        // The device listens at 9600 bit/s; at 19200 it hears only noise.
+        const CliRun run = runQuillonCli({QStringLiteral("--port"), pty, QStringLiteral("--baud"), QStringLiteral("19200"), QStringLiteral("raw"),
+                                          QStringLiteral("B004"), QStringLiteral("--crc"), QStringLiteral("--timeout"), QStringLiteral("500")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(!run.out.contains("KRV470"));
+    }
+
+    void portThatCannotBeOpened_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("error");
+        QTest::newRow("missing") << QStringLiteral("/dev/quillon-no-such-port") << ENOENT;
+        QTest::newRow("not a terminal") << QStringLiteral("/dev/null") << ENOTTY;
+        QTest::newRow("busy") << QString() << EBUSY;
+    }
+
+    void portThatCannotBeOpened()
+    {
+        QFETCH(QString, device);
+        QFETCH(int, error);
+        // Busy: this process holds the port.
+        PtyPair pty;
+        TComPort holder;
+        if (device.isEmpty()) {
+            QVERIFY(pty.isValid());
+            device = pty.slavePath;
+            holder.SetDeviceName(device);
+            holder.Open();
+        }
+        const CliRun run = runQuillonCli({QStringLiteral("--port"), device, QStringLiteral("raw"), QStringLiteral("B004")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.isEmpty());
+        const QString err = QString::fromUtf8(run.err);
+        QVERIFY2(err.contains(QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(error))), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("cannot open the serial port ") + device), qPrintable(err));
+        QVERIFY2(run.elapsedMs < 3000, qPrintable(QString::number(run.elapsedMs)));
+    }
+
+    void deviceGoneWhileWaiting()
+    {
+        std::optional<KrvSimProcess> sim(std::in_place, QStringList{QStringLiteral("--pty"), QStringLiteral("--silent")});
+        const QString pty = ptyOf(*sim);
+        QVERIFY2(!pty.isEmpty(), qPrintable(sim->firstLine));
+        QProcess cli;
+        cli.start(qEnvironmentVariable("QUILLON_CLI"), {QStringLiteral("--port"), pty, QStringLiteral("--trace"), QStringLiteral("raw"), QStringLiteral("B004"),
+                                                        QStringLiteral("--crc"), QStringLiteral("--timeout"), QStringLiteral("10000")});
+        QVERIFY(cli.waitForStarted());
+        // The trace shows the frame went out: the command is waiting now.
+        QByteArray err;
+        QElapsedTimer clock;
+        clock.start();
+        while (!err.contains("->") && clock.elapsed() < 5000) {
+            cli.waitForReadyRead(100);
+            err += cli.readAllStandardError();
+        }
+        QVERIFY2(err.contains("->"), err.constData());
+
+        sim.reset();  // unplugged
+        clock.restart();
+        QVERIFY(cli.waitForFinished(5000));
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 1);
+        err += cli.readAllStandardError();
+        const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(EIO));
+        QCOMPARE(QString::fromUtf8(err).count(message), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerialCli)
+#include "tst_serialcli.moc"
