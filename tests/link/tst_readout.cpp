@@ -104,15 +104,6 @@ private slots:
         QCOMPARE(panel.cbF4, 6);
     }
 
-    // A KRV470 that does not know "B144" just goes on; its analog box stays as cleared.
-    void krv470WithoutAnalogAnswerGoesOn()
-    {
-        DeviceBench bench(profileWith("krv470", {{"B144", "?"}}));
-        ReadDeviceInfo(bench.ctx);
-        QVERIFY(bench.device.DeviceInfoRead);
-        QVERIFY(!bench.panel().cbAnalog.checked());
-    }
-
     void oldDeviceCompletes_data()
     {
         QTest::addColumn<bool>("knowsB938");
@@ -182,6 +173,7 @@ private slots:
         QTest::newRow("B004 too short") << QByteArray("B004") << QByteArray("V3") << true;
         QTest::newRow("B143 too long") << QByteArray("B143") << QByteArray("200800") << true;
         QTest::newRow("B146 too short") << QByteArray("B146") << QByteArray("3") << true;
+        QTest::newRow("B144 unknown to a KRV470") << QByteArray("B144") << QByteArray("?") << true;
         QTest::newRow("B153 unknown") << QByteArray("B153") << QByteArray("?") << true;
         QTest::newRow("B939 too short") << QByteArray("B939") << QByteArray("96") << false;
         QTest::newRow("B940 unknown") << QByteArray("B940") << QByteArray("?") << true;
