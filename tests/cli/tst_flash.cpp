@@ -1,0 +1,378 @@
+// quillon-cli flash as a script runs it: real processes, real sockets. Where
+// the flash content must be compared, the simulator runs in this process.
+#include "sim/sampleimage.h"
+#include "tests/comport/ptypair.h"
+#include "tests/support/cliprocess.h"
+#include "tests/support/simpeer.h"
+
+#include <QJsonDocument>
+#include <QSocketNotifier>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <memory>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+const QString kSuccess = QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)");
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QJsonObject jsonOf(const CliRun &run)
+{
+    return QJsonDocument::fromJson(run.out).object();
+}
+
+int nonBlankBlocks(const QByteArray &image)
+{
+    int blocks = 0;
+    for (int a = 0; a < image.size(); a += 256)
+        blocks += image.mid(a, 256) != QByteArray(256, char(0xFF));
+    return blocks;
+}
+
+// Runs quillon-cli while this process keeps serving events, so a simulator
+// in this process can answer it. With a terminal, stderr goes to it and what
+// it shows is returned as err.
+CliRun runServing(const QStringList &args, PtyPair *terminal = nullptr, int maxMs = 20000)
+{
+    QProcess process;
+    if (terminal)
+        process.setChildProcessModifier([slave = terminal->slavePath.toLocal8Bit()] {
+            const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);
+            if (fd >= 0)
+                ::dup2(fd, STDERR_FILENO);
+        });
+    CliRun run;
+    // Keep reading the terminal, or a full one would block the program.
+    std::unique_ptr<QSocketNotifier> screen;
+    if (terminal) {
+        screen = std::make_unique<QSocketNotifier>(terminal->master, QSocketNotifier::Read);
+        QObject::connect(screen.get(), &QSocketNotifier::activated, [&] {
+            const QByteArray bytes = terminal->receive(1 << 16, 1);
+            run.err += bytes;
+            screen->setEnabled(!bytes.isEmpty());  // nothing: the program closed the terminal
+        });
+    }
+    // An event loop, not qWaitFor: that sleeps between its rounds, and every
+    // record would wait for it.
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(maxMs, &loop, &QEventLoop::quit);
+    process.start(qEnvironmentVariable("QUILLON_CLI"), args);
+    if (process.waitForStarted())
+        loop.exec();
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err += terminal ? terminal->receive(1 << 16, 100) : process.readAllStandardError();
+    return run;
+}
+
+// Reads stderr of a running quillon-cli until text shows up (true) or ms pass.
+bool waitForStatus(QProcess &cli, QByteArray &err, const QByteArray &text, int ms = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains(text) && clock.elapsed() < ms) {
+        cli.waitForReadyRead(100);
+        err += cli.readAllStandardError();
+    }
+    return err.contains(text);
+}
+
+// A small image: few records, so few programming letters.
+QByteArray smallImage(int date = 20090301)
+{
+    SampleImage sample;
+    sample.size = 0x10000;
+    sample.firmwareDate = date;
+    return sample.build();
+}
+}
+
+class TstFlash : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void imageArrivesByteIdentical_data();
+    void imageArrivesByteIdentical();
+    void preCheckEndsTheRunUnlessYes();
+    void outcomes_data();
+    void outcomes();
+    void ctrlCWhileRecordsGoOut();
+    void ctrlCWhileTheDeviceProgramsIsIgnored();
+    void onlyFactoryData();
+    void badFiles_data();
+    void badFiles();
+    void usageErrors_data();
+    void usageErrors();
+    void progressBarOnATerminal();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_image;  // a 64 KiB image newer than the simulator's firmware
+    QString m_switchClosedProfile;
+};
+
+void TstFlash::initTestCase()
+{
+    QVERIFY2(QFileInfo(qEnvironmentVariable("QUILLON_CLI")).isExecutable(), "QUILLON_CLI not set");
+    QVERIFY2(QFileInfo(qEnvironmentVariable("KRVSIM")).isExecutable(), "KRVSIM not set");
+    m_image = writeFile(m_dir, QStringLiteral("small.bin"), smallImage());
+    m_switchClosedProfile = writeFile(m_dir, QStringLiteral("closed.json"), R"({"calibrationSwitch": false})");
+}
+
+void TstFlash::imageArrivesByteIdentical_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("256 KiB binary") << 0x40000 << QStringLiteral("fw.bin");
+    QTest::newRow("512 KiB Intel-HEX") << 0x80000 << QStringLiteral("fw.hex");
+}
+
+void TstFlash::imageArrivesByteIdentical()
+{
+    QFETCH(int, size);
+    QFETCH(QString, name);
+    SampleImage sample;
+    sample.size = size;
+    const QByteArray image = sample.build();
+    const QString path = writeFile(m_dir, name, name.endsWith(".hex") ? toIntelHex(image) : image);
+    SimPeer sim;
+    sim.device.flash.goOnDelayMs = 10;
+
+    const CliRun run = runServing({"--tcp", QStringLiteral("127.0.0.1:%1").arg(sim.tcp.port()), "--json", "flash", path,
+                                   "--fabnr", "4711", "--baujahr", "2009", "--f4", "5"});
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject o = jsonOf(run);
+    QCOMPARE(o.value("result").toString(), QStringLiteral("ok"));
+    QCOMPARE(o.value("UploadPhase").toInt(), 5);
+    QCOMPARE(o.value("message").toString(), kSuccess);
+    const QJsonObject counters = o.value("counters").toObject();
+    QCOMPARE(counters.value("repeats").toInt(-1), 0);
+    QCOMPARE(counters.value("data").toInt(), nonBlankBlocks(image));
+    QCOMPARE(counters.value("address").toInt(), 4);  // the sample's four runs of data
+
+    const FlashSide &flash = sim.device.flash;
+    QVERIFY2(flash.protocolErrors.isEmpty(), qPrintable(flash.protocolErrors.join('\n')));
+    QCOMPARE(flash.flash.left(size - 32), image.left(size - 32));
+    // The overrides went through the panel into the factory data.
+    const QByteArray block = flash.flash.mid(size - 32, 32);
+    QCOMPARE(block.left(18), QByteArray("4711        \0" "2009\0", 18));
+    QCOMPARE(block.at(19), char(5));
+    QCOMPARE(block.right(2), image.right(2));  // EXDEV type and analog inputs written back
+    QVERIFY(flash.flash.mid(size) == QByteArray(FlashSide::FlashSize - size, char(0xFF)));
+    // No terminal: status lines, no bar.
+    QVERIFY(run.err.contains("Daten ans KRV senden"));
+    QVERIFY(!run.err.contains("Daten ["));
+}
+
+void TstFlash::preCheckEndsTheRunUnlessYes()
+{
+    // The simulator's firmware has the image's date: "the versions are equal".
+    const QString same = writeFile(m_dir, QStringLiteral("same.bin"), smallImage(20080115));
+    KrvSimProcess sim({});
+    const QString question = QStringLiteral("Die FW-Versionen sind gleich!\nUpload sollte beendet werden!!\n\nUpload beenden?");
+
+    const CliRun refused = runQuillonCli({"--tcp", sim.target(), "--json", "flash", same});
+    QCOMPARE(refused.exitCode, 3);
+    // The exact shape, key order included.
+    QCOMPARE(refused.out, QByteArray(R"({"result":"refused","UploadPhase":0,"message":"Die FW-Versionen sind gleich!",)"
+                                     R"("counters":{"repeats":0,"address":0,"data":0}})" "\n"));
+    QVERIFY(QString::fromUtf8(refused.err).contains(question + " -> Ja"));
+    QVERIFY(!refused.err.contains("Zustand Eichschalter"));
+
+    const CliRun goOn = runQuillonCli({"--tcp", sim.target(), "--json", "flash", same, "--yes"});
+    QCOMPARE(goOn.exitCode, 0);
+    QVERIFY(QString::fromUtf8(goOn.err).contains(question + " -> Nein"));
+    QCOMPARE(jsonOf(goOn).value("result").toString(), QStringLiteral("ok"));
+}
+
+void TstFlash::outcomes_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("phase");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("repeats");
+    QTest::newRow("switch closed") << QStringList{"--profile", m_switchClosedProfile} << 4 << "switch-closed" << 2
+                                   << "Upload beendet: Eichschalter ist zu!" << 0;
+    QTest::newRow("end record answered with ACK") << QStringList{"--end-ack"} << 1 << "failed" << 4
+                                                  << "Upload beendet: KRV reagiert nicht/falsch! PS: 4" << 0;
+    QTest::newRow("garbage reply") << QStringList{"--garbage", "3"} << 1 << "failed" << 4
+                                   << "Upload beendet: KRV reagiert nicht/falsch! PS: 4" << 0;
+    QTest::newRow("NAK repeated") << QStringList{"--nak", "2"} << 0 << "ok" << 5 << kSuccess << 1;
+}
+
+void TstFlash::outcomes()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(int, exitCode);
+    QFETCH(QString, result);
+    QFETCH(int, phase);
+    QFETCH(QString, message);
+    QFETCH(int, repeats);
+    KrvSimProcess sim(simArgs);
+
+    const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", m_image});
+    QCOMPARE(run.exitCode, exitCode);
+    const QJsonObject o = jsonOf(run);
+    QCOMPARE(o.value("result").toString(), result);
+    QCOMPARE(o.value("UploadPhase").toInt(), phase);
+    QCOMPARE(o.value("message").toString(), message);
+    QCOMPARE(o.value("counters").toObject().value("repeats").toInt(-1), repeats);
+    QVERIFY(QString::fromUtf8(run.err).contains(message));  // the message box
+}
+
+void TstFlash::ctrlCWhileRecordsGoOut()
+{
+    KrvSimProcess sim({"--silent-from", "4"});
+    QProcess cli;
+    cli.start(qEnvironmentVariable("QUILLON_CLI"), {"--tcp", sim.target(), "--json", "flash", m_image});
+    // Record 4 (the third data record) is never answered: the wait for it runs.
+    QByteArray err;
+    QVERIFY2(waitForStatus(cli, err, "Wdh: 0 Adr: 1 Dat: 2"), err.constData());
+    QTest::qWait(200);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
+    QVERIFY(cli.waitForFinished(3000));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(cli.exitCode(), 130);
+    const QJsonObject o = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    QCOMPARE(o.value("result").toString(), QStringLiteral("cancelled"));
+    QCOMPARE(o.value("UploadPhase").toInt(), 4);
+    QCOMPARE(o.value("message").toString(), QStringLiteral("Abbruch durch den kundigen Benutzer!  ;-)"));
+    QCOMPARE(o.value("counters").toObject().value("data").toInt(), 3);
+}
+
+void TstFlash::ctrlCWhileTheDeviceProgramsIsIgnored()
+{
+    KrvSimProcess sim({"--letter-interval", "10"});
+    QProcess cli;
+    cli.start(qEnvironmentVariable("QUILLON_CLI"), {"--tcp", sim.target(), "--json", "flash", m_image});
+    QByteArray err;
+    QVERIFY2(waitForStatus(cli, err, "KRV programmiert FLASH!"), err.constData());
+    QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
+    QVERIFY(cli.waitForFinished(15000));
+    err += cli.readAllStandardError();
+    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(QJsonDocument::fromJson(cli.readAllStandardOutput()).object().value("result").toString(), QStringLiteral("ok"));
+    QVERIFY(!err.contains("Abbruch"));
+}
+
+void TstFlash::onlyFactoryData()
+{
+    SampleImage sample;  // 512 KiB, firmware new enough
+    const QString path = writeFile(m_dir, QStringLiteral("full.bin"), sample.build());
+    {
+        KrvSimProcess sim({});
+        const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", path, "--only-fabdata"});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject counters = jsonOf(run).value("counters").toObject();
+        QCOMPARE(counters.value("address").toInt(), 1);
+        QCOMPARE(counters.value("data").toInt(), 1);
+    }
+    {
+        // A device whose firmware cannot take the factory data alone: the
+        // window would not let the box be ticked.
+        KrvSimProcess sim({"--profile", qEnvironmentVariable("SRCDIR") + "/sim/profiles/old.json"});
+        const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", path, "--only-fabdata"});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(jsonOf(run).value("result").toString(), QStringLiteral("failed"));
+        QVERIFY(!run.err.contains("Zustand Eichschalter"));
+    }
+}
+
+void TstFlash::badFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("json");  // the upload itself refused the image
+    QTest::newRow("missing") << "missing.bin" << QByteArray() << false;
+    QTest::newRow("HEX checksum wrong") << "bad.hex" << QByteArray(":0400000001020304F1\r\n:00000001FF\r\n") << false;
+    QTest::newRow("too small for a firmware") << "tiny.bin" << QByteArray(0x100, 'x') << true;
+}
+
+void TstFlash::badFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, json);
+    const QString path = content.isEmpty() ? m_dir.filePath(name) : writeFile(m_dir, name, content);
+    KrvSimProcess sim({});
+
+    const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", path});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(!run.err.contains("Wecke KRV auf!"));  // the device was not touched
+    if (!json) {
+        QVERIFY(run.out.isEmpty());
+        return;
+    }
+    const QJsonObject o = jsonOf(run);
+    QCOMPARE(o.value("result").toString(), QStringLiteral("failed"));
+    QCOMPARE(o.value("UploadPhase").toInt(-1), 0);
+    QVERIFY(o.value("message").toString().startsWith("Upload nicht möglich"));
+}
+
+void TstFlash::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("no file") << QStringList{};
+    QTest::newRow("two files") << QStringList{m_image, m_image};
+    QTest::newRow("unknown option") << QStringList{m_image, "--force"};
+    QTest::newRow("F4 index past the list") << QStringList{m_image, "--f4", "7"};
+    QTest::newRow("F4 index negative") << QStringList{m_image, "--f4", "-1"};
+    QTest::newRow("F4 not a number") << QStringList{m_image, "--f4", "S"};
+    QTest::newRow("factory number of 13") << QStringList{m_image, "--fabnr", "1234567890123"};
+    QTest::newRow("factory number not ASCII") << QStringList{m_image, "--fabnr", "47ä1"};
+    QTest::newRow("year of 5") << QStringList{m_image, "--baujahr", "20091"};
+    QTest::newRow("year without value") << QStringList{m_image, "--baujahr"};
+}
+
+void TstFlash::usageErrors()
+{
+    QFETCH(QStringList, args);
+    KrvSimProcess sim({});
+    const CliRun run = runQuillonCli(QStringList{"--tcp", sim.target(), "--json", "flash"} + args);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(run.err.contains("flash: "));
+    QVERIFY(!run.err.contains("Wecke KRV auf!"));
+}
+
+void TstFlash::progressBarOnATerminal()
+{
+    PtyPair terminal;
+    QVERIFY(terminal.isValid());
+    KrvSimProcess sim({});
+    const CliRun run = runServing({"--tcp", sim.target(), "flash", m_image}, &terminal);
+    QCOMPARE(run.exitCode, 0);
+
+    const QByteArray &screen = run.err;
+    const QByteArray blocks = QByteArray::number(nonBlankBlocks(smallImage()));
+    QVERIFY2(screen.contains("\rDaten [" + QByteArray(40, '#') + "] " + blocks + '/' + blocks), screen.right(2000).constData());
+    QVERIFY(screen.contains("\rProgrammierung: S"));
+    QVERIFY(screen.contains("TCP\x1b[K\r\n"));  // the letters end their line
+    QVERIFY(screen.contains("\n" + kSuccess.toUtf8()));
+    // The bar replaces the status line of every record.
+    QVERIFY(!screen.contains("Wdh: 0 Adr: 1 Dat: 5"));
+}
+
+QTEST_GUILESS_MAIN(TstFlash)
+#include "tst_flash.moc"
