@@ -1,5 +1,6 @@
 // quillon-cli and krvsim as a script would use them: real processes, real sockets.
 #include "link/link.h"
+#include "tests/support/cliprocess.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,60 +12,6 @@
 
 namespace {
 QString binary(const char *variable) { return qEnvironmentVariable(variable); }
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    qint64 elapsedMs = 0;
-};
-
-Run runCli(const QStringList &args, int maxMs = 10000)
-{
-    QProcess process;
-    QElapsedTimer clock;
-    clock.start();
-    process.start(binary("QUILLON_CLI"), args);
-    Run run;
-    if (!process.waitForFinished(maxMs)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    run.elapsedMs = clock.elapsed();
-    return run;
-}
-
-// A krvsim process on a free loopback port.
-class Simulator {
-public:
-    explicit Simulator(const QStringList &args)
-    {
-        m_process.start(binary("KRVSIM"), QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_process.canReadLine() && clock.elapsed() < 5000)
-            m_process.waitForReadyRead(100);
-        firstLine = QString::fromLatin1(m_process.readLine()).trimmed();
-        if (firstLine.startsWith(QLatin1String("port ")))
-            port = firstLine.mid(5).toUShort();
-    }
-    ~Simulator()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    QString target() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
-
-    QString firstLine;
-    quint16 port = 0;
-
-private:
-    QProcess m_process;
-};
 }
 
 class TestCli : public QObject {
@@ -79,7 +26,7 @@ private slots:
 
     void simulatorReportsItsPort()
     {
-        Simulator sim({});
+        KrvSimProcess sim({});
         QVERIFY2(sim.firstLine.startsWith(QLatin1String("port ")), qPrintable(sim.firstLine));
         QVERIFY(sim.port > 0);
     }
@@ -92,10 +39,10 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(R"({"crc": false, "version": "KRV470 V3.10 xy"})");
         file.close();
-        Simulator sim({QStringLiteral("--profile"), profile});
+        KrvSimProcess sim({QStringLiteral("--profile"), profile});
         QVERIFY(sim.port > 0);
 
-        const Run run = runCli({QStringLiteral("--tcp"), sim.target(), QStringLiteral("raw"), QStringLiteral("B004")});
+        const CliRun run = runQuillonCli({QStringLiteral("--tcp"), sim.target(), QStringLiteral("raw"), QStringLiteral("B004")});
         QCOMPARE(run.exitCode, 0);
         const QList<QByteArray> lines = run.out.split('\n');
         QCOMPARE(lines.value(0), QByteArray(".B004KRV470 V3.10 xy."));
@@ -104,8 +51,8 @@ private slots:
 
     void rawWithCrcAsJson()
     {
-        Simulator sim({});
-        const Run run = runCli({QStringLiteral("--tcp"), sim.target(), QStringLiteral("--json"), QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--crc")});
+        KrvSimProcess sim({});
+        const CliRun run = runQuillonCli({QStringLiteral("--tcp"), sim.target(), QStringLiteral("--json"), QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--crc")});
         QCOMPARE(run.exitCode, 0);
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
@@ -127,7 +74,7 @@ private slots:
             QVERIFY(server.listen(QHostAddress::LocalHost, 0));
             port = server.serverPort();
         }
-        const Run run = runCli({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("raw"), QStringLiteral("Q")});
+        const CliRun run = runQuillonCli({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("raw"), QStringLiteral("Q")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("Client-Fehler: "), run.err.constData());
         QVERIFY2(run.elapsedMs < 5000, qPrintable(QString::number(run.elapsedMs)));
@@ -150,7 +97,7 @@ private slots:
     void usageErrors()
     {
         QFETCH(QStringList, args);
-        const Run run = runCli(args);
+        const CliRun run = runQuillonCli(args);
         QCOMPARE(run.exitCode, 2);
         QVERIFY(!run.err.isEmpty());
         QVERIFY(run.out.isEmpty());
@@ -158,22 +105,17 @@ private slots:
 
     void ctrlCEndsTheWait()
     {
-        Simulator sim({QStringLiteral("--silent")});
+        KrvSimProcess sim({QStringLiteral("--silent")});
         QVERIFY(sim.port > 0);
         QProcess cli;
         cli.start(binary("QUILLON_CLI"), {QStringLiteral("--tcp"), sim.target(), QStringLiteral("--trace"), QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--timeout"), QStringLiteral("10000")});
         QVERIFY(cli.waitForStarted());
         // The trace shows the frame went out: the command is waiting now.
         QByteArray err;
+        QVERIFY2(waitForStderr(cli, err, "->", 5000), err.constData());
+        QTest::qWait(200);
         QElapsedTimer clock;
         clock.start();
-        while (!err.contains("->") && clock.elapsed() < 5000) {
-            cli.waitForReadyRead(100);
-            err += cli.readAllStandardError();
-        }
-        QVERIFY2(err.contains("->"), err.constData());
-        QTest::qWait(200);
-        clock.restart();
         QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
         QVERIFY(cli.waitForFinished(3000));
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));

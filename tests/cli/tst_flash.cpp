@@ -82,18 +82,6 @@ CliRun runServing(const QStringList &args, PtyPair *terminal = nullptr, int maxM
     return run;
 }
 
-// Reads stderr of a running quillon-cli until text shows up (true) or ms pass.
-bool waitForStatus(QProcess &cli, QByteArray &err, const QByteArray &text, int ms = 10000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!err.contains(text) && clock.elapsed() < ms) {
-        cli.waitForReadyRead(100);
-        err += cli.readAllStandardError();
-    }
-    return err.contains(text);
-}
-
 // A small image: few records, so few programming letters.
 QByteArray smallImage(int date = 20090301)
 {
@@ -246,7 +234,7 @@ void TstFlash::ctrlCWhileRecordsGoOut()
     cli.start(qEnvironmentVariable("QUILLON_CLI"), {"--tcp", sim.target(), "--json", "flash", m_image});
     // Record 4 (the third data record) is never answered: the wait for it runs.
     QByteArray err;
-    QVERIFY2(waitForStatus(cli, err, "Wdh: 0 Adr: 1 Dat: 2"), err.constData());
+    QVERIFY2(waitForStderr(cli, err, "Wdh: 0 Adr: 1 Dat: 2"), err.constData());
     QTest::qWait(200);
     QElapsedTimer clock;
     clock.start();
@@ -267,7 +255,7 @@ void TstFlash::ctrlCWhileTheDeviceProgramsIsIgnored()
     QProcess cli;
     cli.start(qEnvironmentVariable("QUILLON_CLI"), {"--tcp", sim.target(), "--json", "flash", m_image});
     QByteArray err;
-    QVERIFY2(waitForStatus(cli, err, "KRV programmiert FLASH!"), err.constData());
+    QVERIFY2(waitForStderr(cli, err, "KRV programmiert FLASH!"), err.constData());
     QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
     QVERIFY(cli.waitForFinished(15000));
     err += cli.readAllStandardError();

@@ -1,5 +1,6 @@
 // quillon-cli convert as a script uses it: real process, real files.
 #include "tests/image/hextools.h"
+#include "tests/support/cliprocess.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,28 +10,6 @@
 using namespace hextools;
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run convert(const QStringList &args)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("QUILLON_CLI"), args);
-    Run run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
 // A 256 KiB KRV470 image with DSfG, dated 2007-12-01, 4 analog inputs, EXDEV 3.
 QByteArray krv470Image()
 {
@@ -61,10 +40,10 @@ private slots:
         QVERIFY(!hex.isEmpty());
         const QString out = m_dir.filePath(QStringLiteral("fw.out"));
 
-        const Run json = convert({QStringLiteral("--json"), QStringLiteral("convert"), hex, out});
+        const CliRun json = runQuillonCli({QStringLiteral("--json"), QStringLiteral("convert"), hex, out});
         QCOMPARE(json.exitCode, 0);
         QVERIFY(readFile(out) == krv470Image());
-        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        const QJsonObject o = QJsonDocument::fromJson(json.out).object();
         QCOMPARE(o.value("ImageSize").toInt(), 0x40000);
         QCOMPARE(o.value("FileFwDate").toInt(), 20071201);
         QCOMPARE(o.value("FileDeviceKind").toInt(), 1);
@@ -72,9 +51,9 @@ private slots:
         QCOMPARE(o.value("FileExdevType").toInt(), 3);
         QCOMPARE(o.value("lbDSfGFile").toString(), QStringLiteral("DSfG"));
 
-        const Run text = convert({QStringLiteral("convert"), hex, out});
+        const CliRun text = runQuillonCli({QStringLiteral("convert"), hex, out});
         QCOMPARE(text.exitCode, 0);
-        QCOMPARE(text.out, QStringLiteral("Bytes: 262144, 256-Byteblöcke: 1024\nFirmware-Datum: 20071201\nGerät: 1 (KRV470)\n"));
+        QCOMPARE(QString::fromUtf8(text.out), QStringLiteral("Bytes: 262144, 256-Byteblöcke: 1024\nFirmware-Datum: 20071201\nGerät: 1 (KRV470)\n"));
     }
 
     void refusesWithTheReason_data()
@@ -98,9 +77,9 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
         const QString out = m_dir.filePath(name + QStringLiteral(".out"));
-        const Run run = convert({QStringLiteral("--json"), QStringLiteral("convert"), writeFile(m_dir, name, content), out});
+        const CliRun run = runQuillonCli({QStringLiteral("--json"), QStringLiteral("convert"), writeFile(m_dir, name, content), out});
         QCOMPARE(run.exitCode, 2);
-        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+        QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.err.constData());
         QVERIFY(run.out.isEmpty());
         QVERIFY(!QFile::exists(out));
     }

@@ -38,6 +38,18 @@ inline CliRun runQuillonCli(const QStringList &args, int maxMs = 20000, const QS
     return run;
 }
 
+// Reads stderr of a running quillon-cli until text shows up (true) or ms pass.
+inline bool waitForStderr(QProcess &cli, QByteArray &err, const QByteArray &text, int ms = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains(text) && clock.elapsed() < ms) {
+        cli.waitForReadyRead(100);
+        err += cli.readAllStandardError();
+    }
+    return err.contains(text);
+}
+
 // A krvsim process on a free loopback port; killed when it goes out of scope.
 class KrvSimProcess {
 public:
