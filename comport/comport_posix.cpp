@@ -532,8 +532,17 @@ void TCustomComPort::EnumComDevices(QStringList &list)
     }
 }
 
-// There is no registry of serial ports here.
-void TCustomComPort::EnumComDevicesFromRegistry(QStringList &) {}
+// udev keeps the system's register of serial ports: one link per port in
+// /dev/serial/by-id. Without udev (or without ports) nothing is appended.
+void TCustomComPort::EnumComDevicesFromRegistry(QStringList &list)
+{
+    const QDir registry(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo &entry : registry.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        const QString port = entry.canonicalFilePath();
+        if (!port.isEmpty())
+            list.append(port);
+    }
+}
 
 // ---- event thread ---------------------------------------------------------------------------
 
