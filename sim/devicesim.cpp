@@ -31,12 +31,11 @@ void DeviceSim::receive(const QByteArray &bytes)
         m_raw(bytes);
         return;
     }
-    for (char c : bytes) {
-        parse(quint8(c));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        parse(quint8(bytes.at(i)));
         if (m_raw) {  // the flash mode started inside this block
-            const qsizetype used = &c - bytes.constData() + 1;
-            if (used < bytes.size())
-                m_raw(bytes.mid(used));
+            if (i + 1 < bytes.size())
+                m_raw(bytes.mid(i + 1));
             return;
         }
     }

@@ -15,6 +15,7 @@ private slots:
     void programmingEndsAtTheFirstP();
     void programmingLettersShowTheirTexts();
     void unfinishedLastBlockIsPaddedWithErasedFlash();
+    void recordsBehindTheRequestInOneBlock();
 };
 
 void TstTransfer::fullImagesArriveByteIdentical_data()
@@ -209,6 +210,16 @@ void TstTransfer::unfinishedLastBlockIsPaddedWithErasedFlash()
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
     QCOMPARE(rig.flash().flash.mid(0x10000, 0x10), rig.image().mid(0x10000, 0x10));
     QCOMPARE(rig.flash().flash.mid(0x10010, 0xF0), QByteArray(0xF0, char(0xFF)));
+}
+
+void TstTransfer::recordsBehindTheRequestInOneBlock()
+{
+    // The simulator hands what follows "1FLASH" in the same block to its flash side.
+    DeviceSim device(DeviceProfile::fromJson({{"crc", false}}));
+    device.receive(QByteArray("\x02" "1FLASH\x03") + BlockTransfer::addressRecord(0x0100));
+
+    QCOMPARE(device.flash.records, (QList<Record>{{Kind::Address, 0x0100, 0x06}}));
+    QVERIFY(device.flash.protocolErrors.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstTransfer)
