@@ -109,11 +109,15 @@ void TCustomComPort::openDevice()
                                   .arg(systemMessage(error), QString::fromLocal8Bit(path)));
         RaiseError(error, systemMessage(error));
     }
+    // TIOCEXCL does not stop a privileged second opener; the lock does. A
+    // refused opener must not close through closeDevice: its TIOCNXCL would
+    // clear the holder's exclusive flag.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        RaiseError(EBUSY, systemMessage(EBUSY));
+    }
     m_handle = fd;
     m_rxTaken = 0;
-    // TIOCEXCL does not stop a privileged second opener; the lock does.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        RaiseError(EBUSY, systemMessage(EBUSY));
     Check(::ioctl(fd, TIOCEXCL) == 0);
 
     termios2 tio{};

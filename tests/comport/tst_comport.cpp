@@ -436,6 +436,10 @@ void TestComPort::secondOpenerIsRefused()
     QCOMPARE(comErrorOf([&] { second.Open(); }, &code), QString::fromLocal8Bit(strerror(EBUSY)));
     QCOMPARE(code, EBUSY);
     QVERIFY(!second.Active());
+    // The refused opener leaves the holder's exclusive flag alone.
+    int exclusive = 0;
+    QCOMPARE(::ioctl(int(first.Handle()), TIOCGEXCL, &exclusive), 0);
+    QCOMPARE(exclusive, 1);
     first.Close();
     second.Open();  // free again once the first has closed
     QVERIFY(second.Active());
