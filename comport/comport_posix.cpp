@@ -495,6 +495,7 @@ void TCustomComPort::TransmitChar(char value)
 
 TModemStatus TCustomComPort::GetModemStatus()
 {
+    CheckActive();
     int bits = 0;
     if (::ioctl(int(m_handle), TIOCMGET, &bits) != 0) {
         if (noSuchLine(errno))

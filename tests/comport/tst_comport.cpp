@@ -417,6 +417,7 @@ void TestComPort::refusalsOnOpenAndClosedPort()
     const QString closed = QStringLiteral("Can't perform this operation on a closed port");
     QCOMPARE(comErrorOf([&] { port.Write("x", 1, true); }), closed);
     QCOMPARE(comErrorOf([&] { port.SetRTS(); }), closed);
+    QCOMPARE(comErrorOf([&] { port.GetModemStatus(); }), closed);
     QCOMPARE(comErrorOf([&] { port.CheckLineErrors(); }), closed);
     int code = 0;
     QVERIFY(!comErrorOf([&] { port.InputCount(); }, &code).isEmpty());
