@@ -1,4 +1,5 @@
 #pragma once
+#include "comport/eabort.h"
 #include "link/context.h"
 
 #include <QStringList>
@@ -26,6 +27,20 @@ struct CliSession {
     QTextStream &out;
     QTextStream &err;
 };
+
+// Runs a device operation; true when a serial port error ended it. The
+// port's error handler has shown that error, so the command only reports
+// the failure (as JSON too) without a second message.
+template <typename Operation>
+bool portErrorEnded(Operation &&operation)
+{
+    try {
+        operation();
+        return false;
+    } catch (const EAbort &) {
+        return true;
+    }
+}
 
 // A command of quillon-cli. Each command file registers itself with a static
 // CliCommand, so main() needs no list of them.

@@ -159,8 +159,8 @@ int runFlash(CliSession &s, const QStringList &args)
     Upload upload(s.ctx);
     // An image the upload refuses is refused before the readout too.
     if (Upload::acceptsImage(image)) {
-        ReadDeviceInfo(s.ctx);
-        if (!s.ctx.device.DeviceInfoRead || link.CancelRequested) {
+        const bool portFailed = portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
+        if (portFailed || !s.ctx.device.DeviceInfoRead || link.CancelRequested) {
             const bool cancelled = link.CancelRequested;
             const QString shown = s.ui.messages.isEmpty() ? QString() : s.ui.messages.constLast();
             return report(s, {cancelled ? "cancelled" : "failed", cancelled ? ExitCancelled : ExitFailed}, 1, shown, {});

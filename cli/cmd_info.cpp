@@ -74,7 +74,7 @@ int runInfo(CliSession &s, const QStringList &args)
         s.err << "info: unexpected argument " << args.first() << Qt::endl;
         return ExitUsage;
     }
-    ReadDeviceInfo(s.ctx);
+    portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
     if (s.json)
         s.out << infoJson(s) << Qt::endl;
     else if (s.ctx.device.DeviceInfoRead)

@@ -18,13 +18,16 @@ int runClock(CliSession &s, const QStringList &args, ClockCommand what)
         s.err << "unexpected argument " << args.first() << Qt::endl;
         return ExitUsage;
     }
-    // A fresh process knows neither UseCrc nor the password: wake the device first.
-    const bool awake = WakeDevice(s.ctx) > 0;
-    s.ui.setStatus(0, QString());
-    s.ui.setStatus(1, QString());
+    bool awake = false;
     bool accepted = false;
-    if (awake)
-        accepted = what == ClockCommand::Set ? setDeviceClock(s.ctx, QDateTime::currentDateTime()) : readDeviceClock(s.ctx);
+    const bool portFailed = portErrorEnded([&] {
+        // A fresh process knows neither UseCrc nor the password: wake the device first.
+        awake = WakeDevice(s.ctx) > 0;
+        s.ui.setStatus(0, QString());
+        s.ui.setStatus(1, QString());
+        if (awake)
+            accepted = what == ClockCommand::Set ? setDeviceClock(s.ctx, QDateTime::currentDateTime()) : readDeviceClock(s.ctx);
+    });
 
     const QString lbTime = s.ui.caption(QStringLiteral("lbTime"));
     if (s.json)
@@ -35,7 +38,8 @@ int runClock(CliSession &s, const QStringList &args, ClockCommand what)
         return ExitOk;
     if (s.ctx.link.CancelRequested)
         return ExitCancelled;
-    s.err << (awake ? lbTime : QStringLiteral("KRV reagiert falsch oder nicht!")) << Qt::endl;
+    if (!portFailed)
+        s.err << (awake ? lbTime : QStringLiteral("KRV reagiert falsch oder nicht!")) << Qt::endl;
     return ExitFailed;
 }
 

@@ -4,6 +4,8 @@
 #include "tests/comport/ptypair.h"
 #include "tests/support/cliprocess.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <cstring>
 #include <optional>
@@ -98,6 +100,40 @@ private slots:
         err += cli.readAllStandardError();
         const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(EIO));
         QCOMPARE(QString::fromUtf8(err).count(message), 1);
+    }
+
+    void jsonObjectWhenDeviceGone_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("info") << QStringLiteral("info") << QStringLiteral("DeviceInfoRead");
+        QTest::newRow("time") << QStringLiteral("time") << QStringLiteral("lbTime");
+    }
+
+    void jsonObjectWhenDeviceGone()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, key);
+        std::optional<KrvSimProcess> sim(std::in_place, QStringList{QStringLiteral("--pty"), QStringLiteral("--silent")});
+        const QString pty = ptyOf(*sim);
+        QVERIFY2(!pty.isEmpty(), qPrintable(sim->firstLine));
+        QProcess cli;
+        cli.start(qEnvironmentVariable("QUILLON_CLI"), {QStringLiteral("--port"), pty, QStringLiteral("--json"), command});
+        QVERIFY(cli.waitForStarted());
+        QByteArray err;
+        QVERIFY2(waitForStderr(cli, err, "Versuch 1", 5000), err.constData());
+
+        sim.reset();  // unplugged during the wake-up
+        QVERIFY(cli.waitForFinished(5000));
+        QCOMPARE(cli.exitCode(), 1);
+        // Scripts still get the one object, with what was read so far.
+        const QJsonDocument doc = QJsonDocument::fromJson(cli.readAllStandardOutput());
+        QVERIFY(doc.isObject());
+        QVERIFY2(doc.object().contains(key), doc.toJson().constData());
+        if (key == QLatin1String("DeviceInfoRead"))
+            QCOMPARE(doc.object().value(key), QJsonValue(false));
+        err += cli.readAllStandardError();
+        QVERIFY2(!err.contains("KRV reagiert falsch oder nicht"), err.constData());  // the port error said it
     }
 };
 
