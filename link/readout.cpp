@@ -16,8 +16,31 @@ constexpr int kCommandTimeoutMs = 2000;
 // The first build date whose firmware takes the factory data alone.
 constexpr int kFirstFabdataOnlyBuild = 20071211;
 
-// The controls that could start a second device operation.
-const char *const kLockedControls[] = {"pnFile", "pnFab", "pnKRV", "pnModem", "sbOpen", "sbUpdate", "sbComm"};
+// Disables the controls that could start a second device operation for the
+// pass and gives them their state back after it, also when a port error
+// aborts the pass.
+class LockedControls {
+public:
+    explicit LockedControls(Frontend &ui) : m_ui(ui)
+    {
+        for (size_t i = 0; i < std::size(kNames); ++i) {
+            m_wasEnabled[i] = ui.isEnabled(QString::fromLatin1(kNames[i]));
+            ui.setEnabled(QString::fromLatin1(kNames[i]), false);
+        }
+    }
+    ~LockedControls()
+    {
+        for (size_t i = 0; i < std::size(kNames); ++i)
+            m_ui.setEnabled(QString::fromLatin1(kNames[i]), m_wasEnabled[i]);
+    }
+    LockedControls(const LockedControls &) = delete;
+    LockedControls &operator=(const LockedControls &) = delete;
+
+private:
+    static constexpr const char *kNames[] = {"pnFile", "pnFab", "pnKRV", "pnModem", "sbOpen", "sbUpdate", "sbComm"};
+    Frontend &m_ui;
+    bool m_wasEnabled[std::size(kNames)];
+};
 
 char charAt(const QByteArray &frame, int offset) { return offset < frame.size() ? frame.at(offset) : '\0'; }
 
@@ -208,12 +231,7 @@ const Step kSteps[] = {&Pass::readVersion, &Pass::readFabNr, &Pass::readBuild, &
 void ReadDeviceInfo(Context &ctx)
 {
     Frontend &ui = ctx.ui;
-    bool wasEnabled[std::size(kLockedControls)];
-    for (size_t i = 0; i < std::size(kLockedControls); ++i) {
-        const QString name = QString::fromLatin1(kLockedControls[i]);
-        wasEnabled[i] = ui.isEnabled(name);
-        ui.setEnabled(name, false);
-    }
+    const LockedControls locked(ui);
     Pass pass{ctx, ui.options().cbF4, {}, {}};
     clearWindow(ctx);
     ctx.device.DeviceKind = 0;
@@ -238,8 +256,6 @@ void ReadDeviceInfo(Context &ctx)
     }
     ui.setStatus(0, QString());
     ui.setStatus(1, pass.f4Notice);
-    for (size_t i = 0; i < std::size(kLockedControls); ++i)
-        ui.setEnabled(QString::fromLatin1(kLockedControls[i]), wasEnabled[i]);
 }
 
 int ReadFwBuild(Context &ctx)

@@ -2,7 +2,10 @@
 // pseudo-terminal the test plays the device on.
 #include "comport/eabort.h"
 #include "link/comportlink.h"
+#include "link/context.h"
+#include "link/devicedescription.h"
 #include "link/link.h"
+#include "link/readout.h"
 #include "tests/comport/ptypair.h"
 #include "tests/support/fakefrontend.h"
 
@@ -78,6 +81,20 @@ private slots:
         s.link.PurgeInput();
         s.link.SetBaudRate(br9600);
         QCOMPARE(s.st.ui.messages, QStringList{message});
+    }
+
+    void readoutAbortedByPortErrorGivesTheControlsBack()
+    {
+        SerialStation s;
+        DeviceDescription device;
+        Context ctx{s.link, s.st.ui, device, s.st.image};
+        s.st.ui.setEnabled(QStringLiteral("sbUpdate"), false);
+        s.pty.closeMaster();  // unplugged
+        QVERIFY_THROWS_EXCEPTION(EAbort, ReadDeviceInfo(ctx));
+        QVERIFY(!device.DeviceInfoRead);
+        for (const char *name : {"pnFile", "pnFab", "pnKRV", "pnModem", "sbOpen", "sbComm"})
+            QVERIFY2(s.st.ui.isEnabled(QString::fromLatin1(name)), name);
+        QVERIFY(!s.st.ui.isEnabled(QStringLiteral("sbUpdate")));  // as it was
     }
 
     void lineErrorMessagesOnlyWhenSwitchedOn()
