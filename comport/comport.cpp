@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QSocketNotifier>
 #include <QtEndian>
@@ -279,7 +280,12 @@ void TCustomComPort::Read(void *buffer, int count, bool waitOnCompletion)
     if (count > 0) {
         m_readBuffer = static_cast<char *>(buffer);
         m_readDone = 0;
-        fillRead(false);
+        try {
+            fillRead(false);
+        } catch (...) {
+            m_readBuffer = nullptr;  // a failed read must not write there later
+            throw;
+        }
         if (waitOnCompletion)
             WaitForReadCompletion();
     }
@@ -314,10 +320,10 @@ bool TCustomComPort::WritePending() const { return !m_txBuffer.isEmpty(); }
 void TCustomComPort::WaitForReadCompletion()
 {
     if (ReadPending()) {
+        // The caller's buffer is ours only until this wait ends, however it ends.
+        const auto release = qScopeGuard([this] { m_readBuffer = nullptr; });
         fillRead(true);
-        const bool complete = m_readDone == m_readCount;
-        m_readBuffer = nullptr;
-        if (!complete)
+        if (m_readDone != m_readCount)
             RaiseError(0, QString::fromLatin1(kTimeout));
     }
     CheckLineErrors();
