@@ -123,7 +123,7 @@ void FlashSide::eot()
     if (!m_dataSinceAddress || m_eotSinceData)
         error(QStringLiteral("EOT without a run of data records before it"));
     m_eotSinceData = true;
-    reply(Kind::Eot, -1, kEot);
+    reply(Kind::Eot, -1, faults.eotReply);
 }
 
 void FlashSide::addressRecord()

@@ -52,6 +52,7 @@ public:
         int silentFromRecord = 0;  // answer nothing from the n-th record on
         int dropLinkAtRecord = 0;  // drop the link when the n-th record arrives
         bool endAnsweredWithAck = false;
+        quint8 eotReply = 0x04;       // what EOT is answered with; the echo by default
         bool noGoOnFlashing = false;  // never answer "1FLASH"
         // Letters of the programming phase; empty: a plausible sequence for
         // what was received, ending in "P".

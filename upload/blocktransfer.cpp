@@ -85,7 +85,7 @@ quint8 BlockTransfer::sendRecord(const QByteArray &record, int nakDelayMs)
     }
 }
 
-quint8 BlockTransfer::transfer(int startAddress)
+bool BlockTransfer::transfer(int startAddress)
 {
     Link &link = m_ctx.link;
     const FirmwareImage &image = m_ctx.image;
@@ -106,9 +106,10 @@ quint8 BlockTransfer::transfer(int startAddress)
         if (address != expectedAddress) {
             if (expectedAddress != -1) {
                 link.SendByte(EOT);
-                reply = link.WaitByte(ReplyTimeoutMs);
-                if (reply != EOT)
-                    break;
+                if (link.WaitByte(ReplyTimeoutMs) != EOT) {
+                    link.LinkFailed = true;  // any other echo fails, "F" included
+                    return false;
+                }
             }
             ++m_counters.addressRecords;
             reply = sendRecord(addressRecord(address), 0);
@@ -130,7 +131,7 @@ quint8 BlockTransfer::transfer(int startAddress)
     }
     if (reply != StartProgramming)
         link.LinkFailed = true;
-    return reply;
+    return reply == StartProgramming;
 }
 
 void BlockTransfer::programming()
@@ -182,18 +183,15 @@ void BlockTransfer::programming()
     }
 }
 
-quint8 BlockTransfer::run(int startAddress)
+void BlockTransfer::run(int startAddress)
 {
     m_counters = {};
     m_progress = TransferProgress{countBlocks(startAddress), 0, 0};
-    quint8 last = transfer(startAddress);
+    const bool programmingStarted = transfer(startAddress);
     recordCounters = m_counters;
-    if (last == StartProgramming) {
+    if (programmingStarted)
         programming();
-        last = m_progress.letter;
-    }
     m_progress.finished = true;
     if (progress)
         progress(m_progress);
-    return last;
 }

@@ -44,16 +44,17 @@ public:
     TransferCounters recordCounters;
 
     // Sends the image from startAddress on and follows the programming phase.
-    // Returns the last byte received; LinkFailed is set when the transfer or
-    // the programming failed, and uploadPhase is 5 once programming began.
-    quint8 run(int startAddress);
+    // LinkFailed is set when the transfer or the programming failed, and
+    // uploadPhase is 5 once programming began.
+    void run(int startAddress);
 
     static QByteArray addressRecord(int address);
     // 256 bytes from address on; bytes past the end of the image read as erased flash.
     static QByteArray dataRecord(const std::vector<quint8> &buffer, int imageSize, int address);
 
 private:
-    quint8 transfer(int startAddress);
+    // True when the device answered a record with "F" and programs now.
+    bool transfer(int startAddress);
     void programming();
     bool blockIsBlank(int address) const;
     int countBlocks(int startAddress) const;

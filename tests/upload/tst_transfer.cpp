@@ -12,6 +12,7 @@ private slots:
     void nakRepeatsTheSameRecord();
     void endRecordAnsweredWithAckFails();
     void garbageReplyFails();
+    void wrongEotEchoFails();
     void programmingEndsAtTheFirstP();
     void programmingLettersShowTheirTexts();
     void unfinishedLastBlockIsPaddedWithErasedFlash();
@@ -158,6 +159,19 @@ void TstTransfer::garbageReplyFails()
 
     QCOMPARE(rig.flash().records.size(), 2);  // nothing after the garbage
     QCOMPARE(rig.st.ui.messages, QStringList{QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: 4")});
+}
+
+void TstTransfer::wrongEotEchoFails()
+{
+    // "F" starts the programming only as the answer to a record.
+    UploadRig rig;
+    rig.flash().faults.eotReply = 'F';
+    rig.load(blockImage({0, 2}));
+    rig.upload.btUpdateClick();
+
+    QCOMPARE(rig.flash().records.last(), (Record{Kind::Eot, -1, 'F'}));
+    QCOMPARE(rig.st.ui.messages, QStringList{QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: 4")});
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::Failed);
 }
 
 void TstTransfer::programmingEndsAtTheFirstP()
