@@ -409,6 +409,11 @@ QByteArray TCustomComPort::ReadLine() { return ReadUntil('\r'); }
 void TCustomComPort::CheckLineErrors()
 {
     CheckActive();
+    reportLineErrors();
+}
+
+void TCustomComPort::reportLineErrors()
+{
     const TLineErrors errors = takeLineErrors();
     if (!errors.isEmpty())
         OnLineError(this, errors);

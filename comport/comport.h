@@ -340,6 +340,8 @@ private:
         }
     }
 
+    // Takes the driver's new line errors and hands them to OnLineError.
+    void reportLineErrors();
     void FreeHandle();
     void DestroyThread();
     void ThreadDoEvent(quint32 events);

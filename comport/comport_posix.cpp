@@ -391,9 +391,7 @@ int TCustomComPort::InputCount()
             Check(false);
         }
     }
-    const TLineErrors errors = takeLineErrors();
-    if (!errors.isEmpty())
-        OnLineError(this, errors);
+    reportLineErrors();
     return count;
 }
 
@@ -401,9 +399,7 @@ int TCustomComPort::OutputCount()
 {
     int count = 0;
     Check(::ioctl(int(m_handle), TIOCOUTQ, &count) == 0);
-    const TLineErrors errors = takeLineErrors();
-    if (!errors.isEmpty())
-        OnLineError(this, errors);
+    reportLineErrors();
     return count + int(m_txBuffer.size());
 }
 
