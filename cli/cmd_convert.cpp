@@ -1,6 +1,7 @@
 // convert FILE.hex OUT.bin: the open command's HEX conversion, written to a file.
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
+#include "cli/showtext.h"
 #include "image/binsave.h"
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
@@ -9,18 +10,6 @@
 #include <QJsonObject>
 
 namespace {
-QString deviceKindName(quint8 kind)
-{
-    switch (kind) {
-    case 1:
-        return QStringLiteral("KRV470");
-    case 2:
-        return QStringLiteral("KRV465");
-    default:
-        return QStringLiteral("unbekannt");
-    }
-}
-
 int runConvert(CliSession &s, const QStringList &args)
 {
     if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) || args[1].startsWith(QLatin1String("--"))) {

@@ -2,6 +2,7 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/orderedjson.h"
+#include "cli/showtext.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/readout.h"
@@ -34,15 +35,6 @@ QByteArray infoJson(CliSession &s)
         .add("enabled", enabled)
         .add("captions", OrderedJson().add("cbAnalog", panel.cbAnalog.caption()).add("cb40", panel.cb40.caption()))
         .text();
-}
-
-QString deviceKindName(int kind)
-{
-    switch (kind) {
-    case 1: return QStringLiteral("KRV470");
-    case 2: return QStringLiteral("KRV465");
-    default: return QStringLiteral("unbekannt");
-    }
 }
 
 void printInfo(CliSession &s)

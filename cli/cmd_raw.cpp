@@ -1,6 +1,7 @@
 // raw COMMAND [--crc] [--timeout MS]: one command frame and its answer.
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
+#include "cli/showtext.h"
 #include "link/link.h"
 
 #include <QJsonDocument>
@@ -9,14 +10,6 @@
 namespace {
 // The frame buffer holds command text and password in 56 characters.
 constexpr int kMaxCommandText = 56;
-
-QString printable(const QByteArray &bytes)
-{
-    QString text;
-    for (char c : bytes)
-        text += (c >= 0x20 && c < 0x7F) ? QChar::fromLatin1(c) : QChar(u'.');
-    return text;
-}
 
 int runRaw(CliSession &s, const QStringList &args)
 {

@@ -1,5 +1,7 @@
 #include "cli/tracer.h"
 
+#include "cli/showtext.h"
+
 namespace {
 constexpr int kRunLength = 32;
 }
@@ -32,9 +34,6 @@ void Tracer::flush()
 
 void Tracer::print(bool sent, const QByteArray &data, qint64 atMs)
 {
-    QString text;
-    for (char c : data)
-        text += (c >= 0x20 && c < 0x7F) ? QChar::fromLatin1(c) : QChar(u'.');
-    m_err << QString::asprintf("%8lld ms %s ", atMs, sent ? "->" : "<-") << data.toHex(' ') << "  |" << text << "|"
+    m_err << QString::asprintf("%8lld ms %s ", atMs, sent ? "->" : "<-") << data.toHex(' ') << "  |" << printable(data) << "|"
           << Qt::endl;
 }

@@ -1,0 +1,18 @@
+#include "cli/showtext.h"
+
+QString printable(const QByteArray &bytes)
+{
+    QString text;
+    for (char c : bytes)
+        text += (c >= 0x20 && c < 0x7F) ? QChar::fromLatin1(c) : QChar(u'.');
+    return text;
+}
+
+QString deviceKindName(int kind)
+{
+    switch (kind) {
+    case 1: return QStringLiteral("KRV470");
+    case 2: return QStringLiteral("KRV465");
+    default: return QStringLiteral("unbekannt");
+    }
+}
