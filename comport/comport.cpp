@@ -198,14 +198,7 @@ void TCustomComPort::CreateHandle()
 void TCustomComPort::Close()
 {
     if (m_thread && QThread::currentThread() == m_thread) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                ++m_threadCallDepth;
-                Close();
-                --m_threadCallDepth;
-            },
-            Qt::BlockingQueuedConnection);
+        m_thread->runOnUiThread([this] { Close(); });
         return;
     }
     if (!Active())

@@ -1,6 +1,9 @@
 #include "comport/comthread.h"
 #include "comport/comport.h"
 
+#include <QScopedValueRollback>
+#include <exception>
+
 void TComThread::setMask(quint32 mask)
 {
     m_mask = mask;
@@ -42,30 +45,35 @@ void TComThread::dispatch(quint32 events)
         m_port.ThreadDoEvent(events);
         return;
     }
-    // Blocks until the UI thread has run the handlers. Nothing may be thrown
-    // out of the call: ThreadDoEvent catches what the handlers raise.
-    QMetaObject::invokeMethod(
-        &m_port,
-        [this, events] {
-            if (m_stop)
-                return;
-            ++m_port.m_threadCallDepth;
+    runOnUiThread([this, events] {
+        if (!m_stop)
             m_port.ThreadDoEvent(events);
-            --m_port.m_threadCallDepth;
-        },
-        Qt::BlockingQueuedConnection);
+    });
 }
 
 void TComThread::reportError(int error)
 {
+    runOnUiThread([this, error] {
+        if (!m_stop)
+            m_port.RaiseThreadError(error);
+    });
+}
+
+void TComThread::runOnUiThread(const std::function<void()> &call)
+{
+    // An exception must not leave through the UI thread's event loop.
+    std::exception_ptr failure;
     QMetaObject::invokeMethod(
         &m_port,
-        [this, error] {
-            if (m_stop)
-                return;
-            ++m_port.m_threadCallDepth;
-            m_port.RaiseThreadError(error);
-            --m_port.m_threadCallDepth;
+        [this, &call, &failure] {
+            const QScopedValueRollback serving(m_port.m_threadCallDepth, m_port.m_threadCallDepth + 1);
+            try {
+                call();
+            } catch (...) {
+                failure = std::current_exception();
+            }
         },
         Qt::BlockingQueuedConnection);
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class TCustomComPort;
@@ -22,6 +23,9 @@ public:
     // The port wrote bytes: a transmit-empty event is due once they left.
     void noteWrite();
     void requestStop();
+    // Runs call on the UI thread and blocks until it has run; what it
+    // raises is raised again here.
+    void runOnUiThread(const std::function<void()> &call);
 
 protected:
     void run() override;

@@ -56,6 +56,7 @@ private slots:
     void nonWaitingWritesKeepTheirBytesAndOrder();
     void rxCharOnTheUiThread();
     void dispatchOrderWithinOneEvent();
+    void closeFromTheEventThread();
     void nonexistentDevice();
     void onErrorAbortMakesErrorsSilent();
     void refusalsOnOpenAndClosedPort();
@@ -312,6 +313,34 @@ void TestComPort::rxCharOnTheUiThread()
     QVERIFY(pty.send("3"));
     QTest::qWait(50);
     QCOMPARE(threads.size(), 2);
+}
+
+// Without synchronised events the handlers run on the event thread; a Close
+// there runs on the UI thread, and what it raises comes back to the handler.
+void TestComPort::closeFromTheEventThread()
+{
+    PtyPair pty;
+    TComPort port;
+    configure(port, pty.slavePath);
+    port.SetSynchronizeEvents(false);
+    std::atomic<int> shown{0};  // shown on the event thread
+    TCustomComPort::HandleException = [&](const QString &message) { shown += message == QLatin1String("not now"); };
+    const auto restore = qScopeGuard([] { TCustomComPort::HandleException = nullptr; });
+    QList<QThread *> closeThreads;
+    port.BeforeClose = [&](TCustomComPort *) {
+        closeThreads << QThread::currentThread();
+        if (closeThreads.size() == 1)
+            throw std::runtime_error("not now");
+    };
+    port.OnRxChar = [&](QObject *) { port.Close(); };
+    port.Open();
+
+    QVERIFY(pty.send("1"));
+    QTRY_COMPARE(shown.load(), 1);
+    QVERIFY(port.Active());
+    QVERIFY(pty.send("2"));
+    QTRY_VERIFY(!port.Active());
+    QCOMPARE(closeThreads, QList<QThread *>({QThread::currentThread(), QThread::currentThread()}));
 }
 
 void TestComPort::dispatchOrderWithinOneEvent()
