@@ -7,6 +7,7 @@
 #include "link/frontend.h"
 #include "link/link.h"
 #include "link/readout.h"
+#include "link/seriallink.h"
 #include "mainwindow/optionsmodel.h"
 #include "upload/factorydata.h"
 #include "upload/prechecks.h"
@@ -158,6 +159,21 @@ void Upload::transfer()
     recordCounters = blocks.recordCounters;
 }
 
+void Upload::restoreLine()
+{
+    Link &link = m_ctx.link;
+    try {
+        link.SetBaudRate(link.SavedBaudRate);
+        link.PurgeInput();
+    } catch (const EAbort &) {
+        // The port's error handler has shown why; the run still ends properly.
+        // A port the device's loss closed takes the rate for its next open.
+        SerialLink *serial = link.serialLink();
+        if (serial && serial->readableHandle() < 0)
+            serial->SetBaudRate(link.SavedBaudRate);
+    }
+}
+
 void Upload::finish()
 {
     Link &link = m_ctx.link;
@@ -182,10 +198,8 @@ void Upload::finish()
     if (!resultMessage.isEmpty())
         ui.showMessage(resultMessage);
 
-    if (!link.TcpMode) {
-        link.SetBaudRate(link.SavedBaudRate);
-        link.PurgeInput();
-    }
+    if (!link.TcpMode)
+        restoreLine();
     ui.setStatus(0, QString());
     ui.setStatus(1, QString());
     for (const char *label : kDeviceLabels)

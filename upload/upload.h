@@ -62,6 +62,8 @@ private:
     bool calibrationSwitchOpen();
     bool enterFlashMode();
     void transfer();
+    // Back to the saved line speed, with an empty input buffer.
+    void restoreLine();
     void finish();
 
     Context &m_ctx;

@@ -25,6 +25,7 @@ private slots:
     void failuresRestoreTheSavedRate();
     void unplugEndsTheRunThroughThePortError_data();
     void unplugEndsTheRunThroughThePortError();
+    void unplugAfterTheLastLetter();
 };
 
 void TstSerialUpload::fullImagesArriveByteIdentical_data()
@@ -161,6 +162,28 @@ void TstSerialUpload::unplugEndsTheRunThroughThePortError()
     QVERIFY(!rig.st.ui.isEnabled(QStringLiteral("btAbbruch")));
     QVERIFY(!rig.sim.port().Active());
     QCOMPARE(rig.sim.port().BaudRate(), br9600);
+}
+
+void TstSerialUpload::unplugAfterTheLastLetter()
+{
+    // The flash is burnt; the port fails only when the run puts the line back.
+    SerialUploadRig rig;
+    rig.sim.pty.setTimeCompression(kCompression);
+    rig.load(blockImage({0, 9}));
+    rig.upload.progress = [&](const TransferProgress &p) {
+        if (p.letter == 'P')
+            rig.sim.pty.hangUp();
+    };
+
+    rig.upload.btUpdateClick();
+
+    QCOMPARE(rig.st.ui.messages, (QStringList{kSuccess, kUnplugged}));
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
+    QVERIFY(!rig.upload.running());
+    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btUpdate")));
+    QVERIFY(!rig.st.ui.isEnabled(QStringLiteral("btAbbruch")));
+    QVERIFY(!rig.sim.port().Active());
+    QCOMPARE(rig.sim.port().BaudRate(), br9600);  // for the next open
 }
 
 QTEST_GUILESS_MAIN(TstSerialUpload)
