@@ -156,13 +156,10 @@ void TCustomComPort::SetThreadPriority(QThread::Priority value)
 
 void TCustomComPort::SetActive(bool value)
 {
-    m_activeFlag = value;
-    if (value != Active()) {
-        if (value)
-            Open();
-        else
-            Close();
-    }
+    if (value)
+        Open();
+    else
+        Close();
 }
 
 void TCustomComPort::Open()

@@ -353,7 +353,6 @@ private:
     // Bytes taken from the driver's input queue (read or purged) since the
     // open: with the queue's count, the event thread sees every new byte.
     std::atomic<quint64> m_rxTaken{0};
-    bool m_activeFlag = false;
     bool m_creatingHandle = false;
     TComThread *m_thread = nullptr;
     int m_threadCallDepth = 0;  // > 0 while the UI thread runs a call for the event thread
