@@ -94,13 +94,8 @@ void Link::PumpWait(int ms)
     if (ms <= 0)
         return;
     const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-    while (!deadline.hasExpired() && !QCoreApplication::closingDown()) {
-        QTimer wakeUp;
-        wakeUp.setSingleShot(true);
-        wakeUp.setTimerType(Qt::PreciseTimer);
-        wakeUp.start(int(qMax<qint64>(deadline.remainingTime(), 0)));
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    while (!deadline.hasExpired() && !QCoreApplication::closingDown())
+        sleepInEventLoop(deadline);
 }
 
 void Link::PurgeInput()

@@ -27,12 +27,17 @@ Link::~Link() = default;
 
 void Link::waitForEvents(const QDeadlineTimer &deadline)
 {
-    const qint64 remaining = deadline.remainingTime();
-    if (remaining == 0)
-        return;
     std::unique_ptr<QSocketNotifier> serialBytes;
     if (!TcpMode && m_serial && m_serial->readableHandle() >= 0)
         serialBytes = std::make_unique<QSocketNotifier>(m_serial->readableHandle(), QSocketNotifier::Read);
+    sleepInEventLoop(deadline);
+}
+
+void Link::sleepInEventLoop(const QDeadlineTimer &deadline)
+{
+    const qint64 remaining = deadline.remainingTime();
+    if (remaining == 0)
+        return;
     QTimer wakeUp;
     wakeUp.setSingleShot(true);
     wakeUp.setTimerType(Qt::PreciseTimer);

@@ -77,11 +77,13 @@ public:
     // Every byte sent (true) and received (false), for --trace.
     std::function<void(bool sent, const QByteArray &bytes)> trace;
 
-    // Block in the event loop until an event arrives (bytes included) or the
-    // deadline passes. Used by every wait; returns at once after the deadline.
-    void waitForEvents(const QDeadlineTimer &deadline);
-
 private:
+    // Block in the event loop until an event arrives (bytes included) or the
+    // deadline passes. Used by every wait for bytes; returns at once after the deadline.
+    void waitForEvents(const QDeadlineTimer &deadline);
+    // The same without watching the serial port: bytes left unread must not
+    // wake a fixed-time wait over and over.
+    static void sleepInEventLoop(const QDeadlineTimer &deadline);
     void onConnected();
     void onDisconnected();
     void onReadyRead();
