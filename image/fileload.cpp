@@ -12,10 +12,11 @@
 #include <algorithm>
 
 namespace {
-// The whole file, or nothing when it cannot be read.
-std::optional<QByteArray> readWholeFile(QFile &file)
+// At most size bytes of the file, or nothing when it cannot be read. The size
+// checked before bounds the read: a file that grew meanwhile cannot overrun the buffer.
+std::optional<QByteArray> readFile(QFile &file, qint64 size)
 {
-    QByteArray bytes(file.size(), Qt::Uninitialized);
+    QByteArray bytes(size, Qt::Uninitialized);
     qsizetype got = 0;
     while (got < bytes.size()) {
         const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
@@ -111,13 +112,14 @@ LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &p
         ui.showMessageBox(QStringLiteral("Fehler beim Öffnen!"), QStringLiteral("Dateifehler"));
         return LoadResult::ReadFailed;
     }
-    if (file.size() >= FirmwareImage::BufferSize) {
+    const qint64 size = file.size();
+    if (size >= FirmwareImage::BufferSize) {
         file.close();
         ui.showMessageBox(QStringLiteral("Die Datei ist zu groß!"), QStringLiteral("Nachdenken!"));
         return LoadResult::TooLarge;
     }
     // Read aside first, so a failed read leaves the previous image whole.
-    const std::optional<QByteArray> bytes = readWholeFile(file);
+    const std::optional<QByteArray> bytes = readFile(file, size);
     file.close();
     if (!bytes) {
         ui.showMessageBox(QStringLiteral("Fehler beim Öffnen!"), QStringLiteral("Dateifehler"));
