@@ -8,8 +8,8 @@
 
 Link::Link(Frontend &ui, QObject *parent) : QObject(parent), m_ui(ui)
 {
-    // Never hold more unread bytes than one answer buffer's worth in Qt's
-    // buffer either; the rest waits in the kernel (TCP flow control).
+    // Qt's buffer holds no more than one receive block either; the rest
+    // waits in the kernel (TCP flow control).
     Client.setReadBufferSize(TcpRxBufferSize);
     connect(&Client, &QTcpSocket::connected, this, &Link::onConnected);
     connect(&Client, &QTcpSocket::disconnected, this, &Link::onDisconnected);
