@@ -12,8 +12,9 @@ namespace {
 const char *const kCancelControls[] = {"btAbbruch", "sbAbbruch", "smAbbruch"};
 }
 
-BlockTransfer::BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters)
-    : m_ctx(ctx), m_phase(uploadPhase), m_counters(counters)
+BlockTransfer::BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters,
+                             TransferCounters &recordCounters)
+    : m_ctx(ctx), m_phase(uploadPhase), m_counters(counters), m_recordCounters(recordCounters)
 {
 }
 
@@ -188,7 +189,7 @@ void BlockTransfer::run(int startAddress)
     m_counters = {};
     m_progress = TransferProgress{countBlocks(startAddress), 0, 0};
     const bool programmingStarted = transfer(startAddress);
-    recordCounters = m_counters;
+    m_recordCounters = m_counters;
     if (programmingStarted)
         programming();
     m_progress.finished = true;

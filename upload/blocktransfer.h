@@ -35,13 +35,12 @@ public:
     static constexpr int ReplyTimeoutMs = 20000;
     static constexpr int NakDelayMs = 20;
 
-    BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters);
+    // recordCounters receives the counters as the record transfer left them,
+    // before the programming phase reuses them for its letters.
+    BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters, TransferCounters &recordCounters);
 
     // Called after each record and each letter.
     std::function<void(const TransferProgress &)> progress;
-    // The counters as the record transfer left them, before the programming
-    // phase reuses them for its letters.
-    TransferCounters recordCounters;
 
     // Sends the image from startAddress on and follows the programming phase.
     // LinkFailed is set when the transfer or the programming failed, and
@@ -66,5 +65,6 @@ private:
     Context &m_ctx;
     int &m_phase;
     TransferCounters &m_counters;
+    TransferCounters &m_recordCounters;
     TransferProgress m_progress;
 };

@@ -153,10 +153,9 @@ void Upload::transfer()
         onlyFabdata.setChecked(false);
         start = OnlyFabdataStart;
     }
-    BlockTransfer blocks(m_ctx, UploadPhase, counters);
+    BlockTransfer blocks(m_ctx, UploadPhase, counters, recordCounters);
     blocks.progress = progress;
     blocks.run(start);
-    recordCounters = blocks.recordCounters;
 }
 
 void Upload::restoreLine()
