@@ -178,11 +178,10 @@ void FlashSide::dataRecord()
         return;
     }
     flash.replace(m_address, kBlockSize, m_record.mid(1, kBlockSize));
-    records.append({Kind::Data, m_address, kAck});
+    reply(Kind::Data, m_address, kAck);
     m_address += kBlockSize;
     m_dataSinceAddress = true;
     ++m_dataRecords;
-    emit m_device.send(QByteArray(1, char(kAck)));
 }
 
 void FlashSide::startProgramming()
