@@ -109,7 +109,8 @@ int PtyTransport::terminalSpeed(int fd)
 
 qint64 PtyTransport::characterNs() const
 {
-    return 1000000000LL * BitsPerCharacter / m_bitsPerSecond / m_compression;
+    // At least 1 ns: the wire divides by it.
+    return qMax<qint64>(1, 1000000000LL * BitsPerCharacter / m_bitsPerSecond / m_compression);
 }
 
 QByteArray PtyTransport::asHeard(const QByteArray &bytes, int sentAt, int heardAt) const
