@@ -82,7 +82,8 @@ void TstSerialUpload::realLineTimeBothWays()
     // cannot be shorter than that, and the waits add little to it.
     const qint64 lineMs = wire.size() * PtyTransport::BitsPerCharacter * 1000 / 19200;
     QVERIFY2(elapsed >= lineMs, qPrintable(QStringLiteral("%1 ms for %2 ms of line time").arg(elapsed).arg(lineMs)));
-    QVERIFY2(elapsed < lineMs + 1500, qPrintable(QStringLiteral("%1 ms for %2 ms of line time").arg(elapsed).arg(lineMs)));
+    // Generous on top: the suite runs tests side by side on small machines.
+    QVERIFY2(elapsed < lineMs + 3000, qPrintable(QStringLiteral("%1 ms for %2 ms of line time").arg(elapsed).arg(lineMs)));
 }
 
 void TstSerialUpload::failuresRestoreTheSavedRate_data()
