@@ -236,11 +236,8 @@ void TstFlash::ctrlCWhileRecordsGoOut()
     QByteArray err;
     QVERIFY2(waitForStderr(cli, err, "Wdh: 0 Adr: 1 Dat: 2"), err.constData());
     QTest::qWait(200);
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
-    QVERIFY(cli.waitForFinished(3000));
-    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    const qint64 ms = interruptAndWait(cli);
+    QVERIFY2(ms >= 0 && ms < 1000, qPrintable(QString::number(ms)));
     QCOMPARE(cli.exitCode(), 130);
     const QJsonObject o = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
     QCOMPARE(o.value("result").toString(), QStringLiteral("cancelled"));

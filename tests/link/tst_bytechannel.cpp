@@ -2,6 +2,21 @@
 #include "tests/link/scriptedpeer.h"
 
 #include <QtTest>
+#include <functional>
+
+namespace {
+// Runs send once, from inside a connect attempt that has not connected yet;
+// sent turns true then (set it to keep send from running).
+void duringConnectAttempt(Link &link, bool &sent, std::function<void()> send)
+{
+    QObject::connect(&link.Client, &QAbstractSocket::stateChanged, &link, [&link, &sent, send] {
+        if (sent || link.TcpLinkState != 2 || link.TcpConnected)
+            return;
+        sent = true;
+        send();
+    });
+}
+}
 
 class TestByteChannel : public QObject {
     Q_OBJECT
@@ -129,10 +144,7 @@ private slots:
         Link &link = station.link;
         // A handler that runs inside the connect attempt sends single bytes.
         bool sent = false;
-        QObject::connect(&link.Client, &QAbstractSocket::stateChanged, &link, [&] {
-            if (sent || link.TcpLinkState != 2 || link.TcpConnected)
-                return;
-            sent = true;
+        duringConnectAttempt(link, sent, [&] {
             link.SendByte('a');
             link.SendByte('b');
         });
@@ -153,10 +165,7 @@ private slots:
         TcpStation station(peer.port());
         Link &link = station.link;
         bool sent = false;
-        QObject::connect(&link.Client, &QAbstractSocket::stateChanged, &link, [&] {
-            if (sent || link.TcpLinkState != 2 || link.TcpConnected)
-                return;
-            sent = true;
+        duringConnectAttempt(link, sent, [&] {
             for (int i = 0; i < 1500; ++i)
                 link.SendByte(quint8('0' + i % 10));
         });

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <csignal>
 
 struct CliRun {
     int exitCode = -1;  // -1: crashed or did not finish in time
@@ -48,6 +49,17 @@ inline bool waitForStderr(QProcess &cli, QByteArray &err, const QByteArray &text
         err += cli.readAllStandardError();
     }
     return err.contains(text);
+}
+
+// Sends Ctrl-C to a running quillon-cli; how long it took to end, -1 if it
+// did not within 3 s.
+inline qint64 interruptAndWait(QProcess &cli)
+{
+    QElapsedTimer clock;
+    clock.start();
+    if (::kill(pid_t(cli.processId()), SIGINT) != 0 || !cli.waitForFinished(3000))
+        return -1;
+    return clock.elapsed();
 }
 
 // A krvsim process on a free loopback port; killed when it goes out of scope.
