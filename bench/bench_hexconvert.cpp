@@ -4,7 +4,7 @@
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
 #include "image/hexconvert.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "bench/benchsupport.h"
 #include "image/firmwareimage.h"
 #include "link/link.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 #include "sim/devicesim.h"
 #include "sim/tcptransport.h"
 

@@ -7,7 +7,7 @@
 #include "link/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 #include "sim/sampleimage.h"
 #include "upload/upload.h"
 

@@ -9,7 +9,7 @@
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/readout.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 #include "upload/prechecks.h"
 #include "upload/upload.h"
 

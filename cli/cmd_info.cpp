@@ -6,7 +6,7 @@
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/readout.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 namespace {
 QByteArray infoJson(CliSession &s)

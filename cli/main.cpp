@@ -8,7 +8,7 @@
 #include "link/comportlink.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

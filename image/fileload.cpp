@@ -5,7 +5,7 @@
 #include "image/imagefacts.h"
 #include "link/context.h"
 #include "link/frontend.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <QFile>
 #include <QFileInfo>

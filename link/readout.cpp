@@ -7,7 +7,7 @@
 #include "link/link.h"
 #include "link/readoutdecode.h"
 #include "link/wakeup.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <QCoreApplication>
 

@@ -4,7 +4,7 @@
 #include "link/context.h"
 #include "link/devicedescription.h"
 #include "link/frontend.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 namespace {
 constexpr int kFabNrLength = 12;

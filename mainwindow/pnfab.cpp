@@ -1,7 +1,7 @@
 #include "mainwindow/pnfab.h"
 
 #include "link/frontend.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "upload/factorydata.h"
 
 #include "image/firmwareimage.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <algorithm>
 

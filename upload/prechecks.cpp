@@ -2,7 +2,7 @@
 
 #include "image/firmwareimage.h"
 #include "link/devicedescription.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 namespace {
 constexpr int kSmallFlashImageSize = 0x40000;

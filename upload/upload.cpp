@@ -8,7 +8,7 @@
 #include "link/link.h"
 #include "link/readout.h"
 #include "link/seriallink.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 #include "upload/factorydata.h"
 #include "upload/prechecks.h"
 

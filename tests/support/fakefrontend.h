@@ -1,7 +1,7 @@
 #pragma once
 #include "image/firmwareimage.h"
 #include "link/frontend.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // The factory data record as the firmware of each date expects it.
 #include "image/firmwareimage.h"
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 #include "upload/factorydata.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "mainwindow/optionsmodel.h"
+#include "options/optionsmodel.h"
 
 const QStringList OptionsModel::F4Items = {
     QStringLiteral("Messperiodenarchiv, wie ODAS S"),
