@@ -1,14 +1,16 @@
 #include "widgets/urlopen.h"
 
 #include <QDesktopServices>
+#include <QRegularExpression>
 
 namespace {
 bool hasScheme(const QString &address)
 {
-    // Only "scheme://" and "mailto:" count: "host:8080" is a host with a
-    // port, not a scheme named after the host.
-    return address.contains(QLatin1String("://"))
-           || address.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+    // Only a leading "scheme://" or "mailto:" counts: "host:8080" is a host
+    // with a port, and a "://" further on belongs to a path or query.
+    static const QRegularExpression scheme(QStringLiteral("^(?:[A-Za-z][A-Za-z0-9+.-]*://|mailto:)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return scheme.match(address).hasMatch();
 }
 
 bool isMailAddress(const QString &address)

@@ -35,6 +35,7 @@ void TestUrlWidgets::clickOpensTheCompletedAddress_data()
     QTest::newRow("blanks around") << "  www.example.org " << QUrl("http://www.example.org");
     QTest::newRow("bare mail") << "service@example.org" << QUrl("mailto:service@example.org");
     QTest::newRow("@ in a path") << "example.org/@team" << QUrl("http://example.org/@team");
+    QTest::newRow("scheme in the query") << "example.org/go?to=https://x.org" << QUrl("http://example.org/go?to=https://x.org");
     QTest::newRow("with scheme") << "https://example.org/a?b=c" << QUrl("https://example.org/a?b=c");
     QTest::newRow("mailto kept") << "mailto:service@example.org" << QUrl("mailto:service@example.org");
     QTest::newRow("empty") << "" << QUrl();
