@@ -62,6 +62,21 @@ std::optional<int> toInteger(QStringView text)
     return int(value);
 }
 
+// QSaveFile (Qt 6.4) takes a short write at commit for success and renames the
+// cut file into place; unbuffered, a short write shows here, and the next write
+// fails with the system's reason (disk full, file too large).
+bool writeAll(QSaveFile &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 }  // namespace
 
 TIniFile::TIniFile(const QString &path) : m_path(path)
@@ -247,7 +262,8 @@ bool TIniFile::UpdateFile()
     // A missing folder is made here; if that fails, the open below says why.
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(fileText()) < 0 || !file.commit()) {
+    // Without a commit the save file drops its temporary copy: the old file stays.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(file, fileText()) || !file.commit()) {
         m_error = QStringLiteral("%1: %2").arg(shownPath, file.errorString());
         return false;
     }
