@@ -25,7 +25,7 @@ bool allDigits(QStringView text, int base)
     if (text.isEmpty())
         return false;
     for (QChar c : text) {
-        const bool digit = c.isDigit() && c.unicode() < 128;
+        const bool digit = c >= u'0' && c <= u'9';
         const bool hexLetter = (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
         if (!digit && !(base == 16 && hexLetter))
             return false;

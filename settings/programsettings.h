@@ -18,6 +18,8 @@ struct ProgramSettings {
     QString Port = QStringLiteral("8000");
     QString IP = DefaultIp;
 
+    bool operator==(const ProgramSettings &) const = default;
+
     static ProgramSettings load(const TIniFile &ini);
     void save(TIniFile &ini) const;
 };
