@@ -1,0 +1,50 @@
+#include "settings/programsettings.h"
+
+#include "settings/inifile.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+const QString Code = QStringLiteral("Code");
+const QString File = QStringLiteral("File");
+const QString Connection = QStringLiteral("Connection");
+}  // namespace
+
+ProgramSettings ProgramSettings::load(const TIniFile &ini)
+{
+    ProgramSettings s;
+    s.FW = ini.ReadInteger(Code, QStringLiteral("FW"), s.FW);
+    s.Filter = ini.ReadInteger(File, QStringLiteral("Filter"), s.Filter);
+    s.Name = ini.ReadString(File, QStringLiteral("Name"), s.Name);
+    s.COM = ini.ReadString(Connection, QStringLiteral("COM"), s.COM);
+    s.Port = ini.ReadString(Connection, QStringLiteral("Port"), s.Port);
+    s.Ethernet = ini.ReadInteger(Connection, QStringLiteral("Ethernet"), s.Ethernet);
+    s.IP = ini.ReadString(Connection, QStringLiteral("IP"), s.IP);
+    return s;
+}
+
+void ProgramSettings::save(TIniFile &ini) const
+{
+    ini.WriteString(Code, QStringLiteral("Baujahr"), Baujahr);
+    ini.WriteString(Code, QStringLiteral("FabNr"), FabNr);
+    ini.WriteInteger(Code, QStringLiteral("FW"), FW);
+    ini.WriteInteger(File, QStringLiteral("Filter"), Filter);
+    ini.WriteString(File, QStringLiteral("Name"), Name);
+    ini.WriteString(Connection, QStringLiteral("COM"), COM);
+    ini.WriteInteger(Connection, QStringLiteral("Ethernet"), Ethernet);
+    ini.WriteString(Connection, QStringLiteral("Port"), Port);
+    ini.WriteString(Connection, QStringLiteral("IP"), IP);
+}
+
+QString settingsFilePath(const QString &explicitPath, const QString &programPath)
+{
+    if (!explicitPath.isEmpty())
+        return explicitPath;
+    const QFileInfo program(programPath);
+    const QFileInfo folder(program.absolutePath());
+    if (!programPath.isEmpty() && folder.isDir() && folder.isWritable())
+        return program.absolutePath() + u'/' + program.completeBaseName() + QStringLiteral(".INI");
+    // The folder is made when the file is first written.
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/quillon.INI");
+}

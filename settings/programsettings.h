@@ -1,0 +1,30 @@
+#pragma once
+#include <QString>
+
+class TIniFile;
+
+// The values the program keeps in its settings file between runs.
+struct ProgramSettings {
+    // A private-network address: the program's default target, never one a test dials.
+    static inline const QString DefaultIp = QStringLiteral("192.168.0.100");
+
+    QString Baujahr;  // written at exit, never read back
+    QString FabNr;    // written at exit, never read back
+    int FW = 0;       // selected index of cbF4, -1 when nothing is selected
+    int Filter = 0;   // filter index of the file-open dialog
+    QString Name;     // last firmware file chosen
+    QString COM = QStringLiteral("COM1");
+    int Ethernet = 0;  // non-zero: the device is reached over TCP
+    QString Port = QStringLiteral("8000");
+    QString IP = DefaultIp;
+
+    bool operator==(const ProgramSettings &) const = default;
+
+    static ProgramSettings load(const TIniFile &ini);
+    void save(TIniFile &ini) const;
+};
+
+// Where the settings file lives: explicitPath when given; else beside the
+// program under its name with the extension ".INI" when that folder is
+// writable; else "quillon.INI" in the user's configuration folder.
+QString settingsFilePath(const QString &explicitPath, const QString &programPath);
