@@ -284,7 +284,8 @@ public:
     bool ConfigDialog();
     bool DefaultConfigDialog();
     static void EnumDevices(QStringList &list);
-    static void EnumComDevices(QStringList &list);
+    // Serial lines of the tty class folder (another folder for tests), as /dev paths.
+    static void EnumComDevices(QStringList &list, const QString &ttyClass = QStringLiteral("/sys/class/tty"));
     static void EnumComDevicesFromRegistry(QStringList &list);
 
     // An exception thrown by a line-event handler ends that dispatch and is

@@ -518,9 +518,9 @@ void TCustomComPort::EnumDevices(QStringList &list)
         list.append(QStringLiteral("/dev/") + name);
 }
 
-void TCustomComPort::EnumComDevices(QStringList &list)
+void TCustomComPort::EnumComDevices(QStringList &list, const QString &ttyClass)
 {
-    const QDir ttys(QStringLiteral("/sys/class/tty"));
+    const QDir ttys(ttyClass);
     for (const QString &name : ttys.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         // Serial lines have a device behind them (USB adapters included);
         // the kernel's reserved serial slots without hardware say type 0.

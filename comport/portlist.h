@@ -1,0 +1,32 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+// Which serial ports this system has, and whether one of them can be opened.
+// "COMn" is the n-th serial port (/dev/ttyS(n-1)); USB adapters and other
+// devices go by their path, "/dev/ttyUSB0".
+
+// 0: present and free; 1: the system does not know the port; 2: busy, or
+// the system refused the open.
+int CheckComPort(const QString &name);
+
+// How many of COM1, COM2, ... COM255 the system knows, counted upwards and
+// stopping as soon as the count reaches limit.
+int CountComPorts(int limit);
+
+struct SerialPortEntry {
+    QString name;         // "COM1" or "/dev/ttyUSB0"
+    QString description;  // the adapter's maker and product; empty for the built-in ports
+};
+
+// The present ports: the known COMn in order, then the USB adapters
+// (/dev/ttyUSB*, /dev/ttyACM*) in order.
+QList<SerialPortEntry> PresentSerialPorts();
+
+// What the user can do about a port that CheckComPort refused, shown after
+// "So nicht!! NAME ist bereits belegt!"; empty when there is no advice.
+QString comPortProblem(const QString &name);
+
+// The folder that stands for "/" when ports are looked up and opened
+// (a fake tree of /sys and /dev in tests); empty for the real root.
+void SetPortListRoot(const QString &root);
