@@ -5,60 +5,46 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-// A made-up /sys and /dev for the port list: built-in serial lines by their
-// sysfs entry, USB adapters by their device file and USB strings. Points the
-// port lookup at itself while it lives.
+// A made-up /sys and /dev for the port lookup, which points at it while it lives.
 class FakePortRoot {
 public:
     FakePortRoot() { SetPortListRoot(m_dir.path()); }
     ~FakePortRoot() { SetPortListRoot(QString()); }
-    FakePortRoot(const FakePortRoot &) = delete;
-    FakePortRoot &operator=(const FakePortRoot &) = delete;
 
-    bool isValid() const { return m_dir.isValid(); }
-
-    // /sys/class/tty/ttyS<line>: with a device and the UART type (0 marks
-    // a reserved slot without hardware), or without a device.
+    // /sys/class/tty/ttyS<line>; type 0 marks a reserved slot without hardware.
     void addUart(int line, int type = 4, bool hasDevice = true)
     {
         const QString tty = QStringLiteral("sys/class/tty/ttyS%1").arg(line);
-        if (hasDevice)
-            mkdir(tty + QStringLiteral("/device"));
-        else
-            mkdir(tty);
+        QDir(m_dir.path()).mkpath(hasDevice ? tty + QStringLiteral("/device") : tty);
         write(tty + QStringLiteral("/type"), QByteArray::number(type));
     }
 
-    // /dev/<name>, and the USB device above its sysfs entry with the strings
-    // given (none when product is empty). A ttyUSB port sits one folder below
-    // the USB interface, a ttyACM port is the interface.
-    void addUsbAdapter(const QString &name, const QString &maker = {}, const QString &product = {})
+    // /dev/<name>, and its USB device's product string one folder above the
+    // tty's device, as for a ttyACM port.
+    void addUsbAdapter(const QString &name, const QByteArray &product = {})
     {
         write(QStringLiteral("dev/") + name, {});
         const QString usbDevice = QStringLiteral("sys/devices/usb1/") + name;
-        const QString interface = usbDevice + QStringLiteral("/1-1:1.0");
-        const QString port = name.startsWith(QLatin1String("ttyUSB")) ? interface + QLatin1Char('/') + name : interface;
-        mkdir(port);
-        mkdir(QStringLiteral("sys/class/tty/") + name);
-        QFile::link(m_dir.filePath(port), m_dir.filePath(QStringLiteral("sys/class/tty/%1/device").arg(name)));
-        if (!maker.isEmpty())
-            write(usbDevice + QStringLiteral("/manufacturer"), maker.toUtf8() + '\n');
+        QDir(m_dir.path()).mkpath(usbDevice + QStringLiteral("/1-1:1.0"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("sys/class/tty/") + name);
+        QFile::link(m_dir.filePath(usbDevice + QStringLiteral("/1-1:1.0")),
+                    m_dir.filePath(QStringLiteral("sys/class/tty/%1/device").arg(name)));
         if (!product.isEmpty())
-            write(usbDevice + QStringLiteral("/product"), product.toUtf8() + '\n');
+            write(usbDevice + QStringLiteral("/product"), product + '\n');
     }
 
-    // /dev/<name> as a link to a real device (a pseudo-terminal).
-    void linkDevice(const QString &name, const QString &target)
+    // /dev/<name> as a link to a real device (a pseudo-terminal); its name here.
+    QString linkDevice(const QString &name, const QString &target)
     {
-        mkdir(QStringLiteral("dev"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("dev"));
         QFile::link(target, m_dir.filePath(QStringLiteral("dev/") + name));
+        return QStringLiteral("/dev/") + name;
     }
 
 private:
-    void mkdir(const QString &path) { QDir(m_dir.path()).mkpath(path); }
     void write(const QString &path, const QByteArray &bytes)
     {
-        mkdir(QFileInfo(path).path());
+        QDir(m_dir.path()).mkpath(QFileInfo(path).path());
         QFile file(m_dir.filePath(path));
         if (file.open(QIODevice::WriteOnly))
             file.write(bytes);
