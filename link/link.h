@@ -1,4 +1,6 @@
 #pragma once
+#include "link/tcptarget.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QObject>
@@ -43,8 +45,11 @@ public:
     QByteArray TcpPending;
     QTcpSocket Client;
 
-    void setTcpTarget(const QString &host, quint16 port);
-    QString tcpHost() const { return m_host; }
+    // The client's target: a numeric address or a host name (TcpTarget), and the port.
+    void setTcpTarget(const QString &text, quint16 port);
+    void setTcpTarget(const TcpTarget &target) { m_target = target; }
+    void setTcpPort(quint16 port) { m_port = port; }
+    const TcpTarget &tcpTarget() const { return m_target; }
     quint16 tcpPort() const { return m_port; }
 
     // The serial side used while TcpMode is 0; may be null (no port open).
@@ -92,7 +97,7 @@ private:
 
     Frontend &m_ui;
     SerialLink *m_serial = nullptr;
-    QString m_host;
+    TcpTarget m_target;
     quint16 m_port = 0;
     QByteArray m_rx;  // unread bytes from the socket, in arrival order
     int m_rxIndex = 0;

@@ -24,9 +24,9 @@ int systemErrorNumber(QAbstractSocket::SocketError error)
 }
 }
 
-void Link::setTcpTarget(const QString &host, quint16 port)
+void Link::setTcpTarget(const QString &text, quint16 port)
 {
-    m_host = host;
+    m_target = TcpTarget::fromText(text);
     m_port = port;
 }
 
@@ -39,7 +39,7 @@ void Link::ConnectTcp()
     Client.abort();
     m_rx.clear();
     m_rxIndex = 0;
-    Client.connectToHost(m_host, m_port);
+    Client.connectToHost(m_target.connectTo(), m_port);
     do {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (TcpMode == 0 || CancelRequested) {
