@@ -141,7 +141,13 @@ LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &p
     return result;
 }
 
-LoadResult btOpenClick(Context &ctx, const QString &path)
+const QString OpenDialog::Filter = QStringLiteral("Binärdatei|*.bin|Intel-HEX|*.hex|Alle Dateien|*.*");
+
+std::optional<LoadResult> btOpenClick(Context &ctx, OpenDialog &dialog)
 {
-    return loadFirmwareFile(ctx.ui, ctx.image, path);
+    ctx.ui.setCaption(QStringLiteral("lbConv"), QString());
+    ctx.ui.setCaption(QStringLiteral("lbDSfGFile"), QString());
+    if (!ctx.ui.askOpenFile(dialog))
+        return std::nullopt;
+    return loadFirmwareFile(ctx.ui, ctx.image, dialog.FileName);
 }

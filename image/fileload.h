@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <optional>
 
 class Frontend;
 struct Context;
@@ -17,5 +18,14 @@ enum class LoadResult {
 // panel to it and makes the upload commands available.
 LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &path);
 
-// The open command after its file dialog.
-LoadResult btOpenClick(Context &ctx, const QString &path);
+// What the file-open dialog keeps between two openings; the settings file
+// stores it.
+struct OpenDialog {
+    static const QString Filter;  // "Binärdatei|*.bin|Intel-HEX|*.hex|Alle Dateien|*.*"
+    QString FileName;
+    int FilterIndex = 0;  // 1-based like the filter's pairs; 0 means the first
+};
+
+// The open command (btOpen, sbOpen, smOpen): asks for a file and loads it.
+// Nothing when the dialog is cancelled.
+std::optional<LoadResult> btOpenClick(Context &ctx, OpenDialog &dialog);

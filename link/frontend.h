@@ -3,6 +3,7 @@
 #include <QString>
 
 class OptionsModel;
+struct OpenDialog;
 
 // Colour of the status bar: shows the TCP link.
 enum class LinkColour { Normal, Connected, Disconnected };
@@ -25,11 +26,14 @@ public:
     // Caption of a label outside the options panel ("lbVersion", "lbTime", ...).
     void setCaption(const QString &control, const QString &text);
     QString caption(const QString &control) const;
+    bool hasCaption(const QString &control) const { return m_captions.contains(control); }
 
     // Enabled state of a control outside the options panel by its name
     // ("pnFile", "btUpdate", "sbAbbruch", "smUpdate", ...).
     void setEnabled(const QString &control, bool enabled);
     bool isEnabled(const QString &control) const;
+    // The flag was set: the control's enabled state is kept here.
+    bool hasEnabled(const QString &control) const { return m_enabled.contains(control); }
 
     OptionsModel &options() { return m_options; }
     const OptionsModel &options() const { return m_options; }
@@ -43,6 +47,10 @@ public:
     // The read-password dialog. Leaves readPassword as the dialog leaves it:
     // the typed text (confirm), empty (give up), unchanged (close box).
     virtual void askReadPassword(QByteArray &readPassword) = 0;
+
+    // The file-open dialog, preset from and written back to dialog; false
+    // when it was cancelled. Front ends without one cancel.
+    virtual bool askOpenFile(OpenDialog &dialog) { Q_UNUSED(dialog); return false; }
 
     virtual void setLinkColour(LinkColour) {}
     virtual void setBusyCursor(bool) {}
