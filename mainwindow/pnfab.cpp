@@ -1,6 +1,8 @@
 #include "mainwindow/pnfab.h"
 
 #include "link/frontend.h"
+#include "mainwindow/controls.h"
+#include "mainwindow/helpviewer.h"
 #include "options/optionsmodel.h"
 
 #include <QCheckBox>
@@ -61,29 +63,6 @@ const BoxPlace &placeOf(const char *name)
     return *it;
 }
 
-// The hints carry no status part of their own, so tooltip and status text agree.
-void setHint(QWidget *w, const QString &hint)
-{
-    w->setToolTip(hint);
-    w->setStatusTip(hint);
-}
-
-template <typename W>
-W *place(QWidget *parent, const char *name, int x, int y, int width, int height)
-{
-    W *w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(x, y, width, height);
-    return w;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, int x, int y, int width)
-{
-    QLabel *l = place<QLabel>(parent, name, x, y, width, 15);
-    l->setText(caption);
-    return l;
-}
-
 void showLabel(QLabel *widget, const LabelModel &model)
 {
     widget->setText(model.caption);
@@ -111,24 +90,24 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixedPitch.setPointSize(small.pointSize());
 
-    label(this, "lbFabNr", QStringLiteral("Fabriknummer"), 12, 7, 113);
+    placeLabel(this, "lbFabNr", QStringLiteral("Fabriknummer"), 12, 7, 113);
     edFabNr = place<QLineEdit>(this, "edFabNr", 12, 24, 113, 21);
     edFabNr->setMaxLength(m_model.edFabNr.maxLength);
     edFabNr->setFont(fixedPitch);
     setHint(edFabNr, QStringLiteral("Fabriknummer eingeben"));
 
-    label(this, "lbBaujahr", QStringLiteral("Baujahr"), 136, 7, 60);
+    placeLabel(this, "lbBaujahr", QStringLiteral("Baujahr"), 136, 7, 60);
     edBaujahr = place<QLineEdit>(this, "edBaujahr", 136, 24, 49, 21);
     edBaujahr->setMaxLength(m_model.edBaujahr.maxLength);
     edBaujahr->setFont(fixedPitch);
     setHint(edBaujahr, QStringLiteral("Baujahr eingeben"));
 
-    lbExdev = label(this, "lbExdev", QString(), 196, 27, 20);
+    lbExdev = placeLabel(this, "lbExdev", QString(), 196, 27, 20);
     setHint(lbExdev, QStringLiteral("EXDEV: FW-Variante für externen Datenspeicher"));
-    lbGExdev = label(this, "lbGExdev", QString(), 220, 27, 30);
+    lbGExdev = placeLabel(this, "lbGExdev", QString(), 220, 27, 30);
     setHint(lbGExdev, QStringLiteral("EXDEV-Art im KRV"));
 
-    lbF4 = label(this, "lbF4", QString(), 260, 7, 198);
+    lbF4 = placeLabel(this, "lbF4", QString(), 260, 7, 198);
     cbF4 = place<QComboBox>(this, "cbF4", 260, 24, 198, 21);
     cbF4->addItems(OptionsModel::F4Items);
     cbF4->setEditable(false);
@@ -136,19 +115,17 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     setHint(cbF4, QStringLiteral("Funktion der F4-Taste auswählen"));
 
     for (QWidget *w : Widgets{edFabNr, edBaujahr, cbF4})
-        w->setProperty("helpContext", kFactoryDataHelp);
+        setHelpContext(w, kFactoryDataHelp);
 
     for (CheckBoxModel *box : m_model.boxes()) {
         const BoxPlace &p = placeOf(box->name());
         const int x = kColumns[p.column];
         QCheckBox *widget = place<QCheckBox>(this, p.name, x, kRows[p.row], qMin(kBoxWidth, kWidth - 4 - x), kBoxHeight);
-        widget->setCursor(Qt::PointingHandCursor);
         if (*p.hint)
             setHint(widget, QString::fromUtf8(p.hint));
         if (p.factoryHelp)
-            widget->setProperty("helpContext", kFactoryDataHelp);
-        connect(widget, &QCheckBox::clicked, this, [box](bool checked) { box->setChecked(checked); });
-        m_boxes.emplace_back(box, widget);
+            setHelpContext(widget, kFactoryDataHelp);
+        bind(box, widget);
     }
 
     pnFunc = place<QFrame>(this, "pnFunc", 2, kHeight - 43, kWidth - 4, 41);
@@ -161,7 +138,7 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     setHint(btTime, QStringLiteral("Zeit&Datum auslesen"));
     for (QPushButton *b : {btSetTime, btTime})
         b->setCursor(Qt::PointingHandCursor);
-    lbTime = label(pnFunc, "lbTime", QStringLiteral("..."), 258, 13, 198);
+    lbTime = placeLabel(pnFunc, "lbTime", QStringLiteral("..."), 258, 13, 198);
 
     QList<QWidget *> keyboardOrder{edFabNr, edBaujahr, cbF4};
     for (const auto &[box, widget] : m_boxes)
@@ -175,6 +152,22 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     connect(cbF4, &QComboBox::activated, &m_model, &OptionsModel::setF4Index);
     connect(&m_model, &OptionsModel::changed, this, &FabPanel::showModel);
     showModel();
+}
+
+void FabPanel::bind(CheckBoxModel *box, QCheckBox *widget)
+{
+    widget->setCursor(Qt::PointingHandCursor);
+    connect(widget, &QCheckBox::clicked, this, [box](bool checked) { box->setChecked(checked); });
+    m_boxes.emplace_back(box, widget);
+}
+
+QCheckBox *FabPanel::placeOnlyFabdata(QWidget *parent, int x, int y, int width, int height)
+{
+    auto *widget = place<QCheckBox>(parent, "cbOnlyFabdata", x, y, width, height);
+    setHint(widget, QStringLiteral("Nur Fabrikationsdaten ans KRV senden"));
+    bind(&m_model.cbOnlyFabdata, widget);
+    showModel();
+    return widget;
 }
 
 QCheckBox *FabPanel::checkBox(const QString &name) const

@@ -32,6 +32,10 @@ public:
     QPushButton *btTime;
     QLabel *lbTime;
 
+    // cbOnlyFabdata sits beside the upload button, outside the panel, but
+    // mirrors its model box like the panel's own.
+    QCheckBox *placeOnlyFabdata(QWidget *parent, int x, int y, int width, int height);
+
     // The check box widget of a model box name ("cb470Z"), or nullptr.
     QCheckBox *checkBox(const QString &name) const;
 
@@ -42,6 +46,7 @@ public:
     void mirror(const Frontend &ui);
 
 private:
+    void bind(CheckBoxModel *box, QCheckBox *widget);
     void showModel();
 
     OptionsModel &m_model;

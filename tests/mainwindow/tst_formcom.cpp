@@ -15,7 +15,7 @@ QList<TLEDColor> clicks(TLEDLabel *led, int count)
 {
     QList<TLEDColor> colours;
     for (int i = 0; i < count; ++i) {
-        QTest::mouseClick(led, Qt::LeftButton);
+        QTest::mouseClick(led->findChild<TLED *>(), Qt::LeftButton);
         colours << led->color();
     }
     return colours;

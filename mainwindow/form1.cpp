@@ -1,0 +1,224 @@
+#include "mainwindow/form1.h"
+
+#include "comport/eabort.h"
+#include "image/binsave.h"
+#include "link/deviceclock.h"
+#include "link/readout.h"
+#include "mainwindow/comdialog.h"
+#include "mainwindow/formcom.h"
+#include "mainwindow/formpw.h"
+#include "mainwindow/helpviewer.h"
+#include "mainwindow/pnfab.h"
+#include "mainwindow/speedbuttonicon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolButton>
+
+TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(parent), m_settingsPath(settingsPath)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quillon"));
+    setWindowIcon(::windowIcon());
+    // A fixed window: close box, system menu and minimise only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setHelpContext(this, 1);
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(470, 500);
+    client->installEventFilter(this);
+    setCentralWidget(client);
+    buildSpeedBar();
+    buildFilePanel();
+    pnFab = new FabPanel(options, client);
+    pnFab->move(0, 108);
+    pnFab->setAttribute(Qt::WA_NoMousePropagation);
+    buildKrvPanel();
+    buildModemPanel();
+    buildStatusBar();
+    buildMenus();
+    setFixedSize(sizeHint());
+
+    link.setSerialLink(&serial);
+    FormCreate();
+    wireHandlers();
+    ui.attach(StatusPanels[0], StatusPanels[1]);
+    pnFab->mirror(ui);
+    setAcceptDrops(true);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::attach(TCommDialog *commDialog, TComForm *comForm, TPwForm *pwForm)
+{
+    m_commDialog = commDialog;
+    m_comForm = comForm;
+    ui.setPasswordDialog(pwForm);
+}
+
+void TForm1::FormCreate()
+{
+    // The factory data start empty and locked; the options model starts so.
+    device.DeviceInfoRead = false;
+    link.ModemConnected = false;
+    serial.LineErrorMessages = false;
+}
+
+void TForm1::wireHandlers()
+{
+    const auto onClick = [this](QAbstractButton *b, void (TForm1::*handler)()) {
+        connect(b, &QAbstractButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    const auto onAction = [this](const char *name, void (TForm1::*handler)()) {
+        QAction *a = findChild<QAction *>(QLatin1String(name));
+        connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    onClick(btOpen, &TForm1::btOpenClick);
+    onClick(sbOpen, &TForm1::btOpenClick);
+    onAction("smOpen", &TForm1::btOpenClick);
+    onClick(btUpdate, &TForm1::btUpdateClick);
+    onClick(sbUpdate, &TForm1::btUpdateClick);
+    onAction("smUpdate", &TForm1::btUpdateClick);
+    onClick(btAbbruch, &TForm1::btAbbruchClick);
+    onClick(sbAbbruch, &TForm1::btAbbruchClick);
+    onAction("smAbbruch", &TForm1::btAbbruchClick);
+    onClick(btKRV, &TForm1::btKRVClick);
+    onClick(pnFab->btTime, &TForm1::btTimeClick);
+    onClick(pnFab->btSetTime, &TForm1::btSetTimeClick);
+    onClick(sbComm, &TForm1::smCommClick);
+    onAction("smComm", &TForm1::smCommClick);
+    onClick(sbHilfe, &TForm1::smHilfeClick);
+    onAction("smHilfe", &TForm1::smHilfeClick);
+    onClick(sbEnde, &TForm1::smCloseClick);
+    onAction("smClose", &TForm1::smCloseClick);
+
+    sbComm->installEventFilter(this);
+    lbConv->installEventFilter(this);
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (m_help)
+            m_help->showTopic(helpContextOf(QApplication::focusWidget() ? QApplication::focusWidget() : this));
+    });
+
+    // Timer3 does the exit before the TCP link's duty.
+    QObject::disconnect(&link.Timer3, nullptr, &link, nullptr);
+    connect(&link.Timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
+}
+
+void TForm1::guarded(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const EAbort &) {
+        // A port error the port's handler has shown already.
+    } catch (const EComError &e) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), e.message());
+    } catch (const std::exception &e) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm1::deviceOperation(const std::function<void()> &operation)
+{
+    // One device conversation at a time: a second one started from inside
+    // the first one's wait would read the first one's answers.
+    if (m_operations > 0 || upload.running())
+        return;
+    ++m_operations;
+    try {
+        operation();
+    } catch (...) {
+        --m_operations;
+        throw;
+    }
+    --m_operations;
+}
+
+void TForm1::btOpenClick() { ::btOpenClick(ctx, openDialog); }
+
+void TForm1::btKRVClick()
+{
+    deviceOperation([this] { ReadDeviceInfo(ctx); });
+}
+
+void TForm1::btTimeClick()
+{
+    deviceOperation([this] { readDeviceClock(ctx); });
+}
+
+void TForm1::btSetTimeClick()
+{
+    deviceOperation([this] { setDeviceClock(ctx, QDateTime::currentDateTime()); });
+}
+
+void TForm1::btUpdateClick()
+{
+    if (m_operations == 0)
+        upload.btUpdateClick();
+}
+
+void TForm1::btAbbruchClick() { upload.btAbbruchClick(); }
+
+void TForm1::smHilfeClick()
+{
+    if (m_help)
+        m_help->showFinder();
+}
+
+bool TForm1::event(QEvent *event)
+{
+    // ShowStatusHint: the status part of the hint under the mouse goes to panel 0.
+    if (event->type() == QEvent::StatusTip) {
+        ui.setStatus(0, static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+        if (watched == lbConv)
+            guarded([this, button] { lbConvMouseDown(ui, image, button); });
+        else if (watched == sbComm)
+            sbCommMouseDown(button);
+        else if (watched == centralWidget() && button == Qt::RightButton && m_help)
+            m_help->showContents();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    smCloseClick();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (btOpen->isEnabled() && urls.size() == 1 && urls.constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!btOpen->isEnabled() || urls.size() != 1 || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openDialog.FileName = urls.constFirst().toLocalFile();
+    guarded([this] { loadFirmwareFile(ui, image, openDialog.FileName); });
+}

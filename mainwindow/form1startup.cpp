@@ -1,0 +1,160 @@
+// Start-up, the one-second tick and the exit.
+#include "comport/portlist.h"
+#include "mainwindow/comdialog.h"
+#include "mainwindow/controls.h"
+#include "mainwindow/form1.h"
+#include "settings/inifile.h"
+#include "settings/programsettings.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+
+
+void TForm1::FormShow()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    guarded([this] { LoadSettings(); });
+    connectionChoice();
+    if (m_terminated)
+        return;
+    openStartLink();
+    ShowConnection();
+}
+
+void TForm1::LoadSettings()
+{
+    const ProgramSettings settings = ProgramSettings::load(TIniFile(m_settingsPath));
+    options.setF4Index(settings.FW);
+    openDialog.FilterIndex = settings.Filter;
+    openDialog.FileName = settings.Name;
+    Comm1.SetDeviceName(settings.COM);
+    m_commDialog->EditPort->setText(settings.Port);
+    // Any value but 0 means TCP; the link knows only 1.
+    link.TcpMode = settings.Ethernet != 0 ? 1 : 0;
+    m_commDialog->EthernetConfirmed = link.TcpMode;
+    m_commDialog->EditIP->setText(settings.IP);
+}
+
+void TForm1::connectionChoice()
+{
+    const int ports = CountComPorts(2);
+    for (;;) {
+        if (link.TcpMode)
+            return;
+        const QString name = Comm1.DeviceName();
+        const int result = CheckComPort(name);
+        if (result == 0)
+            return;
+        if (ports >= 2)
+            ui.showMessage(result == 1 ? QStringLiteral("Achtung %1 ist nicht verfügbar!!").arg(name)
+                                       : QStringLiteral("Achtung %1 ist bereits belegt!!").arg(name));
+        presetDialogFromPort();
+        if (m_commDialog->exec() == QDialog::Accepted) {
+            link.TcpMode = m_commDialog->EthernetConfirmed ? 1 : 0;
+            if (link.TcpMode) {
+                guarded([this] { takeTcpChoice(); });
+            } else {
+                guarded([this] { takeSerialChoice(); });
+            }
+        } else if (ui.askYesNo(QStringLiteral("So nicht mein Freund! ;-))\nDu solltest eine freie Schnittstelle "
+                                              "auswählen!\n\nSoll dieses tolle Programm etwa beendet werden?"))) {
+            terminate();
+            return;
+        }
+    }
+}
+
+void TForm1::openStartLink()
+{
+    if (link.TcpMode) {
+        ui.setLinkColour(LinkColour::Disconnected);
+        guarded([this] {
+            takeTcpChoice();
+            link.TcpLinkState = 10;
+            setModemControlsEnabled(false);
+        });
+        return;
+    }
+    guarded([this] {
+        Comm1.Open();
+        // Whatever the dialog chose, the device talks 9600 8E1 at start.
+        Comm1.SetBaudRate(br9600);
+        Comm1.SetParity(paEven);
+        Comm1.SetDataBits(db8);
+    });
+    link.SavedBaudRate = br9600;
+}
+
+void TForm1::SetTcpTarget() { link.setTcpTarget(TcpTarget::fromText(m_commDialog->EditIP->text())); }
+
+void TForm1::takeTcpChoice()
+{
+    SetTcpTarget();
+    const int port = StrToInt(m_commDialog->EditPort->text());
+    if (port < 0 || port > 65535)
+        throw std::runtime_error(QStringLiteral("'%1' ist keine gültige Portnummer.").arg(port).toStdString());
+    link.setTcpPort(quint16(port));
+}
+
+void TForm1::Timer3Timer()
+{
+    if (ExitRequested && !m_exitPerformed && !upload.running() && m_operations == 0) {
+        performExit();
+        return;
+    }
+    link.Timer3Tick();
+}
+
+void TForm1::smCloseClick()
+{
+    // The device programs its flash by itself now; the run must see it through.
+    if (upload.running() && upload.UploadPhase == 5)
+        return;
+    ExitRequested = true;
+    link.CancelRequested = true;
+    link.LinkFailed = false;
+}
+
+void TForm1::performExit()
+{
+    m_exitPerformed = true;
+    SaveSettings();
+    terminate();
+}
+
+void TForm1::SaveSettings()
+{
+    link.CancelRequested = true;
+    ProgramSettings settings;
+    settings.Baujahr = options.edBaujahr.text;
+    settings.FabNr = options.edFabNr.text;
+    settings.FW = options.cbF4;
+    settings.Filter = openDialog.FilterIndex;
+    settings.Name = openDialog.FileName;
+    settings.COM = Comm1.DeviceName();
+    settings.Ethernet = link.TcpMode;
+    settings.Port = m_commDialog->EditPort->text();
+    settings.IP = m_commDialog->EditIP->text();
+    TIniFile file(m_settingsPath);
+    settings.save(file);
+    if (!file.UpdateFile())
+        ui.showMessage(QStringLiteral("Die Einstellungen wurden nicht gespeichert!\n%1").arg(file.errorString()));
+
+    guarded([this] {
+        if (Comm1.Active())
+            Comm1.Close();
+    });
+    link.Client.abort();
+    image.ImageBuffer.clear();
+    image.ImageBuffer.shrink_to_fit();
+    image.ImageSize = 0;
+}
+
+void TForm1::terminate()
+{
+    m_terminated = true;
+    QCoreApplication::quit();
+}

@@ -1,0 +1,158 @@
+#include "mainwindow/guifrontend.h"
+
+#include "image/fileload.h"
+#include "mainwindow/formpw.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
+
+namespace {
+QString title() { return QApplication::applicationDisplayName(); }
+
+// "Binärdatei|*.bin|..." as Qt's name filters. Names on this platform are
+// case-sensitive, so a pattern takes the upper-case spelling too.
+QStringList nameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString pattern = parts[i + 1];
+        const QString patterns = pattern == QLatin1String("*.*")
+                                     ? QStringLiteral("*")
+                                     : pattern + QLatin1Char(' ') + pattern.toUpper();
+        filters.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns));
+    }
+    return filters;
+}
+}  // namespace
+
+GuiFrontend::GuiFrontend(OptionsModel &options, QWidget &window) : Frontend(options), m_window(window) {}
+
+void GuiFrontend::attach(QLabel *statusPanel0, QLabel *statusPanel1)
+{
+    m_panels[0] = statusPanel0;
+    m_panels[1] = statusPanel1;
+    m_controls.clear();
+    for (QObject *o : m_window.findChildren<QObject *>()) {
+        if (!o->objectName().isEmpty() && (o->isWidgetType() || qobject_cast<QAction *>(o)))
+            m_controls.insert(o->objectName(), o);
+    }
+    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
+        // Device answers and file names are shown as they are, never as markup.
+        if (auto *label = qobject_cast<QLabel *>(it.value()); label && hasCaption(it.key()))
+            label->setTextFormat(Qt::PlainText);
+        mirror(it.key(), it.value());
+    }
+    for (int panel = 0; panel < 2; ++panel)
+        m_panels[panel]->setText(status(panel));
+    setLinkColour(m_colour);
+}
+
+void GuiFrontend::changed(const QString &name)
+{
+    if (name.startsWith(QLatin1String("StatusBar."))) {
+        const int panel = name.endsWith(QLatin1Char('0')) ? 0 : 1;
+        if (m_panels[panel])
+            m_panels[panel]->setText(status(panel));
+        return;
+    }
+    if (QObject *target = m_controls.value(name))
+        mirror(name, target);
+}
+
+void GuiFrontend::mirror(const QString &name, QObject *target)
+{
+    if (auto *action = qobject_cast<QAction *>(target)) {
+        if (hasEnabled(name))
+            action->setEnabled(isEnabled(name));
+        return;
+    }
+    if (auto *menu = qobject_cast<QMenu *>(target)) {
+        if (hasEnabled(name))
+            menu->menuAction()->setEnabled(isEnabled(name));
+        return;
+    }
+    // Controls of the options model keep their own state: only a flag kept
+    // here is mirrored.
+    auto *widget = static_cast<QWidget *>(target);
+    if (hasEnabled(name))
+        widget->setEnabled(isEnabled(name));
+    if (auto *label = qobject_cast<QLabel *>(widget); label && hasCaption(name)) {
+        label->setText(caption(name));
+        label->setAccessibleName(caption(name));
+    }
+}
+
+void GuiFrontend::showMessage(const QString &text)
+{
+    QMessageBox::information(&m_window, title(), text, QMessageBox::Ok);
+}
+
+void GuiFrontend::showMessageBox(const QString &text, const QString &caption)
+{
+    QMessageBox::information(&m_window, caption, text, QMessageBox::Ok);
+}
+
+bool GuiFrontend::askYesNo(const QString &text)
+{
+    return QMessageBox::warning(&m_window, title(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+           == QMessageBox::Yes;
+}
+
+void GuiFrontend::askReadPassword(QByteArray &readPassword)
+{
+    if (m_passwordDialog)
+        m_passwordDialog->askReadPassword(readPassword);
+}
+
+bool GuiFrontend::askOpenFile(OpenDialog &dialog)
+{
+    QFileDialog box(&m_window);
+    box.setObjectName(QStringLiteral("OpenDialog"));
+    box.setOption(QFileDialog::DontUseNativeDialog);
+    box.setFileMode(QFileDialog::ExistingFile);
+    box.setAcceptMode(QFileDialog::AcceptOpen);
+    const QStringList filters = nameFilters(OpenDialog::Filter);
+    box.setNameFilters(filters);
+    box.selectNameFilter(filters.value(qBound(1, dialog.FilterIndex, int(filters.size())) - 1));
+    if (!dialog.FileName.isEmpty())
+        box.selectFile(dialog.FileName);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return false;
+    dialog.FileName = box.selectedFiles().constFirst();
+    dialog.FilterIndex = int(filters.indexOf(box.selectedNameFilter())) + 1;
+    return true;
+}
+
+void GuiFrontend::setLinkColour(LinkColour colour)
+{
+    m_colour = colour;
+    auto *bar = qobject_cast<QWidget *>(m_controls.value(QStringLiteral("StatusBar")));
+    if (!bar)
+        return;
+    QPalette palette = m_window.palette();
+    if (colour == LinkColour::Connected)
+        palette.setColor(QPalette::Window, QColor(80, 200, 80));
+    else if (colour == LinkColour::Disconnected)
+        palette.setColor(QPalette::Window, QColor(230, 70, 70));
+    else
+        palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    bar->setAutoFillBackground(true);
+    bar->setPalette(palette);
+}
+
+void GuiFrontend::setBusyCursor(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include "link/frontend.h"
+
+#include <QHash>
+
+class QLabel;
+class QObject;
+class QWidget;
+class TPwForm;
+
+// The window as the operations see it: status panels, captions and enabled
+// flags go to the widgets, menu entries and actions of the same name; messages
+// and questions are modal boxes over the window.
+class GuiFrontend : public Frontend {
+public:
+    GuiFrontend(OptionsModel &options, QWidget &window);
+
+    // Finds every named control of the window (and of its menus) and shows the
+    // state kept so far. Called once the window is built.
+    void attach(QLabel *statusPanel0, QLabel *statusPanel1);
+    void setPasswordDialog(TPwForm *dialog) { m_passwordDialog = dialog; }
+
+    void showMessage(const QString &text) override;
+    void showMessageBox(const QString &text, const QString &caption) override;
+    bool askYesNo(const QString &text) override;
+    void askReadPassword(QByteArray &readPassword) override;
+    bool askOpenFile(OpenDialog &dialog) override;
+    void setLinkColour(LinkColour colour) override;
+    void setBusyCursor(bool busy) override;
+
+    LinkColour linkColour() const { return m_colour; }
+
+protected:
+    void changed(const QString &name) override;
+
+private:
+    void mirror(const QString &name, QObject *target);
+
+    QWidget &m_window;
+    QHash<QString, QObject *> m_controls;
+    QLabel *m_panels[2] = {nullptr, nullptr};
+    TPwForm *m_passwordDialog = nullptr;
+    LinkColour m_colour = LinkColour::Normal;
+    bool m_busy = false;
+};

@@ -1,0 +1,13 @@
+#include "mainwindow/program.h"
+
+Program::Program(const QString &settingsPath) : form1(settingsPath)
+{
+    form1.attach(&commDialog, &comForm, &pwForm);
+    form1.setHelpViewer(&help);
+}
+
+void Program::start()
+{
+    form1.show();
+    form1.FormShow();
+}

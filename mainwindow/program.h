@@ -1,0 +1,22 @@
+#pragma once
+#include "mainwindow/comdialog.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/formcom.h"
+#include "mainwindow/formpw.h"
+#include "mainwindow/helpviewer.h"
+
+// The program's windows, made once in their order and kept until the end.
+class Program {
+public:
+    explicit Program(const QString &settingsPath);
+
+    // Shows the main window and runs its start-up. Afterwards
+    // form1.terminated() says whether the user ended the program there.
+    void start();
+
+    HelpRequestLog help;
+    TForm1 form1;
+    TCommDialog commDialog{&form1};
+    TComForm comForm{form1.Comm1, &form1};
+    TPwForm pwForm{&form1};
+};

@@ -1,0 +1,34 @@
+// Quillon: loads new firmware into KRV470 and KRV465 devices.
+#include "mainwindow/program.h"
+#include "settings/programsettings.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillon"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Firmware-Update für KRV470 und KRV465"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("Diese Einstellungsdatei verwenden."),
+                                      QStringLiteral("FILE"));
+    parser.addOption(settings);
+    parser.process(app);
+
+    try {
+        Program program(settingsFilePath(parser.value(settings), QCoreApplication::applicationFilePath()));
+        program.start();
+        if (!program.form1.terminated())
+            app.exec();
+    } catch (const std::exception &e) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromLocal8Bit(e.what()));
+    }
+    return 0;
+}

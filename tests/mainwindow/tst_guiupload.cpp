@@ -1,0 +1,111 @@
+// The window driving the device: a readout, a whole upload started with the
+// upload button, and the close box during an upload.
+#include "sim/sampleimage.h"
+#include "tests/mainwindow/startuprig.h"
+#include "tests/support/simpeer.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include "mainwindow/pnfab.h"
+#include <QPushButton>
+
+class TestGuiUpload : public QObject {
+    Q_OBJECT
+
+    struct Rig : StartupRig {
+        SimPeer sim;
+        FakeSystem system{0};
+
+        TForm1 &startConnected()
+        {
+            sim.device.flash.goOnDelayMs = 10;
+            writeSettings("[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=" + QByteArray::number(sim.tcp.port()) + "\n");
+            TForm1 &w = start();
+            waitFor([&] { return w.link.TcpConnected; });
+            return w;
+        }
+
+        void loadImage(TForm1 &w)
+        {
+            const QString path = dir.filePath(QStringLiteral("krv470.hex"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(toIntelHex(SampleImage().build()));
+            file.close();
+            QCOMPARE(loadFirmwareFile(w.ui, w.image, path), LoadResult::Loaded);
+        }
+
+        QString label(const char *name) { return form().findChild<QLabel *>(name)->text(); }
+    };
+
+private slots:
+    void readout()
+    {
+        Rig rig;
+        TForm1 &w = rig.startConnected();
+        QTest::mouseClick(w.btKRV, Qt::LeftButton);
+        QVERIFY(w.device.DeviceInfoRead);
+        QCOMPARE(rig.label("lbVersion"), QStringLiteral("KRV470 V3.02 a"));
+        QVERIFY(!w.findChild<QLineEdit *>("edFabNr")->text().isEmpty());
+        QVERIFY(w.btKRV->isEnabled());
+        QVERIFY(w.pnFab->isEnabled());
+        QVERIFY(rig.answerer.seen.isEmpty());
+    }
+
+    void uploadFromTheButton()
+    {
+        Rig rig;
+        TForm1 &w = rig.startConnected();
+        rig.loadImage(w);
+        QVERIFY(w.btUpdate->isEnabled());
+        int statusChanges = 0;
+        w.upload.progress = [&](const TransferProgress &) { ++statusChanges; };
+        QTest::mouseClick(w.btUpdate, Qt::LeftButton);
+        QCOMPARE(rig.answerer.texts(), QStringList{"Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)"});
+        QVERIFY(statusChanges > w.upload.recordCounters.dataRecords);
+        // The device holds the image, factory data included.
+        QCOMPARE(rig.sim.device.flash.flash.left(w.image.ImageSize),
+                 QByteArray(reinterpret_cast<const char *>(w.image.ImageBuffer.data()), w.image.ImageSize));
+        // The controls are back, the cancel controls off again.
+        QVERIFY(w.btUpdate->isEnabled() && w.btKRV->isEnabled() && w.sbOpen->isEnabled());
+        QVERIFY(!w.btAbbruch->isEnabled() && !w.sbAbbruch->isEnabled());
+        QCOMPARE(w.StatusPanels[1]->text(), QString());
+    }
+
+    // The close box cancels a running upload; the program ends after it, once.
+    // While the device programs its flash, the close box does nothing.
+    void closeDuringUpload_data()
+    {
+        QTest::addColumn<bool>("whileProgramming");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("records") << false << "Abbruch durch den kundigen Benutzer!  ;-)";
+        QTest::newRow("programming") << true << "Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)";
+    }
+    void closeDuringUpload()
+    {
+        QFETCH(bool, whileProgramming);
+        QFETCH(QString, message);
+        Rig rig;
+        TForm1 &w = rig.startConnected();
+        rig.loadImage(w);
+        bool closed = false;
+        w.upload.progress = [&](const TransferProgress &p) {
+            if (!closed && (whileProgramming ? p.letter != 0 : p.blocksSent == 100)) {
+                closed = true;
+                w.close();
+            }
+        };
+        QTest::mouseClick(w.btUpdate, Qt::LeftButton);
+        QVERIFY(closed);
+        QCOMPARE(rig.answerer.texts(), QStringList{message});
+        QCOMPARE(w.ExitRequested, !whileProgramming);
+        if (whileProgramming)
+            return;
+        QVERIFY(StartupRig::waitFor([&] { return w.terminated(); }));
+        QVERIFY(rig.settings().contains("Name="));
+    }
+};
+
+QTEST_MAIN(TestGuiUpload)
+#include "tst_guiupload.moc"

@@ -1,0 +1,177 @@
+// Start-up, connection choice, the one-second tick and the exit, with the
+// real window against the simulator (TCP on 127.0.0.1) or pseudo-terminals.
+#include "options/optionsmodel.h"
+#include "tests/mainwindow/startuprig.h"
+#include "tests/support/simpeer.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    static QByteArray tcpSettings(quint16 port, const QByteArray &ip = "127.0.0.1")
+    {
+        return "[Connection]\r\nEthernet=1\r\nIP=" + ip + "\r\nPort=" + QByteArray::number(port) + "\r\n";
+    }
+
+private slots:
+    void defaultsWithoutSettingsFile()
+    {
+        StartupRig rig;
+        rig.program = std::make_unique<Program>(rig.settingsPath);
+        TForm1 &w = rig.form();
+        w.LoadSettings();
+        QCOMPARE(w.Comm1.DeviceName(), QStringLiteral("COM1"));
+        QCOMPARE(rig.program->commDialog.EditPort->text(), QStringLiteral("8000"));
+        QCOMPARE(w.link.TcpMode, quint8(0));
+        QCOMPARE(w.options.cbF4, 0);
+        QCOMPARE(w.openDialog.FileName, QString());
+    }
+
+    // No serial port is tested or opened; the bar is red until the first
+    // tick's connection is up.
+    void tcpStart()
+    {
+        SimPeer sim;
+        FakeSystem system(0);
+        StartupRig rig;
+        rig.writeSettings(tcpSettings(sim.tcp.port()));
+        TForm1 &w = rig.start();
+        QVERIFY(rig.answerer.seen.isEmpty());
+        QVERIFY(!w.Comm1.Active());
+        QCOMPARE(w.ui.linkColour(), LinkColour::Disconnected);
+        QCOMPARE(w.link.TcpLinkState, 10);
+        QVERIFY(!w.btRuf->isEnabled());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client 127.0.0.1:%1").arg(sim.tcp.port()));
+        QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
+        QCOMPARE(w.link.TcpLinkState, 1);
+    }
+
+    void hostNameLeavesTheAddressEmpty()
+    {
+        FakeSystem system(0);
+        StartupRig rig;
+        rig.writeSettings(tcpSettings(8000, "localhost"));
+        TForm1 &w = rig.start();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client :8000"));
+        QCOMPARE(w.link.tcpTarget().host, QStringLiteral("localhost"));
+        w.link.TcpMode = 0;  // no connection attempt to anything that may listen there
+    }
+
+    // With fewer than two serial ports no box comes before the dialog; with
+    // two it names the busy port. No repeats the test, Yes ends the program
+    // without writing the settings file.
+    void busyPortAtStart_data()
+    {
+        QTest::addColumn<int>("uarts");
+        QTest::addColumn<QStringList>("expected");
+        const QString question = QStringLiteral("So nicht mein Freund! ;-))\nDu solltest eine freie Schnittstelle "
+                                                "auswählen!\n\nSoll dieses tolle Programm etwa beendet werden?");
+        QTest::newRow("one port") << 0 << QStringList{"TCommDialog", question, "TCommDialog", question};
+        QTest::newRow("two ports") << 2
+                                   << QStringList{"Achtung %1 ist bereits belegt!!", "TCommDialog", question,
+                                                  "Achtung %1 ist bereits belegt!!", "TCommDialog", question};
+    }
+    void busyPortAtStart()
+    {
+        QFETCH(int, uarts);
+        QFETCH(QStringList, expected);
+        PtyPair pty;
+        TComPort holder;
+        holder.SetDeviceName(pty.slavePath);
+        holder.Open();
+        FakeSystem system(uarts, {pty.slavePath});
+        StartupRig rig;
+        rig.writeSettings("; set up by hand\r\n[Connection]\r\nCOM=" + pty.slavePath.toUtf8() + "\r\n");
+        const QByteArray before = rig.settings();
+        const auto no = ModalAnswerer::press(QMessageBox::No);
+        const auto yes = ModalAnswerer::press(QMessageBox::Yes);
+        const auto ok = ModalAnswerer::press(QMessageBox::Ok);
+        const ModalAnswerer::Answer cancel = [](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); };
+        rig.answerer.script = uarts ? QList{ok, cancel, no, ok, cancel, yes} : QList{cancel, no, cancel, yes};
+        TForm1 &w = rig.start();
+        QVERIFY(w.terminated());
+        QStringList seen;
+        for (const ModalAnswerer::Seen &s : rig.answerer.seen)
+            seen << (s.text.isEmpty() ? s.className : s.text);
+        QCOMPARE(seen, expected.replaceInStrings("%1", pty.slavePath));
+        QVERIFY(!w.Comm1.Active());
+        QCOMPARE(rig.settings(), before);
+    }
+
+    // Whatever speed the dialog chose at start, the line opens at 9600 8E1.
+    void portChosenAtStartOpensAt9600()
+    {
+        PtyPair busy, chosen;
+        TComPort holder;
+        holder.SetDeviceName(busy.slavePath);
+        holder.Open();
+        FakeSystem system(0, {busy.slavePath, chosen.slavePath});
+        StartupRig rig;
+        rig.writeSettings("[Connection]\nCOM=" + busy.slavePath.toUtf8() + "\n");
+        rig.answerer.script = {choosePort(chosen.slavePath, br19200)};
+        TForm1 &w = rig.start();
+        QVERIFY(!w.terminated());
+        QVERIFY(w.Comm1.Active());
+        QCOMPARE(w.Comm1.DeviceName(), chosen.slavePath);
+        QCOMPARE(w.Comm1.BaudRate(), br9600);
+        QCOMPARE(w.Comm1.Parity(), paEven);
+        QCOMPARE(w.Comm1.DataBits(), db8);
+        QCOMPARE(w.link.SavedBaudRate, int(br9600));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - %1 9600 8 1 even").arg(chosen.slavePath));
+        QCOMPARE(w.ui.linkColour(), LinkColour::Normal);
+    }
+
+    // The exit writes the file once, in place: comments, unknown keys and the
+    // order stay; the address typed into the dialog is kept.
+    void exitWritesTheFileOnce()
+    {
+        SimPeer sim;
+        FakeSystem system(0);
+        StartupRig rig;
+        const QByteArray port = QByteArray::number(sim.tcp.port());
+        rig.writeSettings("; Quillon\r\n[Connection]\r\nEthernet=1\r\nip = 127.0.0.1\r\nPort=" + port
+                          + "\r\nModem=extern\r\n\r\n[Code]\r\nFW=2\r\n");
+        TForm1 &w = rig.start();
+        QCOMPARE(w.options.cbF4, 2);
+        w.options.setF4Index(5);
+        rig.program->commDialog.EditPort->setText(port);
+        w.close();
+        QVERIFY(w.isVisible());  // the tick ends the program, not the close box
+        QVERIFY(StartupRig::waitFor([&] { return w.terminated(); }));
+        QCOMPARE(rig.settings(),
+                 "; Quillon\r\n[Connection]\r\nEthernet=1\r\nip = 127.0.0.1\r\nPort=" + port
+                     + "\r\nModem=extern\r\nCOM=COM1\r\n\r\n[Code]\r\nFW=5\r\nBaujahr=\r\nFabNr=\r\n"
+                       "[File]\r\nFilter=0\r\nName=\r\n");
+        QVERIFY(!w.link.Client.isOpen());
+        QFile::remove(rig.settingsPath);
+        QTest::qWait(1200);
+        QVERIFY(!QFile::exists(rig.settingsPath));
+    }
+
+    // A settings file that cannot be written costs one message; the exit
+    // still completes, once.
+    void unwritableSettingsFile()
+    {
+        SimPeer sim;
+        FakeSystem system(0);
+        StartupRig rig;
+        QFile blocker(rig.dir.filePath("folder"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        rig.settingsPath = rig.dir.filePath("folder/quillon.INI");
+        rig.answerer.script = {chooseTcp(sim.tcp.port())};
+        TForm1 &w = rig.start();
+        QCOMPARE(w.link.TcpMode, quint8(1));
+        w.smCloseClick();
+        QVERIFY(StartupRig::waitFor([&] { return w.terminated(); }));
+        QTest::qWait(1200);
+        const QStringList messages = rig.answerer.texts().filter(QStringLiteral("nicht gespeichert"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.constFirst().contains(rig.settingsPath));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
