@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
     }
     if (line.want == CommandLine::Want::Error) {
         err << "quillon-cli: " << line.error << "\n"
-            << "Hilfe: quillon-cli --help" << Qt::endl;
+            << "Hilfe: quillon-cli " << (line.command ? line.command->name + QStringLiteral(" ") : QString()) << "--help" << Qt::endl;
         return ExitUsage;
     }
     const GlobalOptions &options = line.options;
