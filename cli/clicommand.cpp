@@ -8,17 +8,26 @@ QList<const CliCommand *> &registry()
 }
 }
 
-CliCommand::CliCommand(const char *n, const char *u, bool link, Run r) : name(n), usage(u), needsLink(link), run(r)
+CliCommand::CliCommand(const char *n, const char *a, const char *s, QList<CliOption> o, bool link, Run r)
+    : name(n), arguments(a), summary(s), options(std::move(o)), needsLink(link), run(r)
 {
     registry().append(this);
 }
 
+const CliOption *CliCommand::option(const QString &optionName) const
+{
+    for (const CliOption &o : options)
+        if (optionName == QLatin1String(o.name))
+            return &o;
+    return nullptr;
+}
+
 const QList<const CliCommand *> &CliCommand::all() { return registry(); }
 
-const CliCommand *CliCommand::find(const QString &name)
+const CliCommand *CliCommand::find(const QString &commandName)
 {
     for (const CliCommand *command : registry())
-        if (name == QLatin1String(command->name))
+        if (commandName == QLatin1String(command->name))
             return command;
     return nullptr;
 }

@@ -3,22 +3,27 @@
 CliFrontend::CliFrontend(OptionsModel &options, QTextStream &err, bool quiet)
     : Frontend(options), m_err(err), m_quiet(quiet)
 {
+    m_heldTimer.setSingleShot(true);
+    m_heldTimer.callOnTimeout([this] { flushStatus(); });
 }
 
 void CliFrontend::showMessage(const QString &text)
 {
+    flushStatus();
     messages.append(text);
     m_err << text << Qt::endl;
 }
 
 void CliFrontend::showMessageBox(const QString &text, const QString &caption)
 {
+    flushStatus();
     messages.append(text);
     m_err << caption << ": " << text << Qt::endl;
 }
 
 bool CliFrontend::askYesNo(const QString &text)
 {
+    flushStatus();
     m_err << text << (yesNoAnswer ? " -> Ja" : " -> Nein") << Qt::endl;
     return yesNoAnswer;
 }
@@ -36,11 +41,37 @@ void CliFrontend::askReadPassword(QByteArray &readPassword)
     }
 }
 
+void CliFrontend::flushStatus()
+{
+    m_heldTimer.stop();
+    if (m_heldStatus.isEmpty())
+        return;
+    m_err << m_heldStatus << Qt::endl;
+    m_heldStatus.clear();
+    m_sinceStatus.start();
+}
+
 void CliFrontend::changed(const QString &name)
 {
     if (m_quiet || !name.startsWith(QLatin1String("StatusBar.")))
         return;
-    const QString text = status(name.endsWith(QLatin1Char('0')) ? 0 : 1);
-    if (!text.isEmpty())
-        m_err << text << Qt::endl;
+    const bool details = !name.endsWith(QLatin1Char('0'));
+    const QString text = status(details ? 1 : 0);
+    if (text.isEmpty())
+        return;
+    if (details && m_statusInterval > 0) {
+        const qint64 since = m_sinceStatus.isValid() ? m_sinceStatus.elapsed() : m_statusInterval;
+        if (since < m_statusInterval) {
+            m_heldStatus = text;
+            if (!m_heldTimer.isActive())
+                m_heldTimer.start(int(m_statusInterval - since));
+            return;
+        }
+        m_heldStatus.clear();
+        m_heldTimer.stop();
+        m_sinceStatus.start();
+    } else {
+        flushStatus();
+    }
+    m_err << text << Qt::endl;
 }

@@ -1,8 +1,10 @@
 #pragma once
 #include "link/frontend.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
 
 // The terminal as the program's window: status lines and messages go to
 // stderr, questions are answered from the command line's options.
@@ -17,6 +19,7 @@ public:
 
     // Every message box shown, in order (for --json).
     QStringList messages;
+    QString lastMessage() const { return messages.isEmpty() ? QString() : messages.constLast(); }
 
     void showMessage(const QString &text) override;
     void showMessageBox(const QString &text, const QString &caption) override;
@@ -27,6 +30,11 @@ public:
     void setQuiet(bool quiet) { m_quiet = quiet; }
     bool quiet() const { return m_quiet; }
 
+    // Status panel 1 at most once per ms (0: every change). A line held back
+    // shows when the time is over, or before the next line of another kind.
+    void setStatusInterval(int ms) { m_statusInterval = ms; }
+    void flushStatus();
+
 protected:
     void changed(const QString &name) override;
 
@@ -34,4 +42,8 @@ private:
     QTextStream &m_err;
     bool m_quiet;
     int m_passwordPrompts = 0;
+    int m_statusInterval = 0;
+    QElapsedTimer m_sinceStatus;
+    QString m_heldStatus;
+    QTimer m_heldTimer;
 };

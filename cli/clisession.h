@@ -2,8 +2,10 @@
 #include "comport/eabort.h"
 #include "link/context.h"
 
+#include <QList>
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
 
 class CliFrontend;
 
@@ -12,7 +14,7 @@ enum ExitCode : int {
     ExitOk = 0,
     ExitFailed = 1,          // the device did not answer or the operation failed
     ExitUsage = 2,           // usage error or bad input file
-    ExitPrecheckRefused = 3, // a pre-check failed and --yes was not given
+    ExitPrecheckRefused = 3, // a pre-check failed and --yes (or --force) was not given
     ExitSwitchClosed = 4,    // calibration switch closed
     ExitCancelled = 130,     // Ctrl-C
 };
@@ -26,6 +28,11 @@ struct CliSession {
     bool json;
     QTextStream &out;
     QTextStream &err;
+    // Makes sure the link can carry a command; empty when it can, else why
+    // not. Commands call it once their arguments have been checked.
+    std::function<QString()> openLink;
+    // Ctrl-C; by default it asks the running operation to stop.
+    std::function<void()> onInterrupt;
 };
 
 // Runs a device operation; true when a serial port error ended it. The
@@ -42,16 +49,29 @@ bool portErrorEnded(Operation &&operation)
     }
 }
 
+// An option of a command or of the program. value names the option's value
+// ("TEXT"); nullptr for a switch. choices are listed by index in the help.
+struct CliOption {
+    const char *name;
+    const char *value;
+    const char *help;
+    const QStringList *choices = nullptr;
+};
+
 // A command of quillon-cli. Each command file registers itself with a static
 // CliCommand, so main() needs no list of them.
 struct CliCommand {
     using Run = int (*)(CliSession &session, const QStringList &args);
-    CliCommand(const char *name, const char *usage, bool needsLink, Run run);
+    CliCommand(const char *name, const char *arguments, const char *summary, QList<CliOption> options, bool needsLink, Run run);
 
     const char *name;
-    const char *usage;
+    const char *arguments;  // the positional arguments as the usage shows them
+    const char *summary;    // one line, German
+    QList<CliOption> options;
     bool needsLink;  // false: works on files only (no --tcp/--port needed)
     Run run;
+
+    const CliOption *option(const QString &name) const;
 
     static const QList<const CliCommand *> &all();
     static const CliCommand *find(const QString &name);

@@ -1,9 +1,9 @@
 // convert FILE.hex OUT.bin: the open command's HEX conversion, written to a file.
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
+#include "cli/imagefile.h"
 #include "cli/showtext.h"
 #include "image/binsave.h"
-#include "image/fileload.h"
 #include "image/firmwareimage.h"
 
 #include <QJsonDocument>
@@ -12,31 +12,29 @@
 namespace {
 int runConvert(CliSession &s, const QStringList &args)
 {
-    if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) || args[1].startsWith(QLatin1String("--"))) {
-        s.err << "convert: give FILE.hex and OUT.bin" << Qt::endl;
+    if (args.size() != 2) {
+        s.err << "convert: DATEI.hex und AUSGABE.bin angeben" << Qt::endl;
         return ExitUsage;
     }
     const QString &input = args[0];
     const QString &output = args[1];
     if (!input.endsWith(QLatin1String(".hex"), Qt::CaseInsensitive)) {
-        s.err << "convert: " << input << " ist keine Intel-HEX-Datei (Endung .hex)" << Qt::endl;
+        s.err << "convert: " << input << " ist keine Intel-HEX-Datei (Endung .hex)";
+        if (looksLikeIntelHex(input))
+            s.err << "; der Inhalt sieht nach Intel-HEX aus: Datei in *.hex umbenennen";
+        s.err << Qt::endl;
+        return ExitUsage;
+    }
+    if (sameFile(input, output)) {
+        s.err << "convert: die Ausgabe " << output << " ist die Eingabedatei; sie würde überschrieben" << Qt::endl;
         return ExitUsage;
     }
 
     FirmwareImage &image = s.ctx.image;
-    switch (loadFirmwareFile(s.ui, image, input)) {
-    case LoadResult::Loaded:
-        break;
-    case LoadResult::ConversionFailed:
-        s.err << "convert: " << s.ui.caption(QStringLiteral("lbConv")) << ' ' << s.ui.status(1) << Qt::endl;
-        return ExitUsage;
-    case LoadResult::TooLarge:
-    case LoadResult::ReadFailed:
-        // The front end has shown the message box's text.
-        return ExitUsage;
-    }
+    if (const int loaded = loadImageFile(s, "convert", input); loaded != ExitOk)
+        return loaded;
     if (!writeImageFile(image, output)) {
-        s.err << "convert: " << output << " kann nicht geschrieben werden" << Qt::endl;
+        s.err << "convert: " << output << " kann nicht geschrieben werden: " << writeProblem(output) << Qt::endl;
         return ExitFailed;
     }
 
@@ -56,5 +54,6 @@ int runConvert(CliSession &s, const QStringList &args)
     return ExitOk;
 }
 
-const CliCommand registration("convert", "convert FILE.hex OUT.bin   convert an Intel-HEX file into the binary image the upload would send", false, &runConvert);
+const CliCommand registration("convert", "DATEI.hex AUSGABE.bin", "Intel-HEX-Datei in das Binärabbild wandeln, das der Upload senden würde",
+                              {}, false, &runConvert);
 }

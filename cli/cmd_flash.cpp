@@ -3,8 +3,9 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/flashprogress.h"
+#include "cli/imagefile.h"
 #include "cli/orderedjson.h"
-#include "image/fileload.h"
+#include "cli/uploadphase.h"
 #include "image/firmwareimage.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
@@ -25,46 +26,47 @@ struct FlashArgs {
     std::optional<int> f4;
     bool onlyFabdata = false;
     bool yes = false;
+    bool force = false;
 };
 
+// The command line has checked the option names and given each its value.
 // Empty error text when the arguments are good.
 QString parseArgs(const QStringList &args, FlashArgs &a)
 {
-    for (int i = 0; i < args.size(); ++i) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &w = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (w == QLatin1String("--fabnr") && hasValue) {
+        if (w == QLatin1String("--fabnr")) {
             a.fabNr = args[++i];
-        } else if (w == QLatin1String("--baujahr") && hasValue) {
+        } else if (w == QLatin1String("--baujahr")) {
             a.baujahr = args[++i];
-        } else if (w == QLatin1String("--f4") && hasValue) {
+        } else if (w == QLatin1String("--f4")) {
             bool ok = false;
             a.f4 = args[++i].toInt(&ok);
             if (!ok)
-                return QStringLiteral("--f4 takes the item index of the F4 function");
+                return QStringLiteral("--f4 braucht die Nummer der F4-Funktion (flash --help zeigt sie)");
         } else if (w == QLatin1String("--only-fabdata")) {
             a.onlyFabdata = true;
         } else if (w == QLatin1String("--yes")) {
             a.yes = true;
-        } else if (w.startsWith(QLatin1String("--"))) {
-            return QStringLiteral("unknown or incomplete option ") + w;
+        } else if (w == QLatin1String("--force")) {
+            a.force = true;
         } else if (a.file.isEmpty()) {
             a.file = w;
         } else {
-            return QStringLiteral("unexpected argument ") + w;
+            return QStringLiteral("nur eine Datei angeben, nicht auch \"%1\"").arg(w);
         }
     }
-    return a.file.isEmpty() ? QStringLiteral("give the firmware file") : QString();
+    return a.file.isEmpty() ? QStringLiteral("die Firmware-Datei angeben") : QString();
 }
 
 // The edit boxes hold ASCII text of at most their length.
 QString checkEditText(const char *option, const QString &text, const EditModel &edit)
 {
     if (text.size() > edit.maxLength)
-        return QStringLiteral("%1 takes at most %2 characters").arg(QLatin1String(option)).arg(edit.maxLength);
+        return QStringLiteral("%1 nimmt höchstens %2 Zeichen").arg(QLatin1String(option)).arg(edit.maxLength);
     for (QChar c : text)
         if (c.unicode() < 0x20 || c.unicode() > 0x7E)
-            return QStringLiteral("%1 takes printable ASCII characters only").arg(QLatin1String(option));
+            return QStringLiteral("%1 nimmt nur druckbare ASCII-Zeichen").arg(QLatin1String(option));
     return {};
 }
 
@@ -83,48 +85,101 @@ QString applyOverrides(OptionsModel &panel, const FlashArgs &a)
         panel.setBaujahr(*a.baujahr);
     }
     if (a.f4 && !panel.setF4Index(*a.f4))
-        return QStringLiteral("--f4 takes an index from 0 to %1").arg(OptionsModel::F4Items.size() - 1);
+        return QStringLiteral("--f4 nimmt eine Nummer von 0 bis %1").arg(OptionsModel::F4Items.size() - 1);
     if (a.onlyFabdata)
         panel.cbOnlyFabdata.setChecked(true);
     return {};
 }
 
+// The checks a file that does not fit the device fails: too large for its
+// flash, or built for the other device kind.
+bool fileDoesNotFit(int preCheckCode) { return preCheckCode == -1 || preCheckCode == -2; }
+
 struct Result {
-    const char *name;
+    const char *name;   // for scripts
+    const char *words;  // for people
     int exitCode;
 };
 
 Result resultOf(Upload::Outcome outcome)
 {
     switch (outcome) {
-    case Upload::Outcome::Ok: return {"ok", ExitOk};
-    case Upload::Outcome::Cancelled: return {"cancelled", ExitCancelled};
-    case Upload::Outcome::Refused: return {"refused", ExitPrecheckRefused};
-    case Upload::Outcome::SwitchClosed: return {"switch-closed", ExitSwitchClosed};
+    case Upload::Outcome::Ok: return {"ok", "erfolgreich", ExitOk};
+    case Upload::Outcome::Cancelled: return {"cancelled", "abgebrochen", ExitCancelled};
+    case Upload::Outcome::Refused: return {"refused", "abgelehnt", ExitPrecheckRefused};
+    case Upload::Outcome::SwitchClosed: return {"switch-closed", "Eichschalter zu", ExitSwitchClosed};
     // An image without information block or identification is a bad input
     // file; nothing was sent.
-    case Upload::Outcome::ImageRejected: return {"failed", ExitUsage};
+    case Upload::Outcome::ImageRejected: return {"failed", "fehlgeschlagen", ExitUsage};
     case Upload::Outcome::Failed:
     case Upload::Outcome::None: break;
     }
-    return {"failed", ExitFailed};
+    return {"failed", "fehlgeschlagen", ExitFailed};
 }
 
-int report(CliSession &s, Result result, int uploadPhase, const QString &message, const TransferCounters &c)
+const Result kFailed{"failed", "fehlgeschlagen", ExitFailed};
+const Result kCancelled{"cancelled", "abgebrochen", ExitCancelled};
+
+struct Report {
+    Result result;
+    int uploadPhase = 0;
+    QString message;  // the final message box, or why the run did not start
+    TransferCounters counters;
+    QString error;  // empty when the run succeeded
+};
+
+int report(CliSession &s, const Report &r)
 {
+    const QString phase = phaseName(r.uploadPhase);
     if (s.json) {
-        s.out << OrderedJson()
-                     .add("result", QLatin1String(result.name))
-                     .add("UploadPhase", uploadPhase)
-                     .add("message", message)
-                     .add("counters", OrderedJson().add("repeats", c.repeats).add("address", c.addressRecords).add("data", c.dataRecords))
-                     .text()
-              << Qt::endl;
+        OrderedJson o;
+        o.add("result", QLatin1String(r.result.name))
+            .add("UploadPhase", r.uploadPhase)
+            .add("phaseName", phase)
+            .add("message", r.message)
+            .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords));
+        if (!r.error.isEmpty())
+            o.add("error", r.error);
+        s.out << o.text() << Qt::endl;
     } else {
-        s.out << result.name << ": " << message << "\n"
-              << QStringLiteral("Wdh: %1 Adr: %2 Dat: %3").arg(c.repeats).arg(c.addressRecords).arg(c.dataRecords) << Qt::endl;
+        // "PS: N" gets its meaning beside it.
+        const bool namesPhase = r.message.endsWith(QStringLiteral("PS: ") + QString::number(r.uploadPhase));
+        s.out << r.result.words << ": " << r.message << (namesPhase ? QStringLiteral(" (%1)").arg(phase) : QString()) << "\n"
+              << QStringLiteral("Wdh: %1 Adr: %2 Dat: %3").arg(r.counters.repeats).arg(r.counters.addressRecords).arg(r.counters.dataRecords)
+              << Qt::endl;
     }
-    return result.exitCode;
+    return r.result.exitCode;
+}
+
+// Reads the device and decides the answer to the pre-check question. A
+// report when the run must not start.
+std::optional<Report> prepareRun(CliSession &s, const FlashArgs &a)
+{
+    OptionsModel &panel = s.ui.options();
+    if (const QString problem = s.openLink(); !problem.isEmpty())
+        return Report{kFailed, 1, problem, {}, problem};
+    const bool portFailed = portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
+    if (portFailed || !s.ctx.device.DeviceInfoRead || s.ctx.link.CancelRequested) {
+        const bool cancelled = s.ctx.link.CancelRequested;
+        const QString shown = s.ui.lastMessage();
+        return Report{cancelled ? kCancelled : kFailed, 1, shown, {}, cancelled ? QStringLiteral("Abbruch mit Strg-C") : shown};
+    }
+    applyOverrides(panel, a);  // took the same values before the readout
+    if (a.onlyFabdata && !panel.cbOnlyFabdata.enabled()) {
+        // The window would not let the box be ticked: the device's firmware
+        // does not take the factory data alone.
+        const QString why = QStringLiteral("--only-fabdata: die Firmware des KRV (Build %1) nimmt die Fabrikdaten nicht allein")
+                                .arg(s.ctx.device.DeviceFwDate);
+        return Report{{"failed", "fehlgeschlagen", ExitUsage}, 1, why, {}, why};
+    }
+    // The only question before anything is sent is the pre-check question,
+    // where Yes ends the run; every later one (a client error) is answered
+    // No. --yes goes on past the version checks; a file that does not fit
+    // the device needs --force.
+    const int check = runPreChecks(s.ctx.image, s.ctx.device, panel, true).code;
+    const bool goOn = check == 1 || a.force || (a.yes && !fileDoesNotFit(check));
+    s.ui.yesNoAnswer = !goOn;
+    return std::nullopt;
 }
 
 int runFlash(CliSession &s, const QStringList &args)
@@ -136,17 +191,8 @@ int runFlash(CliSession &s, const QStringList &args)
         s.err << "flash: " << error << Qt::endl;
         return ExitUsage;
     }
-    FirmwareImage &image = s.ctx.image;
-    switch (loadFirmwareFile(s.ui, image, a.file)) {
-    case LoadResult::Loaded:
-        break;
-    case LoadResult::ConversionFailed:
-        s.err << "flash: " << s.ui.caption(QStringLiteral("lbConv")) << ' ' << s.ui.status(1) << Qt::endl;
-        return ExitUsage;
-    case LoadResult::TooLarge:
-    case LoadResult::ReadFailed:  // the front end has shown why
-        return ExitUsage;
-    }
+    if (const int loaded = loadImageFile(s, "flash", a.file); loaded != ExitOk)
+        return loaded;
     // Refuse bad values before the device is touched; the readout presets the
     // panel again, so they are applied once more after it.
     error = applyOverrides(panel, a);
@@ -158,48 +204,65 @@ int runFlash(CliSession &s, const QStringList &args)
     Link &link = s.ctx.link;
     Upload upload(s.ctx);
     // An image the upload refuses is refused before the readout too.
-    if (Upload::acceptsImage(image)) {
-        const bool portFailed = portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
-        if (portFailed || !s.ctx.device.DeviceInfoRead || link.CancelRequested) {
-            const bool cancelled = link.CancelRequested;
-            const QString shown = s.ui.messages.isEmpty() ? QString() : s.ui.messages.constLast();
-            return report(s, {cancelled ? "cancelled" : "failed", cancelled ? ExitCancelled : ExitFailed}, 1, shown, {});
-        }
-        applyOverrides(panel, a);  // took the same values above
-        if (a.onlyFabdata && !panel.cbOnlyFabdata.enabled()) {
-            // The window would not let the box be ticked: the device's
-            // firmware does not take the factory data alone.
-            return report(s, {"failed", ExitUsage}, 1,
-                          QStringLiteral("--only-fabdata: the device's firmware (build %1) cannot take the factory data alone")
-                              .arg(s.ctx.device.DeviceFwDate),
-                          {});
-        }
-        // The only question before anything is sent is the pre-check
-        // question, where Yes ends the run; every later one (a client error)
-        // is answered No. So Yes is given only when a check fails without --yes.
-        s.ui.yesNoAnswer = runPreChecks(image, s.ctx.device, panel, true).code != 1 && !a.yes;
+    if (Upload::acceptsImage(s.ctx.image)) {
+        if (const std::optional<Report> early = prepareRun(s, a))
+            return report(s, *early);
     }
 
     // --trace writes its own lines to stderr: no bar between them.
     std::unique_ptr<FlashProgress> bar;
     if (::isatty(STDERR_FILENO) && !link.trace) {
-        bar = std::make_unique<FlashProgress>(s.err, s.ui);
+        bar = std::make_unique<FlashProgress>(s.err, s.ui, terminalColumns(STDERR_FILENO));
         upload.progress = [&](const TransferProgress &p) { bar->update(p, upload.UploadPhase); };
+    } else {
+        s.ui.setStatusInterval(1000);  // one line per record would flood a log
     }
+    // Once the device programs, it cannot be stopped: say so, once.
+    bool toldCannotStop = false;
+    s.onInterrupt = [&] {
+        if (upload.UploadPhase != 5) {
+            link.CancelRequested = true;
+        } else if (!toldCannotStop) {
+            toldCannotStop = true;
+            const QString text = QStringLiteral("Das KRV programmiert sein FLASH und lässt sich jetzt nicht anhalten. Bitte warten.");
+            if (bar)
+                bar->note(text);
+            else
+                s.err << text << Qt::endl;
+        }
+    };
     upload.btUpdateClick();
     bar.reset();
+    s.ui.flushStatus();
     s.ui.yesNoAnswer = false;
 
-    // A refused run shows no message box: the failed check says why. A run a
-    // port error ended has shown that error instead of the final message.
-    QString message = upload.outcome == Upload::Outcome::Refused ? upload.CheckMessage : upload.resultMessage;
-    if (message.isEmpty() && !s.ui.messages.isEmpty())
-        message = s.ui.messages.constLast();
-    return report(s, resultOf(upload.outcome), upload.UploadPhase, message, upload.recordCounters);
+    Report r{resultOf(upload.outcome), upload.UploadPhase, upload.resultMessage, upload.recordCounters, {}};
+    if (upload.outcome == Upload::Outcome::Refused) {
+        // A refused run shows no message box: the failed check says why.
+        r.message = upload.CheckMessage;
+        const bool unfit = fileDoesNotFit(runPreChecks(s.ctx.image, s.ctx.device, panel, true).code);
+        r.error = upload.CheckMessage + (unfit ? QStringLiteral(" Die Datei passt nicht zu diesem KRV; senden nur mit --force.")
+                                               : QStringLiteral(" Weiter trotzdem mit --yes."));
+        s.err << "flash: " << r.error << Qt::endl;
+    } else if (upload.outcome != Upload::Outcome::Ok) {
+        // A run a port error ended has shown that error instead of the final message.
+        if (r.message.isEmpty())
+            r.message = s.ui.lastMessage();
+        r.error = r.message;
+        if (upload.outcome != Upload::Outcome::SwitchClosed && upload.outcome != Upload::Outcome::ImageRejected)
+            s.err << "Zustand: " << deviceStateAfter(upload.UploadPhase) << Qt::endl;
+    }
+    return report(s, r);
 }
 
-const CliCommand registration("flash",
-                              "flash FILE [--fabnr TEXT] [--baujahr TEXT] [--f4 INDEX] [--only-fabdata] [--yes]\n"
-                              "                                      load a firmware file (HEX or BIN) and upload it into the device",
-                              true, &runFlash);
+const QList<CliOption> kOptions = {
+    {"--fabnr", "TEXT", "Fabriknummer (höchstens 12 ASCII-Zeichen)"},
+    {"--baujahr", "TEXT", "Baujahr (höchstens 4 Zeichen)"},
+    {"--f4", "NUMMER", "Funktion der F4-Taste:", &OptionsModel::F4Items},
+    {"--only-fabdata", nullptr, "nur die Fabrikdaten senden"},
+    {"--yes", nullptr, "trotz Versionsprüfung weiter (gleiche oder ältere Firmware)"},
+    {"--force", nullptr, "auch eine Datei senden, die nicht zum KRV passt (FLASH zu klein, andere Geräteart); schließt --yes ein"},
+};
+
+const CliCommand registration("flash", "DATEI", "Firmware-Datei (HEX oder BIN) laden und ins KRV übertragen", kOptions, true, &runFlash);
 }

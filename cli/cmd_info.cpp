@@ -9,7 +9,7 @@
 #include "options/optionsmodel.h"
 
 namespace {
-QByteArray infoJson(CliSession &s)
+QByteArray infoJson(CliSession &s, const QString &error)
 {
     const DeviceDescription &d = s.ctx.device;
     OptionsModel &panel = s.ui.options();
@@ -19,13 +19,16 @@ QByteArray infoJson(CliSession &s)
         checked.add(box->name(), box->checked());
         enabled.add(box->name(), box->enabled());
     }
-    return OrderedJson()
-        .add("DeviceInfoRead", d.DeviceInfoRead)
+    // The label's text before any readout is a placeholder, not a version.
+    const QString version = s.ui.caption(QStringLiteral("lbVersion"));
+    const bool versionRead = !version.isEmpty() && version != QLatin1String(".");
+    OrderedJson o;
+    o.add("DeviceInfoRead", d.DeviceInfoRead)
         .add("DeviceKind", d.DeviceKind)
         .add("DeviceFwDate", d.DeviceFwDate)
         .add("FlashClass", d.FlashClass)
         .add("DeviceExdevType", d.DeviceExdevType)
-        .add("lbVersion", s.ui.caption(QStringLiteral("lbVersion")))
+        .add("lbVersion", versionRead ? QJsonValue(version) : QJsonValue(QJsonValue::Null))
         .add("edFabNr", panel.edFabNr.text)
         .add("edBaujahr", panel.edBaujahr.text)
         .add("cbF4", panel.cbF4)
@@ -33,8 +36,10 @@ QByteArray infoJson(CliSession &s)
         .add("lbGExdev", panel.lbGExdev.visible ? QJsonValue(panel.lbGExdev.caption) : QJsonValue(QJsonValue::Null))
         .add("checked", checked)
         .add("enabled", enabled)
-        .add("captions", OrderedJson().add("cbAnalog", panel.cbAnalog.caption()).add("cb40", panel.cb40.caption()))
-        .text();
+        .add("captions", OrderedJson().add("cbAnalog", panel.cbAnalog.caption()).add("cb40", panel.cb40.caption()));
+    if (!error.isEmpty())
+        o.add("error", error);
+    return o.text();
 }
 
 void printInfo(CliSession &s)
@@ -63,18 +68,23 @@ void printInfo(CliSession &s)
 int runInfo(CliSession &s, const QStringList &args)
 {
     if (!args.isEmpty()) {
-        s.err << "info: unexpected argument " << args.first() << Qt::endl;
+        s.err << "info: unerwartetes Argument " << args.first() << Qt::endl;
         return ExitUsage;
     }
-    portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
+    QString error = s.openLink();
+    if (error.isEmpty())
+        portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
+    const bool cancelled = s.ctx.link.CancelRequested;
+    if (error.isEmpty() && !s.ctx.device.DeviceInfoRead)
+        error = cancelled ? QStringLiteral("Abbruch mit Strg-C") : s.ui.lastMessage();
     if (s.json)
-        s.out << infoJson(s) << Qt::endl;
+        s.out << infoJson(s, error) << Qt::endl;
     else if (s.ctx.device.DeviceInfoRead)
         printInfo(s);
     if (s.ctx.device.DeviceInfoRead)
         return ExitOk;
-    return s.ctx.link.CancelRequested ? ExitCancelled : ExitFailed;
+    return cancelled ? ExitCancelled : ExitFailed;
 }
 
-const CliCommand registration("info", "info                                  read version and configuration of the device", true, &runInfo);
+const CliCommand registration("info", "", "Version und Konfiguration des KRV lesen", {}, true, &runInfo);
 }

@@ -11,38 +11,59 @@ namespace {
 // The frame buffer holds command text and password in 56 characters.
 constexpr int kMaxCommandText = 56;
 
+// Why the answer is no answer; empty for a good frame.
+QString answerProblem(int result, const QByteArray &answer, int timeoutMs)
+{
+    if (result > 0)
+        return {};
+    if (result == 0)
+        return QStringLiteral("Keine Antwort (Timeout nach %1 ms)").arg(timeoutMs);
+    if (result == -1)
+        return QStringLiteral("CRC-Fehler in der Antwort: ") + QString::fromLatin1(answer.toHex(' '));
+    return QStringLiteral("Antwort ohne CRC: ") + printable(answer);
+}
+
 int runRaw(CliSession &s, const QStringList &args)
 {
     QString command;
     bool crc = false;
     int timeoutMs = 2000;
-    for (int i = 0; i < args.size(); ++i) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--crc")) {
             crc = true;
-        } else if (args[i] == QLatin1String("--timeout") && i + 1 < args.size()) {
+        } else if (args[i] == QLatin1String("--timeout")) {
             bool ok = false;
             timeoutMs = args[++i].toInt(&ok);
             if (!ok || timeoutMs < 0 || timeoutMs > 600000) {
-                s.err << "raw: --timeout takes milliseconds from 0 to 600000" << Qt::endl;
+                s.err << "raw: --timeout nimmt Millisekunden von 0 bis 600000" << Qt::endl;
                 return ExitUsage;
             }
-        } else if (command.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
+        } else if (command.isEmpty()) {
             command = args[i];
         } else {
-            s.err << "raw: unexpected argument " << args[i] << Qt::endl;
+            s.err << "raw: unerwartetes Argument " << args[i] << Qt::endl;
             return ExitUsage;
         }
     }
+    Link &link = s.ctx.link;
+    // The device wants the read password in every frame, as the wake-up would put it there.
+    link.ReadPassword = s.ui.password;
     const QByteArray text = command.toLatin1();
-    if (text.isEmpty() || text.size() + s.ctx.link.ReadPassword.size() > kMaxCommandText || text.contains('\x02') || text.contains('\x03')) {
-        s.err << "raw: give one command text of 1 to " << kMaxCommandText << " characters without STX/ETX" << Qt::endl;
+    if (text.isEmpty() || text.size() + link.ReadPassword.size() > kMaxCommandText || text.contains('\x02') || text.contains('\x03')) {
+        s.err << "raw: einen Befehlstext von 1 bis " << kMaxCommandText - link.ReadPassword.size() << " Zeichen ohne STX/ETX angeben" << Qt::endl;
         return ExitUsage;
     }
 
-    Link &link = s.ctx.link;
-    link.SendCommand(text, crc);
+    QString error = s.openLink();
+    int result = 0;
     QByteArray answer;
-    const int result = link.ReceiveFrame(answer, crc, timeoutMs);
+    if (error.isEmpty()) {
+        link.SendCommand(text, crc);
+        result = link.ReceiveFrame(answer, crc, timeoutMs);
+        error = link.CancelRequested ? QStringLiteral("Abbruch mit Strg-C") : answerProblem(result, answer, timeoutMs);
+        if (!error.isEmpty() && !link.CancelRequested)
+            s.err << error << Qt::endl;
+    }
     const QByteArray frame = result > 0 ? answer.left(result) : answer;
 
     if (s.json) {
@@ -50,24 +71,21 @@ int runRaw(CliSession &s, const QStringList &args)
                       {"text", printable(frame)},
                       {"hex", QString::fromLatin1(answer.toHex(' '))},
                       {"LinkFailed", link.LinkFailed}};
+        if (!error.isEmpty())
+            o.insert("error", error);
         s.out << QJsonDocument(o).toJson(QJsonDocument::Compact) << Qt::endl;
     } else if (result > 0) {
         s.out << printable(frame) << Qt::endl << answer.toHex(' ') << Qt::endl;
     }
     if (result > 0)
         return ExitOk;
-    if (link.CancelRequested)
-        return ExitCancelled;
-    if (!s.json) {
-        if (result == 0)
-            s.err << "Keine Antwort (Timeout nach " << timeoutMs << " ms)" << Qt::endl;
-        else if (result == -1)
-            s.err << "CRC-Fehler in der Antwort: " << answer.toHex(' ') << Qt::endl;
-        else
-            s.err << "Antwort ohne CRC: " << printable(answer) << Qt::endl;
-    }
-    return ExitFailed;
+    return link.CancelRequested ? ExitCancelled : ExitFailed;
 }
 
-const CliCommand registration("raw", "raw COMMAND [--crc] [--timeout MS]   send one command frame, print the answer (text and hex)", true, &runRaw);
+const QList<CliOption> kOptions = {
+    {"--crc", nullptr, "Rahmen mit CRC senden und die Antwort mit CRC erwarten"},
+    {"--timeout", "MS", "so lange auf die Antwort warten (Vorgabe 2000)"},
+};
+
+const CliCommand registration("raw", "BEFEHL", "einen Befehlsrahmen senden, die Antwort als Text und hex zeigen", kOptions, true, &runRaw);
 }

@@ -2,15 +2,30 @@
 
 #include "cli/clifrontend.h"
 
+#include <sys/ioctl.h>
+
 namespace {
-constexpr int kBarWidth = 40;
-constexpr int kLettersShown = 50;
+constexpr int kMaxBarWidth = 40;
+constexpr int kMinBarWidth = 5;
 // A record takes well under a millisecond over TCP: redraw at a pace a
 // person can read, not once per record.
 constexpr int kRedrawMs = 100;
 }
 
-FlashProgress::FlashProgress(QTextStream &err, CliFrontend &ui) : m_err(err), m_ui(ui), m_wasQuiet(ui.quiet()) {}
+int terminalColumns(int fd)
+{
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    bool ok = false;
+    const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
+    return ok && columns > 0 ? columns : 80;
+}
+
+FlashProgress::FlashProgress(QTextStream &err, CliFrontend &ui, int columns)
+    : m_err(err), m_ui(ui), m_columns(columns), m_wasQuiet(ui.quiet())
+{
+}
 
 FlashProgress::~FlashProgress() { endLine(); }
 
@@ -22,18 +37,43 @@ void FlashProgress::endLine()
     m_ui.setQuiet(m_wasQuiet);
 }
 
+void FlashProgress::note(const QString &text)
+{
+    const bool drawn = m_drawn;
+    endLine();
+    m_err << text << Qt::endl;
+    if (drawn)
+        draw(m_line, true);
+}
+
 void FlashProgress::draw(const QString &line, bool now)
 {
     if (!m_drawn) {
         m_drawn = true;
         m_ui.setQuiet(true);
     } else if (!now && m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < kRedrawMs) {
+        m_line = line;
         return;
     }
+    m_line = line;
     m_sinceDrawn.start();
-    // Erase to the end of the line: the letters can be shorter than the bar.
-    m_err << '\r' << line << "\x1b[K";
+    // The last column stays free: writing into it wraps on some terminals.
+    // Erase to the end of the line: the new text can be shorter than the old.
+    m_err << '\r' << line.left(m_columns - 1) << "\x1b[K";
     m_err.flush();
+}
+
+QString FlashProgress::dataLine(int sent, int total) const
+{
+    const QString count = QStringLiteral(" %1/%2").arg(sent).arg(total);
+    const int width = qBound(kMinBarWidth, m_columns - 1 - int(count.size()) - 8, kMaxBarWidth);
+    const int filled = total > 0 ? int(qint64(sent) * width / total) : width;
+    return QStringLiteral("Daten [%1%2]").arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('.'))) + count;
+}
+
+QString FlashProgress::letterLine() const
+{
+    return QStringLiteral("Programmierung: E %1  a %2  p %3").arg(m_letters.repeats).arg(m_letters.addressRecords).arg(m_letters.dataRecords);
 }
 
 void FlashProgress::update(const TransferProgress &progress, int uploadPhase)
@@ -41,24 +81,21 @@ void FlashProgress::update(const TransferProgress &progress, int uploadPhase)
     if (uploadPhase == 5 && !m_programming) {
         // The bar as it ended stays on its line; the letters get the next.
         m_programming = true;
-        draw(QStringLiteral("Daten [%1] %2/%2").arg(QString(kBarWidth, QLatin1Char('#'))).arg(progress.blocksTotal), true);
+        draw(dataLine(progress.blocksTotal, progress.blocksTotal), true);
         endLine();
     }
     if (!m_programming) {
-        const int total = progress.blocksTotal;
-        const int filled = total > 0 ? int(qint64(progress.blocksSent) * kBarWidth / total) : kBarWidth;
-        draw(QStringLiteral("Daten [%1%2] %3/%4")
-                 .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
-                 .arg(progress.blocksSent)
-                 .arg(total),
-             progress.finished);
+        draw(dataLine(progress.blocksSent, progress.blocksTotal), progress.finished);
     } else if (!progress.finished) {
-        // 0 is a letter that did not come (time-out): nothing to show.
-        if (progress.letter != 0)
-            m_letters.append(progress.letter >= 0x20 && progress.letter < 0x7F ? char(progress.letter) : '?');
-        draw(QStringLiteral("Programmierung: ") + QString::fromLatin1(m_letters.right(kLettersShown)), false);
-    } else if (!m_letters.isEmpty()) {
-        draw(QStringLiteral("Programmierung: ") + QString::fromLatin1(m_letters.right(kLettersShown)), true);
+        switch (progress.letter) {
+        case 'E': ++m_letters.repeats; break;
+        case 'a': ++m_letters.addressRecords; break;
+        case 'p': ++m_letters.dataRecords; break;
+        default: break;
+        }
+        draw(letterLine(), false);
+    } else {
+        draw(letterLine(), true);
     }
     // The final message follows on a line of its own.
     if (progress.finished)

@@ -7,25 +7,35 @@
 
 class CliFrontend;
 
-// The flash command's progress bar on a terminal: data records sent against
-// the non-blank blocks to send, then the device's programming letters. It
-// owns the line while it runs, so the status lines are held back meanwhile.
+// The flash command's progress bar on a terminal of the given width: data
+// records sent against the non-blank blocks to send, then the counts of the
+// device's programming letters. It owns the line while it runs, so the
+// status lines are held back meanwhile.
 class FlashProgress {
 public:
-    FlashProgress(QTextStream &err, CliFrontend &ui);
+    FlashProgress(QTextStream &err, CliFrontend &ui, int columns);
     ~FlashProgress();
 
     void update(const TransferProgress &progress, int uploadPhase);
+    // A line of its own between the bar's lines.
+    void note(const QString &text);
 
 private:
     void draw(const QString &line, bool now);
     void endLine();
+    QString dataLine(int sent, int total) const;
+    QString letterLine() const;
 
     QTextStream &m_err;
     CliFrontend &m_ui;
+    int m_columns;
     bool m_wasQuiet;
     bool m_drawn = false;
     bool m_programming = false;
-    QByteArray m_letters;
+    QString m_line;  // as last drawn
+    TransferCounters m_letters;  // "E" in repeats, "a" in addressRecords, "p" in dataRecords
     QElapsedTimer m_sinceDrawn;
 };
+
+// Columns of the terminal on fd; COLUMNS or 80 when it does not say.
+int terminalColumns(int fd);

@@ -2,25 +2,34 @@
 #include "link/comportlink.h"
 #include "link/frontend.h"
 
-std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device, int bitsPerSecond)
+std::optional<TBaudRate> baudRateOf(int bitsPerSecond)
+{
+    for (int r = br50; r < brCustom; ++r)
+        if (BaudRateValue(TBaudRate(r)) == bitsPerSecond)
+            return TBaudRate(r);
+    return std::nullopt;
+}
+
+QStringList baudRates()
+{
+    QStringList rates;
+    for (int r = br50; r < brCustom; ++r)
+        rates << QString::number(BaudRateValue(TBaudRate(r)));
+    return rates;
+}
+
+std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device, TBaudRate rate)
 {
     auto link = std::make_unique<ComPortLink>(ui);
     TComPort &port = link->Comm1;
     port.SetDeviceName(device);
-    TBaudRate rate = brCustom;
-    for (int r = br50; r < brCustom; ++r)
-        if (BaudRateValue(TBaudRate(r)) == bitsPerSecond)
-            rate = TBaudRate(r);
-    if (rate == brCustom)
-        port.SetCustomBaudRate(bitsPerSecond);
-    else
-        port.SetBaudRate(rate);
+    port.SetBaudRate(rate);
     try {
         port.Open();
     } catch (...) {
         // The port's message has the system's reason; say which device it was
         // ("COM1" stands for a device file here).
-        ui.showMessage(QStringLiteral("quillon-cli: cannot open the serial port %1").arg(port.DevicePath()));
+        ui.showMessage(QStringLiteral("quillon-cli: die serielle Schnittstelle %1 lässt sich nicht öffnen").arg(port.DevicePath()));
         throw;
     }
     return link;

@@ -5,7 +5,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -64,20 +63,6 @@ private slots:
         const QByteArray frame("\x02" "B004KRV470 V3.02 ab\x03");
         const QByteArray crc = QByteArray::number(Crc16(frame.mid(1)), 16).toUpper().rightJustified(4, '0');
         QCOMPARE(o.value("hex").toString(), QString::fromLatin1((frame + crc).toHex(' ')));
-    }
-
-    void refusedTargetFails()
-    {
-        quint16 port = 0;
-        {
-            QTcpServer server;
-            QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-            port = server.serverPort();
-        }
-        const CliRun run = runQuillonCli({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("raw"), QStringLiteral("Q")});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("Client-Fehler: "), run.err.constData());
-        QVERIFY2(run.elapsedMs < 5000, qPrintable(QString::number(run.elapsedMs)));
     }
 
     void usageErrors_data()

@@ -61,7 +61,7 @@ private slots:
         SilentAfter sim(1);  // answers "Q" only
         const CliRun run = sim.run({"--json", "time"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, QByteArray("{\"lbTime\":\"Timeout!\"}\n"));
+        QCOMPARE(run.out, QByteArray("{\"lbTime\":null,\"error\":\"Timeout!\"}\n"));
         QVERIFY2(run.err.endsWith("Timeout!\n"), run.err.constData());
         QVERIFY2(run.elapsedMs >= 3000, qPrintable(QString::number(run.elapsedMs)));
     }
@@ -72,7 +72,7 @@ private slots:
         SilentAfter sim(0);
         const CliRun run = sim.run({"--json", "set-time"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, QByteArray("{\"lbTime\":\"...\"}\n"));
+        QCOMPARE(run.out, QByteArray("{\"lbTime\":null,\"error\":\"KRV reagiert falsch oder nicht!\"}\n"));
         QVERIFY2(run.err.contains("Versuch 4\n"), run.err.constData());
         QVERIFY2(run.err.endsWith("KRV reagiert falsch oder nicht!\n"), run.err.constData());
     }

@@ -73,7 +73,7 @@ private slots:
         QVERIFY(run.out.isEmpty());
         const QString err = QString::fromUtf8(run.err);
         QVERIFY2(err.contains(QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(error))), qPrintable(err));
-        QVERIFY2(err.contains(QStringLiteral("cannot open the serial port ") + device), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("die serielle Schnittstelle ") + device), qPrintable(err));
         QVERIFY2(run.elapsedMs < 3000, qPrintable(QString::number(run.elapsedMs)));
     }
 

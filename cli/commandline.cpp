@@ -1,0 +1,156 @@
+#include "cli/commandline.h"
+
+#include "cli/nearest.h"
+#include "cli/serialsetup.h"
+
+namespace {
+const CliOption *findOption(const QList<CliOption> &options, const QString &name)
+{
+    for (const CliOption &o : options)
+        if (name == QLatin1String(o.name))
+            return &o;
+    return nullptr;
+}
+
+QStringList optionNames(const QList<CliOption> &options)
+{
+    QStringList names;
+    for (const CliOption &o : options)
+        names << QString::fromLatin1(o.name);
+    return names;
+}
+
+QString didYouMean(const QString &what, const QString &word, const QStringList &candidates)
+{
+    return QStringLiteral("%1 \"%2\". Meinten Sie \"%3\"?").arg(what, word, nearest(word, candidates));
+}
+
+// HOST:PORT; the host may be a name or an address.
+bool parseTcpTarget(const QString &target, GlobalOptions &o)
+{
+    const qsizetype colon = target.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return false;
+    bool ok = false;
+    const uint value = target.mid(colon + 1).toUInt(&ok);
+    if (!ok || value == 0 || value > 65535)
+        return false;
+    o.tcpHost = target.left(colon);
+    o.tcpPort = quint16(value);
+    return true;
+}
+
+// Empty error text when the value is good.
+QString setGlobal(GlobalOptions &o, const QString &name, const QString &value)
+{
+    if (name == QLatin1String("--json")) {
+        o.json = true;
+    } else if (name == QLatin1String("--trace")) {
+        o.trace = true;
+    } else if (name == QLatin1String("--quiet")) {
+        o.quiet = true;
+    } else if (name == QLatin1String("--tcp")) {
+        if (!parseTcpTarget(value, o))
+            return QStringLiteral("--tcp braucht HOST:PORT (Port 1 bis 65535), nicht \"%1\"").arg(value);
+    } else if (name == QLatin1String("--port")) {
+        o.port = value;
+    } else if (name == QLatin1String("--baud")) {
+        bool ok = false;
+        const int rate = value.toInt(&ok);
+        if (!ok || !baudRateOf(rate))
+            return QStringLiteral("--baud %1 ist keine Baudrate der Schnittstelle; möglich sind %2").arg(value, baudRates().join(QStringLiteral(", ")));
+        o.baud = rate;
+    } else if (name == QLatin1String("--password")) {
+        o.password = value.toLatin1();
+        if (o.password.size() < 4 || o.password.size() > 8)
+            return QStringLiteral("--password braucht 4 bis 8 Zeichen");
+    }
+    return {};
+}
+
+bool isHelp(const QString &word) { return word == QLatin1String("-h") || word == QLatin1String("--help"); }
+
+// The error text; empty when the line is good.
+QString parse(const QStringList &words, CommandLine &line)
+{
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString &word = words[i];
+        if (!word.startsWith(QLatin1String("--"))) {
+            if (line.command) {
+                line.args << word;
+            } else if (!(line.command = CliCommand::find(word))) {
+                QStringList names;
+                for (const CliCommand *c : CliCommand::all())
+                    names << QString::fromLatin1(c->name);
+                return didYouMean(QStringLiteral("unbekannter Befehl"), word, names);
+            }
+            continue;
+        }
+        const qsizetype equals = word.indexOf(QLatin1Char('='));
+        const QString name = equals > 2 ? word.left(equals) : word;
+        const CliOption *global = findOption(globalOptions(), name);
+        const CliOption *option = global ? global : line.command ? line.command->option(name) : nullptr;
+        if (!option) {
+            const QList<CliOption> own = line.command ? line.command->options : QList<CliOption>();
+            return didYouMean(QStringLiteral("unbekannte Option"), name, optionNames(globalOptions()) + optionNames(own));
+        }
+        QString value;
+        if (equals > 2) {
+            if (!option->value)
+                return QStringLiteral("%1 nimmt keinen Wert").arg(name);
+            value = word.mid(equals + 1);
+        } else if (option->value) {
+            if (i + 1 >= words.size())
+                return QStringLiteral("%1 braucht einen Wert (%2)").arg(name, QString::fromUtf8(option->value));
+            value = words[++i];
+        }
+        if (global) {
+            if (const QString problem = setGlobal(line.options, name, value); !problem.isEmpty())
+                return problem;
+        } else {
+            line.args << name;
+            if (option->value)
+                line.args << value;
+        }
+    }
+    if (!line.command)
+        return QStringLiteral("kein Befehl angegeben");
+    if (!line.options.tcpHost.isEmpty() && !line.options.port.isEmpty())
+        return QStringLiteral("entweder --tcp oder --port angeben, nicht beide");
+    if (!line.options.tcpHost.isEmpty() && line.options.baud)
+        return QStringLiteral("--baud gilt nur für die serielle Schnittstelle (--port), nicht für --tcp");
+    return {};
+}
+}
+
+const QList<CliOption> &globalOptions()
+{
+    static const QList<CliOption> options = {
+        {"--tcp", "HOST:PORT", "KRV über TCP erreichen (Adresse oder Rechnername)"},
+        {"--port", "GERÄT", "serielle Schnittstelle (/dev/ttyS0, ttyUSB0 oder COM1)"},
+        {"--baud", "N", "Baudrate der seriellen Schnittstelle (Vorgabe 9600)"},
+        {"--password", "TEXT", "Lesepasswort des KRV (4 bis 8 Zeichen)"},
+        {"--json", nullptr, "Ergebnis als ein JSON-Objekt auf stdout"},
+        {"--trace", nullptr, "jedes gesendete und empfangene Byte auf stderr zeigen"},
+        {"--quiet", nullptr, "keine Statuszeilen auf stderr"},
+        {"--help", nullptr, "diese Hilfe (-h); nach einem Befehl dessen Hilfe"},
+    };
+    return options;
+}
+
+CommandLine parseCommandLine(const QStringList &words)
+{
+    CommandLine line;
+    // Asked for help, the rest of the line does not matter.
+    if (std::any_of(words.begin() + 1, words.end(), isHelp)) {
+        line.want = CommandLine::Want::Help;
+        for (const QString &word : words.mid(1))
+            if ((line.command = CliCommand::find(word)))
+                break;
+        return line;
+    }
+    line.error = parse(words, line);
+    if (!line.error.isEmpty())
+        line.want = CommandLine::Want::Error;
+    return line;
+}

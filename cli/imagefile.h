@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+
+struct CliSession;
+
+// Loads a firmware file as the open command does. The program shows its own
+// message box; this adds on stderr which file it was and why it failed, and
+// a hint when a file that is not named ".hex" holds Intel-HEX text.
+// ExitOk, or ExitUsage when the image cannot be used.
+int loadImageFile(CliSession &s, const char *command, const QString &path);
+
+// Why a file cannot be read, in German.
+QString readProblem(const QString &path);
+// Why a file cannot be written, in German.
+QString writeProblem(const QString &path);
+// The text starts with an Intel-HEX record.
+bool looksLikeIntelHex(const QString &path);
+// Both names lead to one file (also through links).
+bool sameFile(const QString &a, const QString &b);
