@@ -125,8 +125,8 @@ void TForm1::buildFilePanel()
     setHelpContext(btOpen, 2);
     auto *lbFileName = placeLabel(pnFile, "lbFileName", QString(), 92, 13, 370);
     lbFileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    placeLabel(pnFile, "lbFileInfo", QString(), 92, 33, 200);
-    lbConv = placeLabel(pnFile, "lbConv", QString(), 296, 33, 166);
+    placeLabel(pnFile, "lbFileInfo", QString(), 92, 33, 280);
+    lbConv = placeLabel(pnFile, "lbConv", QString(), 376, 33, 86);
     lbConv->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lbConv->setCursor(Qt::PointingHandCursor);
     auto *lbDSfGFile = placeLabel(pnFile, "lbDSfGFile", QString(), 296, 51, 166);

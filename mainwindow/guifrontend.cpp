@@ -83,8 +83,13 @@ void GuiFrontend::mirror(const QString &name, QObject *target)
     if (hasEnabled(name))
         widget->setEnabled(isEnabled(name));
     if (auto *label = qobject_cast<QLabel *>(widget); label && hasCaption(name)) {
-        label->setText(caption(name));
-        label->setAccessibleName(caption(name));
+        // A long path or answer is shortened in the middle, whole in the tooltip.
+        const QString text = caption(name);
+        const QString shown =
+            label->wordWrap() ? text : label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width());
+        label->setText(shown);
+        label->setToolTip(shown == text ? QString() : text);
+        label->setAccessibleName(text);
     }
 }
 

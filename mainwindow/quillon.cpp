@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -21,6 +24,12 @@ int main(int argc, char *argv[])
                                       QStringLiteral("FILE"));
     parser.addOption(settings);
     parser.process(app);
+
+    // The program speaks German; so do Qt's own dialogs and buttons.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     try {
         Program program(settingsFilePath(parser.value(settings), QCoreApplication::applicationFilePath()));

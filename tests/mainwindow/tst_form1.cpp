@@ -208,6 +208,8 @@ private slots:
         QVERIFY(drop());
         QCOMPARE(w.image.ImageSize, SampleImage().size);
         QCOMPARE(w.findChild<QLabel *>("lbFileName")->text(), QFileInfo(path).absoluteFilePath());
+        // Shown whole: a text that does not fit would be shortened.
+        QCOMPARE(w.findChild<QLabel *>("lbFileInfo")->text(), QStringLiteral("Bytes: 524288, 256-Byteblöcke: 2048"));
         QVERIFY(w.btUpdate->isEnabled());
         QCOMPARE(w.openDialog.FileName, path);
     }
