@@ -90,15 +90,20 @@ private slots:
         TForm1 &w = rig.startConnected();
         rig.loadImage(w);
         bool closed = false;
+        const QString caption = w.windowTitle();
         w.upload.progress = [&](const TransferProgress &p) {
             if (!closed && (whileProgramming ? p.letter != 0 : p.blocksSent == 100)) {
                 closed = true;
+                // The interface cannot change under a running upload.
+                w.smCommClick();
                 w.close();
             }
         };
         QTest::mouseClick(w.btUpdate, Qt::LeftButton);
         QVERIFY(closed);
         QCOMPARE(rig.answerer.texts(), QStringList{message});
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(w.link.TcpMode, quint8(1));
         QCOMPARE(w.ExitRequested, !whileProgramming);
         if (whileProgramming)
             return;

@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -148,6 +150,55 @@ private slots:
         QFile::remove(rig.settingsPath);
         QTest::qWait(1200);
         QVERIFY(!QFile::exists(rig.settingsPath));
+    }
+
+    // The interface dialog from the menu: TCP to a serial port and back,
+    // Cancel keeps the interface, a port text that is no number stops there.
+    void interfaceDialog()
+    {
+        SimPeer sim;
+        PtyPair pty;
+        FakeSystem system(0, {pty.slavePath});
+        StartupRig rig;
+        rig.writeSettings(tcpSettings(sim.tcp.port()));
+        TForm1 &w = rig.start();
+
+        rig.answerer.script = {choosePort(pty.slavePath, br19200)};
+        w.smCommClick();
+        QCOMPARE(w.link.TcpMode, quint8(0));
+        QVERIFY(w.Comm1.Active());
+        QCOMPARE(w.Comm1.BaudRate(), br19200);
+        QCOMPARE(w.link.SavedBaudRate, int(br19200));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - %1 19200 8 1 even").arg(pty.slavePath));
+        QCOMPARE(w.ui.linkColour(), LinkColour::Normal);
+        QVERIFY(w.btRuf->parentWidget()->findChild<QLineEdit *>("edRuf")->isEnabled());
+
+        // TCP chosen, then Abbruch: the serial line is back as it was.
+        rig.answerer.script = {[](QWidget *dialog) {
+            auto *d = qobject_cast<TCommDialog *>(dialog);
+            d->cbName->setEditText(TCommDialog::TcpClientItem);
+            d->cbNameChange();
+            d->btAb->click();
+        }};
+        w.smCommClick();
+        QCOMPARE(w.link.TcpMode, quint8(0));
+        QVERIFY(w.Comm1.Active());
+
+        rig.answerer.script = {chooseTcp(sim.tcp.port())};
+        w.smCommClick();
+        QCOMPARE(w.link.TcpMode, quint8(1));
+        QVERIFY(!w.Comm1.Active());
+        QCOMPARE(w.ui.linkColour(), LinkColour::Disconnected);
+        QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
+
+        rig.answerer.script = {[](QWidget *dialog) {
+            auto *d = qobject_cast<TCommDialog *>(dialog);
+            d->EditPort->setText(QStringLiteral("80x"));
+            d->btOK->click();
+        }};
+        w.sbComm->click();
+        QVERIFY(rig.answerer.texts().contains(QStringLiteral("'80x' ist kein gültiger Integerwert.")));
+        QCOMPARE(w.link.TcpLinkState, 0);  // no connection with a port that is no number
     }
 
     // A settings file that cannot be written costs one message; the exit

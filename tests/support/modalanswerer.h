@@ -47,6 +47,16 @@ public:
         return all;
     }
 
+protected:
+    // The program's dialogs are made once and shown again: hidden, a window
+    // is new the next time it comes up.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide && watched == m_last)
+            m_last = nullptr;
+        return false;
+    }
+
 private:
     void look()
     {
@@ -54,6 +64,7 @@ private:
         if (!w || w == m_last)
             return;
         m_last = w;
+        w->installEventFilter(this);
         auto *box = qobject_cast<QMessageBox *>(w);
         seen.append({QString::fromLatin1(w->metaObject()->className()), w->windowTitle(), box ? box->text() : QString()});
         const Answer answer = script.isEmpty() ? Answer() : script.takeFirst();
