@@ -1,6 +1,7 @@
 // The byte channel: the same operations over the serial port and TCP.
 #include "link/link.h"
 
+#include "link/eventloopwait.h"
 #include "link/seriallink.h"
 
 #include <QCoreApplication>
@@ -95,7 +96,7 @@ void Link::PumpWait(int ms)
         return;
     const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
     while (!deadline.hasExpired() && !QCoreApplication::closingDown())
-        sleepInEventLoop(deadline);
+        sleepInEventLoop(deadline);  // not woken by unread serial bytes
 }
 
 void Link::PurgeInput()

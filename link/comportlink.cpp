@@ -1,6 +1,9 @@
 #include "link/comportlink.h"
 #include "comport/eabort.h"
+#include "link/eventloopwait.h"
 #include "link/frontend.h"
+
+#include <QDeadlineTimer>
 
 ComPortLink::ComPortLink(Frontend &ui) : m_ui(ui)
 {
@@ -32,7 +35,29 @@ void ComPortLink::requireOpen()
 void ComPortLink::SendBytes(const char *data, int count)
 {
     requireOpen();
-    Comm1.Write(data, count, true);
+    Comm1.Write(data, count, false);
+    // A record takes about 140 ms on the line at 19200 bit/s: wait for it in
+    // the event loop, so the window repaints and the cancel controls work,
+    // and wake when the bytes should have left.
+    for (;;) {
+        requireOpen();
+        const qint64 queued = Comm1.OutputCount() + (Comm1.WritePending() ? 1 : 0);
+        if (queued == 0)
+            break;
+        sleepInEventLoop(QDeadlineTimer(qMax<qint64>(1, queued * lineBitsPerCharacter() * 1000 / lineSpeed())));
+    }
+    // Handed to the line, the last bytes out of the chip too.
+    Comm1.WaitForWriteCompletion();
+}
+
+int ComPortLink::lineSpeed() const { return qMax(1, int(Comm1.CustomBaudRate())); }
+
+int ComPortLink::lineBitsPerCharacter() const
+{
+    const int dataBits = Comm1.DataBits() == dbDefault ? 8 : Comm1.DataBits() + 3;
+    const int parity = Comm1.Parity() == paNone || Comm1.Parity() == paDefault ? 0 : 1;
+    const int stop = Comm1.StopBits() == sb2 || Comm1.StopBits() == sb1_5 ? 2 : 1;
+    return 1 + dataBits + parity + stop;
 }
 
 void ComPortLink::SendByte(quint8 byte)

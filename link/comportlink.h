@@ -29,6 +29,10 @@ public:
 
 private:
     void requireOpen();
+    // Bits per second and bits per character on the line, for the time a
+    // write takes.
+    int lineSpeed() const;
+    int lineBitsPerCharacter() const;
 
     Frontend &m_ui;
 };

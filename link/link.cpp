@@ -1,5 +1,6 @@
 #include "link/link.h"
 
+#include "link/eventloopwait.h"
 #include "link/seriallink.h"
 
 #include <QCoreApplication>
@@ -33,7 +34,7 @@ void Link::waitForEvents(const QDeadlineTimer &deadline)
     sleepInEventLoop(deadline);
 }
 
-void Link::sleepInEventLoop(const QDeadlineTimer &deadline)
+void sleepInEventLoop(const QDeadlineTimer &deadline)
 {
     const qint64 remaining = deadline.remainingTime();
     if (remaining == 0)

@@ -86,9 +86,6 @@ private:
     // Block in the event loop until an event arrives (bytes included) or the
     // deadline passes. Used by every wait for bytes; returns at once after the deadline.
     void waitForEvents(const QDeadlineTimer &deadline);
-    // The same without watching the serial port: bytes left unread must not
-    // wake a fixed-time wait over and over.
-    static void sleepInEventLoop(const QDeadlineTimer &deadline);
     void onConnected();
     void onDisconnected();
     void onReadyRead();
