@@ -4,6 +4,7 @@
 // time the event loop did not run during the upload (bar 50 ms), so the
 // window stays responsive.
 #include "bench/guisupport.h"
+#include "bench/simprocess.h"
 #include "mainwindow/program.h"
 #include "sim/ptytransport.h"
 #include "sim/sampleimage.h"
@@ -22,24 +23,6 @@ namespace {
 constexpr double kBarEfficiency = 0.98;
 constexpr qint64 kBarStallMs = 50;
 
-QString krvsimPath()
-{
-    const QString fromEnv = qEnvironmentVariable("KRVSIM");
-    return fromEnv.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../sim/krvsim") : fromEnv;
-}
-
-QString startSimulator(QProcess &sim)
-{
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(krvsimPath(), {QStringLiteral("--pty"), QStringLiteral("--slow-line")});
-    QElapsedTimer clock;
-    clock.start();
-    while (!sim.canReadLine() && clock.elapsed() < 5000 && sim.state() != QProcess::NotRunning)
-        sim.waitForReadyRead(100);
-    const QString line = QString::fromLatin1(sim.readLine()).trimmed();
-    return line.startsWith(QLatin1String("pty ")) ? line.mid(4) : QString();
-}
-
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -54,7 +37,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
 
     QProcess sim;
-    const QString pty = startSimulator(sim);
+    const QString pty = startKrvsim(sim, {QStringLiteral("--pty"), QStringLiteral("--slow-line")}, QStringLiteral("pty"));
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("quillon.INI"));
     const QString image = dir.filePath(QStringLiteral("krv470.bin"));

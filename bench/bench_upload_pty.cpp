@@ -3,6 +3,7 @@
 // protocol is stop-and-wait, so the line time of the bytes is the bound; the
 // bar is 97 % of it. Also the program's CPU time (krvsim runs apart).
 #include "bench/benchsupport.h"
+#include "bench/simprocess.h"
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
 #include "link/comportlink.h"
@@ -25,24 +26,6 @@
 namespace {
 constexpr double kBar = 0.97;
 
-QString krvsimPath()
-{
-    const QString fromEnv = qEnvironmentVariable("KRVSIM");
-    return fromEnv.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../sim/krvsim") : fromEnv;
-}
-
-// Starts krvsim on a pseudo-terminal; the slave's path, or empty.
-QString startSimulator(QProcess &sim)
-{
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(krvsimPath(), {QStringLiteral("--pty"), QStringLiteral("--slow-line")});
-    QElapsedTimer clock;
-    clock.start();
-    while (!sim.canReadLine() && clock.elapsed() < 5000 && sim.state() != QProcess::NotRunning)
-        sim.waitForReadyRead(100);
-    const QString line = QString::fromLatin1(sim.readLine()).trimmed();
-    return line.startsWith(QLatin1String("pty ")) ? line.mid(4) : QString();
-}
 }
 
 int main(int argc, char *argv[])
@@ -50,7 +33,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
 
     QProcess sim;
-    const QString pty = startSimulator(sim);
+    const QString pty = startKrvsim(sim, {QStringLiteral("--pty"), QStringLiteral("--slow-line")}, QStringLiteral("pty"));
     if (pty.isEmpty()) {
         std::fprintf(stderr, "krvsim (%s) did not report a pseudo-terminal\n", qPrintable(krvsimPath()));
         return 2;

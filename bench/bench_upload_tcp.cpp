@@ -2,6 +2,7 @@
 // TCP loopback: wall time of the record transfer, records per second and the
 // CPU time this process (the program's side) spent on the whole upload.
 #include "bench/benchsupport.h"
+#include "bench/simprocess.h"
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
 #include "link/context.h"
@@ -36,11 +37,6 @@ QByteArray fullImage()
     return image;
 }
 
-QString krvsimPath()
-{
-    const QString fromEnv = qEnvironmentVariable("KRVSIM");
-    return fromEnv.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../sim/krvsim") : fromEnv;
-}
 }
 
 int main(int argc, char *argv[])
@@ -48,13 +44,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
 
     QProcess sim;
-    sim.start(krvsimPath(), {QStringLiteral("--port"), QStringLiteral("0")});
-    QElapsedTimer startUp;
-    startUp.start();
-    while (!sim.canReadLine() && startUp.elapsed() < 5000 && sim.state() != QProcess::NotRunning)
-        sim.waitForReadyRead(100);
-    const QString line = QString::fromLatin1(sim.readLine()).trimmed();
-    if (!line.startsWith(QLatin1String("port "))) {
+    const QString port = startKrvsim(sim, {QStringLiteral("--port"), QStringLiteral("0")}, QStringLiteral("port"));
+    if (port.isEmpty()) {
         std::fprintf(stderr, "krvsim did not start (%s)\n", qPrintable(krvsimPath()));
         return 2;
     }
@@ -75,7 +66,7 @@ int main(int argc, char *argv[])
     if (loadFirmwareFile(ui, image, file.fileName()) != LoadResult::Loaded)
         return 2;
     link.TcpMode = 1;
-    link.setTcpTarget(QStringLiteral("127.0.0.1"), line.mid(5).toUShort());
+    link.setTcpTarget(QStringLiteral("127.0.0.1"), port.toUShort());
     link.UseCrc = true;
     // As the readout of krvsim's default profile leaves it.
     device.DeviceInfoRead = true;
