@@ -77,10 +77,13 @@ TCustomComPort::TCustomComPort(QObject *parent) : QObject(parent)
 
 TCustomComPort::~TCustomComPort()
 {
-    // Handlers must not run on a half-destroyed port.
-    BeforeClose = nullptr;
-    AfterClose = nullptr;
-    Close();
+    // Closing runs BeforeClose and AfterClose, so whoever watches the port
+    // sees it closed. A destructor cannot pass an error on: it is shown.
+    try {
+        Close();
+    } catch (const std::exception &e) {
+        showException(e);
+    }
 }
 
 QString TCustomComPort::About() const { return QStringLiteral("TComPort 1.0"); }
@@ -175,6 +178,7 @@ void TCustomComPort::Open()
 void TCustomComPort::CreateHandle()
 {
     FreeHandle();
+    m_deviceLost = false;
     const QScopedValueRollback creating(m_creatingHandle, true);
     try {
         if (m_priorityClass != pcDefault)
@@ -210,6 +214,7 @@ void TCustomComPort::FreeHandle()
 {
     DestroyThread();
     delete std::exchange(m_txNotifier, nullptr);
+    delete std::exchange(m_rxNotifier, nullptr);
     m_txBuffer.clear();
     m_readBuffer = nullptr;
     m_readCount = m_readDone = 0;
@@ -242,6 +247,7 @@ void TCustomComPort::raiseSystemError(int error)
     try {
         RaiseError(error, systemMessage(error));
     } catch (...) {
+        m_deviceLost = true;
         Close();
         throw;
     }
@@ -278,6 +284,8 @@ void TCustomComPort::Read(void *buffer, int count, bool waitOnCompletion)
         }
         if (waitOnCompletion)
             WaitForReadCompletion();
+        else if (ReadPending())
+            watchPendingRead();
     }
     AfterRead(this, buffer, count, waitOnCompletion);
 }
@@ -311,9 +319,9 @@ void TCustomComPort::WaitForReadCompletion()
 {
     if (ReadPending()) {
         // The caller's buffer is ours only until this wait ends, however it ends.
-        const auto release = qScopeGuard([this] { m_readBuffer = nullptr; });
+        const auto release = qScopeGuard([this] { AbortInput(); });
         fillRead(true);
-        if (m_readDone != m_readCount)
+        if (ReadPending())
             RaiseError(0, QString::fromLatin1(kTimeout));
     }
     CheckLineErrors();
@@ -322,10 +330,12 @@ void TCustomComPort::WaitForReadCompletion()
 void TCustomComPort::WaitForWriteCompletion()
 {
     if (m_undrained) {
-        drainWrite();
+        const bool drained = drainWrite();
         m_undrained = false;
-        if (!m_txBuffer.isEmpty()) {
+        if (!drained) {
+            // What has not left by the deadline does not leave later either.
             m_txBuffer.clear();
+            clearQueue(false);
             RaiseError(0, QString::fromLatin1(kTimeout));
         }
     }
@@ -439,6 +449,8 @@ void TCustomComPort::ClearOutput()
 void TCustomComPort::AbortInput()
 {
     m_readBuffer = nullptr;  // the pending read ends with what it has
+    if (m_rxNotifier)
+        m_rxNotifier->setEnabled(false);
 }
 
 void TCustomComPort::AbortOutput()
@@ -551,6 +563,7 @@ void TCustomComPort::RaiseThreadError(int error)
         showException(e);
     }
     if (isDeviceGone(error)) {
+        m_deviceLost = true;
         try {
             Close();
         } catch (const std::exception &e) {

@@ -177,6 +177,9 @@ public:
 
     // Open and close.
     bool Active() const { return m_handle >= 0; }
+    // The port closed itself because its device went away (unplugged, hung
+    // up) and that error has been reported; cleared by the next open.
+    bool DeviceLost() const { return m_deviceLost; }
     void SetActive(bool value);
     void Open();
     void Close();
@@ -301,6 +304,12 @@ public:
         OnRLSDChange, OnRx80PercFull, OnRxChar, OnRxFlag, OnTxEmpty;
     TEventSlot<TLineErrorEvent> OnLineError;
 
+protected:
+    // Written bytes the driver still holds, not yet on the line. A line that
+    // holds them (flow control) cannot be made on a pseudo-terminal, so tests
+    // stand in for it here.
+    virtual int queuedOutput();
+
 private:
     friend class TComThread;
     friend class TFlowControl;
@@ -314,8 +323,11 @@ private:
     void raisePriority();
     void restorePriority();
     void fillRead(bool block);
+    int takeWaiting();  // 0 or the system's error
+    void watchPendingRead();
+    void onRxReady();
     int pushWrite();  // 0 or the system's error
-    void drainWrite();
+    bool drainWrite();  // false when the write time-out ran out first
     TLineErrors takeLineErrors();
     void clearQueue(bool input);
     enum class Line { DTR, RTS };
@@ -351,6 +363,7 @@ private:
     void onTxReady();
 
     qintptr m_handle = -1;
+    bool m_deviceLost = false;
     // Bytes taken from the driver's input queue (read or purged) since the
     // open: with the queue's count, the event thread sees every new byte.
     std::atomic<quint64> m_rxTaken{0};
@@ -359,10 +372,12 @@ private:
     int m_threadCallDepth = 0;  // > 0 while the UI thread runs a call for the event thread
     quint32 m_eventMask = 0;
 
-    // Pending read: the caller's buffer, filled until count bytes are in.
+    // Pending read: the caller's buffer, filled until count bytes are in,
+    // also from the event loop when the caller does not wait.
     char *m_readBuffer = nullptr;
     int m_readCount = 0;
     int m_readDone = 0;
+    QSocketNotifier *m_rxNotifier = nullptr;
     // Pending write: the bytes live here until the driver has taken them.
     QByteArray m_txBuffer;
     int m_writeCount = 0;

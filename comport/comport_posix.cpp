@@ -11,6 +11,7 @@
 #include <QSocketNotifier>
 
 #include <asm/termbits.h>  // termios2, BOTHER, CMSPAR: not in <termios.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -104,8 +105,8 @@ void TCustomComPort::openDevice()
     if (fd < 0) {
         const int error = errno;
         if (error == EACCES)
-            RaiseError(error, QStringLiteral("%1 (%2). Join the group \"dialout\" (sudo usermod -aG dialout $USER) "
-                                             "and log in again.")
+            RaiseError(error, QStringLiteral("%1 (%2). Serielle Schnittstellen dürfen nur Mitglieder der Gruppe "
+                                             "\"dialout\" benutzen: sudo usermod -aG dialout $USER, dann neu anmelden.")
                                   .arg(systemMessage(error), QString::fromLocal8Bit(path)));
         RaiseError(error, systemMessage(error));
     }
@@ -290,36 +291,64 @@ bool waitReady(TCustomComPort &port, int fd, short events, int timeoutMs)
 }
 } // namespace
 
+int TCustomComPort::takeWaiting()
+{
+    while (m_readDone < m_readCount) {
+        const ssize_t n = ::read(int(m_handle), m_readBuffer + m_readDone, size_t(m_readCount - m_readDone));
+        if (n > 0) {
+            m_readDone += int(n);
+            m_rxTaken += quint64(n);
+        } else if (n == 0) {
+            return EIO;  // end of file: the line hung up
+        } else if (errno != EINTR) {
+            return errno == EAGAIN ? 0 : errno;
+        }
+    }
+    return 0;
+}
+
 void TCustomComPort::fillRead(bool block)
 {
     const int fd = int(m_handle);
     const QDeadlineTimer total =
         transferDeadline(m_timeouts.ReadMultiplier(), m_timeouts.ReadConstant(), m_readCount);
-    // ReadInterval -1 with no total: return at once with what is there.
+    // ReadInterval -1 with no total: the read finishes at once with what is there.
     const bool immediate = m_timeouts.ReadInterval() == -1 && total.isForever();
     QDeadlineTimer gap(QDeadlineTimer::Forever);
-    while (m_readDone < m_readCount) {
-        const ssize_t n = ::read(fd, m_readBuffer + m_readDone, size_t(m_readCount - m_readDone));
-        if (n > 0) {
-            m_readDone += int(n);
-            m_rxTaken += quint64(n);
-            if (m_timeouts.ReadInterval() > 0)
-                gap.setRemainingTime(m_timeouts.ReadInterval());
-            continue;
+    for (;;) {
+        const int before = m_readDone;
+        if (const int error = takeWaiting())
+            raiseSystemError(error);
+        if (m_readDone == m_readCount)
+            return;
+        if (immediate) {
+            m_readBuffer = nullptr;
+            return;
         }
-        if (n == 0) {
-            errno = EIO;  // end of file: the line hung up
-            Check(false);
-        }
-        if (errno == EINTR)
-            continue;
-        Check(errno == EAGAIN);
-        if (!block || immediate)
+        if (m_readDone > before && m_timeouts.ReadInterval() > 0)
+            gap.setRemainingTime(m_timeouts.ReadInterval());
+        if (!block)
             return;
         const QDeadlineTimer until = qMin(total, gap);
         if (until.hasExpired() || !waitReady(*this, fd, POLLIN, remainingMs(until)))
             return;
     }
+}
+
+void TCustomComPort::watchPendingRead()
+{
+    if (!m_rxNotifier) {
+        m_rxNotifier = new QSocketNotifier(m_handle, QSocketNotifier::Read, this);
+        connect(m_rxNotifier, &QSocketNotifier::activated, this, &TCustomComPort::onRxReady);
+    }
+    m_rxNotifier->setEnabled(true);
+}
+
+void TCustomComPort::onRxReady()
+{
+    // Runs from the event loop: a failure is left for the next completion wait.
+    if (!ReadPending() || takeWaiting() != 0 || !ReadPending())
+        m_rxNotifier->setEnabled(false);
 }
 
 int TCustomComPort::pushWrite()
@@ -354,7 +383,7 @@ void TCustomComPort::onTxReady()
         m_txNotifier->setEnabled(false);
 }
 
-void TCustomComPort::drainWrite()
+bool TCustomComPort::drainWrite()
 {
     const int fd = int(m_handle);
     const QDeadlineTimer deadline =
@@ -367,14 +396,32 @@ void TCustomComPort::drainWrite()
         if (m_txBuffer.isEmpty())
             break;
         if (deadline.hasExpired() || !waitReady(*this, fd, POLLOUT, remainingMs(deadline)))
-            return;  // the caller reports the time-out
+            return false;
     }
-    // Handed to the line, not just to the driver (tcdrain).
-    int r;
-    do
-        r = ::ioctl(fd, TCSBRK, 1);
-    while (r < 0 && errno == EINTR);
-    Check(r == 0);
+    if (deadline.isForever()) {
+        // Handed to the line, not just to the driver (tcdrain).
+        int r;
+        do
+            r = ::ioctl(fd, TCSBRK, 1);
+        while (r < 0 && errno == EINTR);
+        Check(r == 0);
+        return true;
+    }
+    // The drain call takes no deadline and a line held by flow control would
+    // block it for good: watch the driver's queue run empty instead.
+    while (queuedOutput() > 0) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(std::clamp<qint64>(deadline.remainingTime(), 1, 2));
+    }
+    return true;
+}
+
+int TCustomComPort::queuedOutput()
+{
+    int count = 0;
+    Check(::ioctl(int(m_handle), TIOCOUTQ, &count) == 0);
+    return count;
 }
 
 // ---- queues, line errors, purging ---------------------------------------------------------
@@ -397,8 +444,7 @@ int TCustomComPort::InputCount()
 
 int TCustomComPort::OutputCount()
 {
-    int count = 0;
-    Check(::ioctl(int(m_handle), TIOCOUTQ, &count) == 0);
+    const int count = queuedOutput();
     reportLineErrors();
     return count + int(m_txBuffer.size());
 }

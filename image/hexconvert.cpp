@@ -51,16 +51,18 @@ private:
     {
         if (record.data.empty())
             return true;
-        const quint32 fileAddress = m_base + record.address;
-        const quint32 offset = (m_base == FlashWindow ? 0 : m_base) + record.address;
-        const quint32 last = offset + quint32(record.data.size()) - 1;
-        if (last >= quint32(m_work.size())) {
+        // 64 bits: a record near the top of the 32-bit address space must not
+        // wrap round into the work area.
+        const quint64 fileAddress = quint64(m_base) + record.address;
+        const quint64 offset = (m_base == FlashWindow ? 0 : m_base) + quint64(record.address);
+        const quint64 last = offset + record.data.size() - 1;
+        if (last >= m_work.size()) {
             m_error = QStringLiteral("Adresse 0x%1 liegt außerhalb des Abbilds (Zeile %2)")
                           .arg(QString::number(fileAddress, 16).toUpper().rightJustified(6, QLatin1Char('0')))
                           .arg(record.line);
             return false;
         }
-        std::copy(record.data.begin(), record.data.end(), m_work.begin() + offset);
+        std::copy(record.data.begin(), record.data.end(), m_work.begin() + std::ptrdiff_t(offset));
         m_highest = std::max(m_highest, int(last));
         return true;
     }

@@ -25,11 +25,12 @@ ComPortLink::ComPortLink(Frontend &ui) : m_ui(ui)
 
 void ComPortLink::requireOpen()
 {
-    // Comm1 is open whenever the serial link is in use; closed, a device that
-    // went away closed it and its error has been shown: the operation ends
-    // without a second message.
-    if (!Comm1.Active())
+    // A device that went away closed the port and its error has been shown:
+    // the operation ends without a second message. Any other closed port
+    // raises its own error through Comm1Error.
+    if (!Comm1.Active() && Comm1.DeviceLost())
         throw EAbort();
+    Comm1.CheckActive();
 }
 
 void ComPortLink::SendBytes(const char *data, int count)
@@ -83,7 +84,7 @@ int ComPortLink::readableHandle() const { return int(Comm1.Handle()); }
 
 void ComPortLink::Comm1Error(TCustomComPort *, EComError &error, TComAction &action)
 {
-    m_ui.showMessage(QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + error.message());
+    m_ui.showMessage(QStringLiteral("Programm muß beendet werden!! Fehler von Linux: ") + error.message());
     action = caAbort;
 }
 

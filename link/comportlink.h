@@ -19,7 +19,7 @@ public:
     void SetBaudRate(int ordinal) override;
     int readableHandle() const override;
 
-    // Shows "Programm muß beendet werden!!..." and turns the error into a silent abort.
+    // Shows "Programm muß beendet werden!! Fehler von Linux: ..." and turns the error into a silent abort.
     void Comm1Error(TCustomComPort *port, EComError &error, TComAction &action);
     // One message per line error, only while LineErrorMessages is on.
     void Comm1LineError(QObject *sender, TLineErrors errors);

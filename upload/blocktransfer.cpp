@@ -115,10 +115,9 @@ bool BlockTransfer::transfer(int startAddress)
             ++m_counters.addressRecords;
             reply = sendRecord(addressRecord(address), 0);
             report();
-            if (endRecord) {
-                showCounters();
+            showCounters();
+            if (endRecord)
                 break;  // only "F" may answer the end record
-            }
         }
         if (reply != ACK)
             break;

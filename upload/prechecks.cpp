@@ -6,6 +6,7 @@
 
 namespace {
 constexpr int kSmallFlashImageSize = 0x40000;
+constexpr int kLargestFlashImageSize = 0x80000;  // no device has more flash
 constexpr int kFlashClass512K = 2;
 // The first firmware that takes the factory data on their own.
 constexpr int kOnlyFabdataSince = 20071201;
@@ -15,7 +16,9 @@ PreCheckResult runPreChecks(const FirmwareImage &image, const DeviceDescription 
                             const OptionsModel &options, bool deviceAnswered)
 {
     const bool onlyFabdata = options.cbOnlyFabdata.checked();
-    if (deviceAnswered && image.ImageSize > kSmallFlashImageSize && device.FlashClass != kFlashClass512K)
+    const bool fitsFlash = image.ImageSize <= kSmallFlashImageSize ||
+                           (device.FlashClass == kFlashClass512K && image.ImageSize <= kLargestFlashImageSize);
+    if (deviceAnswered && !fitsFlash)
         return {-1, QStringLiteral("FLASH im KRV ist zu klein!")};
     if (image.FileDeviceKind != device.DeviceKind)
         return {-2, QStringLiteral("Datei passt nicht zum KRV!")};

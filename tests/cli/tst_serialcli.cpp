@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
         const QString err = QString::fromUtf8(run.err);
-        QVERIFY2(err.contains(QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(error))), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("Programm muß beendet werden!! Fehler von Linux: ") + QString::fromLocal8Bit(strerror(error))), qPrintable(err));
         QVERIFY2(err.contains(QStringLiteral("die serielle Schnittstelle ") + device), qPrintable(err));
         QVERIFY2(run.elapsedMs < 3000, qPrintable(QString::number(run.elapsedMs)));
     }
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
         QCOMPARE(cli.exitCode(), 1);
         err += cli.readAllStandardError();
-        const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(EIO));
+        const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Linux: ") + QString::fromLocal8Bit(strerror(EIO));
         QCOMPARE(QString::fromUtf8(err).count(message), 1);
     }
 

@@ -5,6 +5,9 @@
 #include "comport/eabort.h"
 #include "tests/comport/ptypair.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
@@ -30,6 +33,16 @@ void configure(TCustomComPort &port, const QString &device)
     port.FlowControl().SetRTS(rcEnable);
     port.FlowControl().SetXOnXOff(xcDisable);
 }
+
+// A line whose driver holds written bytes, as RTS/CTS flow control with CTS
+// low does; a pseudo-terminal never holds any.
+class HeldLinePort : public TComPort {
+public:
+    bool held = false;
+
+protected:
+    int queuedOutput() override { return held ? 5 : TComPort::queuedOutput(); }
+};
 
 template <typename Call>
 QString comErrorOf(Call call, int *code = nullptr)
@@ -63,6 +76,12 @@ private slots:
     void secondOpenerIsRefused();
     void peerHangUpWhileWriting();
     void peerHangUpSeenByEventThread();
+    void destroyingAnOpenPortClosesIt();
+    void waitingWriteEndsAtItsDeadline_data();
+    void waitingWriteEndsAtItsDeadline();
+    void nonWaitingReadCompletesByItself();
+    void readIntervalMinusOneFinishesAtOnce();
+    void permissionErrorKeepsTheSystemText();
 };
 
 void TestComPort::settingsReachTheLineAtOnce()
@@ -514,6 +533,126 @@ void TestComPort::peerHangUpSeenByEventThread()
     QTRY_VERIFY(!port.Active());  // a vanished device closes the port
     QCOMPARE(codes, QList<int>({EIO}));
     QCOMPARE(errorThread, QThread::currentThread());
+}
+
+void TestComPort::destroyingAnOpenPortClosesIt()
+{
+    PtyPair pty;
+    QStringList calls;
+    {
+        TComPort port;
+        configure(port, pty.slavePath);
+        port.Open();
+        const auto record = [&](const char *hook) {
+            return [&calls, hook](TCustomComPort *p) { calls << QLatin1String(hook) + (p->Active() ? " open" : " closed"); };
+        };
+        port.BeforeClose = record("BeforeClose");
+        port.AfterClose = record("AfterClose");
+    }
+    QCOMPARE(calls, QStringList({"BeforeClose open", "AfterClose closed"}));
+}
+
+void TestComPort::waitingWriteEndsAtItsDeadline_data()
+{
+    QTest::addColumn<bool>("heldByDriver");
+    QTest::newRow("bytes held in the driver's queue") << true;
+    QTest::newRow("output stopped by XOFF") << false;
+}
+
+void TestComPort::waitingWriteEndsAtItsDeadline()
+{
+    QFETCH(bool, heldByDriver);
+    PtyPair pty;
+    HeldLinePort port;
+    configure(port, pty.slavePath);
+    port.FlowControl().SetXOnXOff(xcOutput);
+    port.Timeouts().SetWriteConstant(150);
+    port.Open();
+    if (heldByDriver)
+        port.held = true;
+    else
+        QVERIFY(pty.send("\x13"));  // XOFF: the port must not send
+    QTest::qWait(20);
+
+    QElapsedTimer clock;
+    clock.start();
+    int code = -1;
+    QCOMPARE(comErrorOf([&] { port.Write("abc", 3, true); }, &code), QStringLiteral("Timeout"));
+    QCOMPARE(code, 0);
+    QVERIFY2(clock.elapsed() >= 140 && clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!port.WritePending());
+
+    // The line runs again: only what is written now goes out.
+    port.held = false;
+    if (!heldByDriver)
+        QVERIFY(pty.send("\x11"));
+    QTest::qWait(20);
+    port.Write("z", 1, true);
+    const QByteArray received = pty.receive(4, 300);
+    if (heldByDriver)  // a pty sent them at once; the port still works
+        QVERIFY(received.endsWith('z'));
+    else
+        QCOMPARE(received, QByteArray("z"));
+}
+
+void TestComPort::nonWaitingReadCompletesByItself()
+{
+    PtyPair pty;
+    TComPort port;
+    configure(port, pty.slavePath);
+    port.Open();
+
+    char buffer[6] = {};
+    QVERIFY(pty.send("he"));
+    QTRY_COMPARE(port.InputCount(), 2);
+    port.Read(buffer, 5, false);
+    QVERIFY(port.ReadPending());
+    QVERIFY(pty.send("llo!"));
+    QTRY_VERIFY(!port.ReadPending());  // the event loop finished it
+    QCOMPARE(QByteArray(buffer), QByteArray("hello"));
+    QCOMPARE(port.InputCount(), 1);    // the rest stays for the next read
+    port.WaitForReadCompletion();      // nothing pending: no "Timeout"
+    QCOMPARE(port.ReadByte(), quint8('!'));
+}
+
+void TestComPort::readIntervalMinusOneFinishesAtOnce()
+{
+    PtyPair pty;
+    TComPort port;
+    configure(port, pty.slavePath);
+    port.Timeouts().SetReadInterval(-1);
+    port.Open();
+
+    QVERIFY(pty.send("abc"));
+    QTRY_COMPARE(port.InputCount(), 3);
+    char buffer[11] = {};
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(comErrorOf([&] { port.Read(buffer, 10, true); }), QString());
+    QVERIFY(clock.elapsed() < 100);
+    QCOMPARE(QByteArray(buffer), QByteArray("abc"));
+    QVERIFY(!port.ReadPending());
+    // A read that does not wait is just as finished, with nothing there.
+    port.Read(buffer, 10, false);
+    QVERIFY(!port.ReadPending());
+}
+
+void TestComPort::permissionErrorKeepsTheSystemText()
+{
+    if (::geteuid() == 0)
+        QSKIP("root opens every file");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyLocked"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.setPermissions({}));
+    TComPort port;
+    port.SetDeviceName(path);
+    int code = 0;
+    const QString message = comErrorOf([&] { port.Open(); }, &code);
+    QCOMPARE(code, EACCES);
+    QVERIFY2(message.startsWith(QString::fromLocal8Bit(strerror(EACCES))), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("Gruppe \"dialout\"")), qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(TestComPort)

@@ -179,6 +179,13 @@ void TestHexConvert::refusedFiles_data()
     QTest::newRow("data running past 512 KiB")
         << record(0x04, 0, QByteArray::fromHex("0007")) + record(0x00, 0xFFF8, QByteArray(16, 'z')) + end
         << QStringLiteral("Adresse 0x07FFF8 liegt außerhalb des Abbilds (Zeile 2)");
+    // The record's end lies past 4 GiB: it must not wrap round into the image.
+    QTest::newRow("data running past 4 GiB")
+        << good + record(0x04, 0, QByteArray::fromHex("FFFF")) + record(0x00, 0xFFF8, QByteArray(16, 'z')) + end
+        << QStringLiteral("Adresse 0xFFFFFFF8 liegt außerhalb des Abbilds (Zeile 3)");
+    QTest::newRow("last byte at 4 GiB - 1")
+        << record(0x04, 0, QByteArray::fromHex("FFFF")) + record(0x00, 0xFFFF, "z") + end
+        << QStringLiteral("Adresse 0xFFFFFFFF liegt außerhalb des Abbilds (Zeile 2)");
     QTest::newRow("CR alone") << good.chopped(1) + end << QStringLiteral("Formatfehler in Zeile 1");
     QTest::newRow("text after checksum") << good.chopped(2) + " \r\n" + end << QStringLiteral("Formatfehler in Zeile 1");
     QTest::newRow("blank line") << good + "\r\n" + end << QStringLiteral("Formatfehler in Zeile 2");

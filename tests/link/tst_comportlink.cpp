@@ -71,7 +71,7 @@ private slots:
             QVERIFY_THROWS_EXCEPTION(EAbort, s.link.WaitByte(2000));
         else
             QVERIFY_THROWS_EXCEPTION(EAbort, s.link.SendBytes("\x02Q\x03"));
-        const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Windows: ") + QString::fromLocal8Bit(strerror(EIO));
+        const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Linux: ") + QString::fromLocal8Bit(strerror(EIO));
         QCOMPARE(s.st.ui.messages, QStringList{message});
         QVERIFY(!s.serial.Comm1.Active());
         // Whatever the operation tries next ends the same way, without another message.
@@ -81,6 +81,34 @@ private slots:
         s.link.PurgeInput();
         s.link.SetBaudRate(br9600);
         QCOMPARE(s.st.ui.messages, QStringList{message});
+    }
+
+    void closedPortErrorIsShownLikeAnyOther_data()
+    {
+        QTest::addColumn<bool>("openedBefore");
+        QTest::newRow("never opened") << false;
+        QTest::newRow("closed by the program") << true;
+    }
+
+    void closedPortErrorIsShownLikeAnyOther()
+    {
+        QFETCH(bool, openedBefore);
+        TestStation st;
+        PtyPair pty;
+        ComPortLink serial{st.ui};
+        Link link{st.ui};
+        link.setSerialLink(&serial);
+        serial.Comm1.SetDeviceName(pty.slavePath);
+        if (openedBefore) {
+            serial.Comm1.Open();
+            serial.Comm1.Close();
+        }
+        const QString message = QStringLiteral("Programm muß beendet werden!! Fehler von Linux: Can't perform this operation on a closed port");
+        QVERIFY_THROWS_EXCEPTION(EAbort, link.SendBytes("\x02Q\x03"));
+        QCOMPARE(st.ui.messages, QStringList{message});
+        quint8 byte = 0;
+        QVERIFY_THROWS_EXCEPTION(EAbort, link.PollByte(byte));
+        QCOMPARE(st.ui.messages, QStringList({message, message}));
     }
 
     void readoutAbortedByPortErrorGivesTheControlsBack()

@@ -8,6 +8,7 @@ private slots:
     void preCheckQuestion_data();
     void preCheckQuestion();
     void tooLargeForTheFlashIsTheOnlyReport();
+    void largerThanAnyFlashFailsWhateverTheFlashClass();
     void readsTheDeviceWhenNotReadYet();
     void closedCalibrationSwitch();
     void cancelWhileRecordsGoOut();
@@ -78,6 +79,24 @@ void TstProcedure::tooLargeForTheFlashIsTheOnlyReport()
     QCOMPARE(rig.st.ui.questions.size(), 1);
     QVERIFY(rig.st.ui.questions.first().startsWith("FLASH im KRV ist zu klein!\n"));
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);  // No runs the upload anyway
+}
+
+void TstProcedure::largerThanAnyFlashFailsWhateverTheFlashClass()
+{
+    for (int flashClass : {2, 3}) {
+        UploadRig rig;
+        SampleImage sample;
+        sample.size = 0x80000 + 0x100;
+        rig.load(sample);
+        rig.device.FlashClass = flashClass;
+        rig.st.ui.answers = {true};
+        rig.upload.btUpdateClick();
+
+        QCOMPARE(rig.upload.CheckMessage, QStringLiteral("FLASH im KRV ist zu klein!"));
+        QCOMPARE(rig.st.ui.questions.size(), 1);
+        QCOMPARE(rig.upload.outcome, Upload::Outcome::Refused);
+        QVERIFY(rig.flash().records.isEmpty());
+    }
 }
 
 void TstProcedure::readsTheDeviceWhenNotReadYet()

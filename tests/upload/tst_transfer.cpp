@@ -81,6 +81,9 @@ void TstTransfer::recordSequenceFollowsGaps()
     QCOMPARE(rig.flash().records, expected);
     QVERIFY(rig.flash().protocolErrors.isEmpty());
     QVERIFY(rig.st.ui.statusHistory.contains(QStringLiteral("1:Wdh: 0 Adr: 3 Dat: 4")));
+    // Every address record, not only the end record, shows the counters once answered.
+    for (const char *line : {"1:Wdh: 0 Adr: 1 Dat: 0", "1:Wdh: 0 Adr: 2 Dat: 2", "1:Wdh: 0 Adr: 3 Dat: 3"})
+        QVERIFY2(rig.st.ui.statusHistory.contains(QLatin1String(line)), line);
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
 }
 

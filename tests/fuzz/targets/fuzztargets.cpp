@@ -1,0 +1,24 @@
+#include "tests/fuzz/targets/fuzztargets.h"
+
+#include <cstring>
+
+namespace {
+// The settings-file reader joins here once it exists, as do the modem replies
+// and the version file.
+constexpr FuzzTarget kTargets[] = {
+    {"hex", fuzzHexImage},
+    {"receiveframe", fuzzReceiveFrame},
+    {"blocktransfer", fuzzBlockTransfer},
+    {"readout", fuzzReadoutAnswers},
+};
+}
+
+std::span<const FuzzTarget> fuzzTargets() { return kTargets; }
+
+const FuzzTarget *findFuzzTarget(const char *name)
+{
+    for (const FuzzTarget &target : kTargets)
+        if (std::strcmp(target.name, name) == 0)
+            return &target;
+    return nullptr;
+}

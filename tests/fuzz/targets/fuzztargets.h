@@ -1,0 +1,28 @@
+#pragma once
+#include <QtGlobal>
+#include <cstddef>
+#include <span>
+
+// One parser of outside input under fuzzing: takes any bytes, returns 0.
+// A fault shows as a crash, a sanitizer report or a failed FUZZ_CHECK.
+struct FuzzTarget {
+    const char *name;
+    int (*run)(const quint8 *data, std::size_t size);
+};
+
+// Every target; scripts/fuzz runs them all, the normal suite replays their
+// corpus and findings.
+std::span<const FuzzTarget> fuzzTargets();
+const FuzzTarget *findFuzzTarget(const char *name);
+
+// An invariant of a target: broken, it stops the process like a crash.
+#define FUZZ_CHECK(condition)                                                 \
+    do {                                                                      \
+        if (!(condition))                                                     \
+            qFatal("FUZZ_CHECK failed: %s (%s:%d)", #condition, __FILE__, __LINE__); \
+    } while (false)
+
+int fuzzHexImage(const quint8 *data, std::size_t size);
+int fuzzReceiveFrame(const quint8 *data, std::size_t size);
+int fuzzBlockTransfer(const quint8 *data, std::size_t size);
+int fuzzReadoutAnswers(const quint8 *data, std::size_t size);
