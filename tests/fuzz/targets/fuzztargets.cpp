@@ -10,6 +10,7 @@ constexpr FuzzTarget kTargets[] = {
     {"receiveframe", fuzzReceiveFrame},
     {"blocktransfer", fuzzBlockTransfer},
     {"readout", fuzzReadoutAnswers},
+    {"settings", fuzzSettingsFile},
 };
 }
 

@@ -26,3 +26,4 @@ int fuzzHexImage(const quint8 *data, std::size_t size);
 int fuzzReceiveFrame(const quint8 *data, std::size_t size);
 int fuzzBlockTransfer(const quint8 *data, std::size_t size);
 int fuzzReadoutAnswers(const quint8 *data, std::size_t size);
+int fuzzSettingsFile(const quint8 *data, std::size_t size);
