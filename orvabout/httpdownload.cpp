@@ -32,26 +32,34 @@ bool HttpDownload::run(const QUrl &url, const QString &path, const Progress &pro
     m_aborted = false;
 
     bool writeFailed = false;
+    qint64 received = 0;
     QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+    // Reported per arrival of data: QNetworkReply's own progress signal is
+    // throttled and can stay silent while a transfer stalls.
+    const auto take = [&] {
         const QByteArray bytes = reply->readAll();
-        if (!writeFailed && file.write(bytes) != bytes.size()) {
+        if (bytes.isEmpty() || writeFailed || m_aborted)
+            return;
+        if (file.write(bytes) != bytes.size()) {
             writeFailed = true;
             m_error = path + QStringLiteral(": ") + file.errorString();
             reply->abort();
+            return;
         }
-    });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
-        if (progress && !m_aborted && !progress(received, total > 0 ? total : 0))
+        received += bytes.size();
+        const qint64 total = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (progress && !progress(received, qMax<qint64>(total, 0)))
             abort();
-    });
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, take);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec();
+    if (reply->isOpen())
+        take();  // what arrived with the end
     m_reply = nullptr;
 
-    const QByteArray rest = reply->readAll();
-    writeFailed = writeFailed || file.write(rest) != rest.size() || !file.flush();
+    writeFailed = writeFailed || !file.flush();
     const bool ok = !m_aborted && !writeFailed && reply->error() == QNetworkReply::NoError;
     if (!ok && m_error.isEmpty())
         m_error = m_aborted ? QStringLiteral("cancelled") : writeFailed ? file.errorString() : reply->errorString();
