@@ -59,6 +59,14 @@ TOrvAboutBox::TOrvAboutBox(QWidget *owner) : QDialog(owner), VersInfo1(new TVers
     layout->addWidget(URLButton1, 5, 1);
     layout->addWidget(BitBtn1, 5, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Named as in the form data, so the host program and tests can find them.
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Image1->setObjectName(QStringLiteral("Image1"));
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    URLButton1->setObjectName(QStringLiteral("URLButton1"));
 
     Label1->setText(VersInfo1->InternalName());
     Label5->setText(VersInfo1->LegalCopyright());
