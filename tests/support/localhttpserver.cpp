@@ -23,6 +23,16 @@ QUrl LocalHttpServer::baseUrl() const
     return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()));
 }
 
+void LocalHttpServer::serveVersionFile(const QByteArray &latest, const QByteArray &extra)
+{
+    QByteArray file = "[Currentversions]\r\nOther=99.0.0.0\r\n";
+    if (!latest.isEmpty())
+        file += "Quillon=" + latest + "\r\n";
+    file += "[VersDate]\r\nquillon=01.02.2027\r\n[DownloadURL]\r\nQuillon=" + baseUrl().toString().toLatin1()
+            + "/files/setup.bin\r\n[FileName]\r\nQuillon=../../x\r\n" + extra;
+    setAnswer(QStringLiteral("/sw/cur_ver.txt"), {file});
+}
+
 void LocalHttpServer::serve(QTcpSocket *socket)
 {
     QByteArray request = socket->property("request").toByteArray() + socket->readAll();

@@ -22,6 +22,10 @@ public:
     QUrl baseUrl() const;  // http://127.0.0.1:<port>
     void setAnswer(const QString &path, const Answer &answer) { m_answers[path] = answer; }
     int requests(const QString &path) const { return m_requests.value(path); }
+    // The update server's version file for the program "Quillon": latest
+    // version (no entry when empty), the installer at /files/setup.bin under
+    // the name "../../x", extra lines at the end.
+    void serveVersionFile(const QByteArray &latest, const QByteArray &extra = {});
 
 private:
     void serve(QTcpSocket *socket);
