@@ -23,19 +23,22 @@ struct CheckOptions {
 // Empty when the options are good.
 QString parseCheckOptions(const QStringList &args, CheckOptions &o)
 {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        if (args[i] == QLatin1String("--url") && hasValue)
-            o.base = QUrl(args[++i]);
-        else if (args[i] == QLatin1String("--download") && hasValue)
-            o.downloadDir = args[++i];
+    // The command line has checked the names; each option comes with its value.
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--url"))
+            o.base = QUrl(args[i + 1]);
+        else if (args[i] == QLatin1String("--download"))
+            o.downloadDir = args[i + 1];
         else
-            return QStringLiteral("unknown or incomplete option ") + args[i];
+            return QStringLiteral("unerwartetes Argument ") + args[i];
     }
-    if (!o.base.isValid() || o.base.scheme().isEmpty())
-        return QStringLiteral("--url takes an http(s) address");
+    if (args.size() % 2 != 0)
+        return QStringLiteral("unerwartetes Argument ") + args.last();
+    const QString scheme = o.base.scheme().toLower();
+    if (!o.base.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return QStringLiteral("--url braucht eine http- oder https-Adresse");
     if (!o.downloadDir.isEmpty() && !QDir(o.downloadDir).exists())
-        return QStringLiteral("--download: no such folder ") + o.downloadDir;
+        return QStringLiteral("--download: Ordner gibt es nicht: ") + o.downloadDir;
     return {};
 }
 
@@ -147,7 +150,12 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
     return code;
 }
 
-const CliCommand registration("check-update",
-                              "check-update [--url BASE] [--download DIR]  look for a newer program version; exit 10 when one exists",
-                              false, &runCheckUpdate);
+const QList<CliOption> kOptions = {
+    {"--url", "ADRESSE", "Basisadresse des Updateservers (sonst die eingebaute oder ORV_UPDATE_URL)"},
+    {"--download", "ORDNER", "ein neueres Setup in diesen Ordner laden und prüfen"},
+};
+
+const CliCommand registration("check-update", "",
+                              "auf eine neuere Programmversion prüfen (Exit 10: es gibt eine, Exit 1: keine Auskunft)",
+                              kOptions, false, &runCheckUpdate);
 }  // namespace

@@ -9,7 +9,7 @@ namespace {
 int runVersion(CliSession &s, const QStringList &args)
 {
     if (!args.isEmpty()) {
-        s.err << "version: takes no arguments" << Qt::endl;
+        s.err << "version: nimmt keine Argumente" << Qt::endl;
         return ExitUsage;
     }
     const TVersInfo info;
@@ -30,6 +30,6 @@ int runVersion(CliSession &s, const QStringList &args)
     return ExitOk;
 }
 
-const CliCommand registration("version", "version                               print the program's version data", false,
+const CliCommand registration("version", "", "Versionsdaten des Programms ausgeben (wie im Info-Fenster)", {}, false,
                               &runVersion);
 }  // namespace
