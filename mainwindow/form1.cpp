@@ -102,8 +102,12 @@ void TForm1::wireHandlers()
     onAction("smHilfe", &TForm1::smHilfeClick);
     onClick(sbEnde, &TForm1::smCloseClick);
     onAction("smClose", &TForm1::smCloseClick);
+    onAction("smNewVers", &TForm1::smNewVersClick);
+    onAction("smAbout", &TForm1::smAboutClick);
+    onAction("smOrvhome", &TForm1::smOrvhomeClick);
 
     sbComm->installEventFilter(this);
+    btOpen->installEventFilter(this);
     lbConv->installEventFilter(this);
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] {
@@ -194,6 +198,11 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             guarded([this, button] { lbConvMouseDown(ui, image, button); });
         else if (watched == sbComm)
             sbCommMouseDown(button);
+        else if (watched == btOpen) {
+            btOpenMouseDown(button);
+            if (button == Qt::RightButton)
+                return true;  // the About box only, no file dialog
+        }
         else if (watched == centralWidget() && button == Qt::RightButton && m_help)
             m_help->showContents();
     }

@@ -67,6 +67,11 @@ public:
     void smCommClick();
     void sbCommMouseDown(Qt::MouseButton button);
     void smHilfeClick();
+    // The Orvabout library's windows.
+    void smNewVersClick();
+    void smAboutClick();
+    void smOrvhomeClick();
+    void btOpenMouseDown(Qt::MouseButton button);
     void ShowConnection();
     void SetTcpTarget();
 

@@ -4,11 +4,13 @@
 #include "mainwindow/formcom.h"
 #include "mainwindow/formpw.h"
 #include "mainwindow/helpviewer.h"
+#include "orvabout/getnewversion.h"
 
 // The program's windows, made once in their order and kept until the end.
 class Program {
 public:
     explicit Program(const QString &settingsPath);
+    ~Program();
 
     // Shows the main window and runs its start-up. Afterwards
     // form1.terminated() says whether the user ended the program there.
@@ -19,4 +21,6 @@ public:
     TCommDialog commDialog{&form1};
     TComForm comForm{form1.Comm1, &form1};
     TPwForm pwForm{&form1};
+    // The shared web-update window of the Orvabout library (GetNewVers).
+    TGetNewVers getNewVers{&form1};
 };

@@ -1,0 +1,161 @@
+// check-update [--url BASE] [--download DIR]: the web-update window's check,
+// with its log texts on stderr; optionally downloads a newer installer.
+#include "cli/clisession.h"
+#include "cli/orderedjson.h"
+#include "orvabout/httpdownload.h"
+#include "orvabout/installerfile.h"
+#include "orvabout/updatecheck.h"
+#include "orvabout/updatetexts.h"
+#include "orvabout/versinfo.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+enum : int { ExitNewerAvailable = 10 };
+constexpr int German = 0;
+
+struct CheckOptions {
+    QUrl base = updateBaseUrl();
+    QString downloadDir;
+};
+
+// Empty when the options are good.
+QString parseCheckOptions(const QStringList &args, CheckOptions &o)
+{
+    // The command line has checked the names; each option comes with its value.
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--url"))
+            o.base = QUrl(args[i + 1]);
+        else if (args[i] == QLatin1String("--download"))
+            o.downloadDir = args[i + 1];
+        else
+            return QStringLiteral("unerwartetes Argument ") + args[i];
+    }
+    if (args.size() % 2 != 0)
+        return QStringLiteral("unerwartetes Argument ") + args.last();
+    const QString scheme = o.base.scheme().toLower();
+    if (!o.base.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return QStringLiteral("--url braucht eine http- oder https-Adresse");
+    if (!o.downloadDir.isEmpty() && !QDir(o.downloadDir).exists())
+        return QStringLiteral("--download: Ordner gibt es nicht: ") + o.downloadDir;
+    return {};
+}
+
+// A download with the window's start text and its last progress line.
+bool fetch(CliSession &s, const QUrl &url, const QString &path)
+{
+    s.err << updateText(UpdateText::DownloadStarting, German) << Qt::endl;
+    QString lastProgress;
+    HttpDownload download;
+    const bool ok = download.run(url, path, [&lastProgress](qint64 received, qint64 total) {
+        if (total > 0)
+            lastProgress = progressLine(received, total, German);
+        return true;
+    });
+    if (!lastProgress.isEmpty())
+        s.err << "\n" << lastProgress << Qt::endl;
+    if (!ok)
+        s.err << download.errorString() << Qt::endl;
+    return ok;
+}
+
+// The installer into dir under its safe name, checked against the version
+// file's checksum; the saved path, or empty (nothing left in dir).
+QString downloadInstaller(CliSession &s, const VersionFileEntry &entry, const QString &dir)
+{
+    const QString name = safeInstallerName(entry.fileName);
+    if (name.isEmpty()) {
+        s.err << updateText(UpdateText::BadFileName, German) << Qt::endl;
+        return {};
+    }
+    const QString path = QDir(dir).filePath(name);
+    if (!fetch(s, QUrl(entry.downloadUrl), path)) {
+        s.err << updateText(UpdateText::DownloadFailed, German) << Qt::endl;
+        return {};
+    }
+    if (!entry.sha256.isEmpty() && !installerMatches(path, entry.sha256)) {
+        QFile::remove(path);
+        s.err << updateText(UpdateText::ChecksumMismatch, German) << Qt::endl;
+        return {};
+    }
+    s.err << path << Qt::endl << updateText(UpdateText::Saved, German) << Qt::endl;
+    return path;
+}
+
+const char *outcomeName(UpdateOutcome outcome)
+{
+    switch (outcome) {
+    case UpdateOutcome::Unreachable: return "unreachable";
+    case UpdateOutcome::Unknown: return "unknown";
+    case UpdateOutcome::Newer: return "newer";
+    case UpdateOutcome::Current: return "current";
+    case UpdateOutcome::Older: return "older";
+    }
+    return "unknown";
+}
+
+QJsonValue textOrNull(bool known, const QString &text)
+{
+    return known ? QJsonValue(text) : QJsonValue(QJsonValue::Null);
+}
+
+int runCheckUpdate(CliSession &s, const QStringList &args)
+{
+    CheckOptions options;
+    const QString problem = parseCheckOptions(args, options);
+    if (!problem.isEmpty()) {
+        s.err << "check-update: " << problem << Qt::endl;
+        return ExitUsage;
+    }
+
+    const TVersInfo info;
+    const UpdateCheckResult result = UpdateCheck::run(
+        info.FileVersion(), info.InternalName(), options.base,
+        [&s](UpdateText line) { s.err << updateText(line, German) << Qt::endl; },
+        [&s](const QUrl &url, const QString &path) { return fetch(s, url, path); });
+
+    int code = ExitOk;
+    QString saved;
+    switch (result.outcome) {
+    case UpdateOutcome::Unreachable:
+    case UpdateOutcome::Unknown:
+        code = ExitFailed;
+        break;
+    case UpdateOutcome::Newer:
+        if (options.downloadDir.isEmpty()) {
+            code = ExitNewerAvailable;
+        } else {
+            saved = downloadInstaller(s, result.entry, options.downloadDir);
+            code = saved.isEmpty() ? ExitFailed : ExitOk;
+        }
+        break;
+    case UpdateOutcome::Current:
+    case UpdateOutcome::Older:
+        break;
+    }
+
+    if (s.json) {
+        const bool reached = result.outcome != UpdateOutcome::Unreachable;
+        OrderedJson json;
+        json.add("installed", info.FileVersion())
+            .add("latest", textOrNull(reached, result.entry.version))
+            .add("VersDate", textOrNull(reached, result.entry.date))
+            .add("DownloadURL", textOrNull(reached, result.entry.downloadUrl))
+            .add("FileName", textOrNull(reached, result.entry.fileName))
+            .add("result", QString::fromLatin1(outcomeName(result.outcome)))
+            .add("saved", textOrNull(!saved.isEmpty(), saved));
+        s.out << json.text() << Qt::endl;
+    }
+    return code;
+}
+
+const QList<CliOption> kOptions = {
+    {"--url", "ADRESSE", "Basisadresse des Updateservers (sonst die eingebaute oder ORV_UPDATE_URL)"},
+    {"--download", "ORDNER", "ein neueres Setup in diesen Ordner laden und prüfen"},
+};
+
+const CliCommand registration("check-update", "",
+                              "auf eine neuere Programmversion prüfen (Exit 10: es gibt eine, Exit 1: keine Auskunft)",
+                              kOptions, false, &runCheckUpdate);
+}  // namespace
