@@ -22,7 +22,6 @@ int main(int argc, char *argv[])
 {
     chooseDrawingPlatform();
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
 
     QTcpServer device;
     QTemporaryDir dir;

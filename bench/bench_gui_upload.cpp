@@ -34,7 +34,6 @@ int main(int argc, char *argv[])
 {
     chooseDrawingPlatform();
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
 
     QProcess sim;
     const QString pty = startKrvsim(sim, {QStringLiteral("--pty"), QStringLiteral("--slow-line")}, QStringLiteral("pty"));

@@ -5,6 +5,10 @@
 class QAction;
 class QLabel;
 
+// The application's title, on the window and on every message box. Not Qt's
+// display name: the window system would append that to every caption.
+inline QString applicationTitle() { return QStringLiteral("Quillon"); }
+
 // Controls placed as the window's tables give them: by name, position and size.
 template <typename W>
 W *place(QWidget *parent, const char *name, int x, int y, int width, int height)

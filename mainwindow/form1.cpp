@@ -5,6 +5,7 @@
 #include "link/deviceclock.h"
 #include "link/readout.h"
 #include "mainwindow/comdialog.h"
+#include "mainwindow/controls.h"
 #include "mainwindow/formcom.h"
 #include "mainwindow/formpw.h"
 #include "mainwindow/helpviewer.h"
@@ -27,7 +28,7 @@
 TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(parent), m_settingsPath(settingsPath)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quillon"));
+    setWindowTitle(applicationTitle());
     setWindowIcon(::windowIcon());
     // A fixed window: close box, system menu and minimise only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -127,9 +128,9 @@ void TForm1::guarded(const std::function<void()> &handler)
     } catch (const EAbort &) {
         // A port error the port's handler has shown already.
     } catch (const EComError &e) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), e.message());
+        QMessageBox::critical(this, applicationTitle(), e.message());
     } catch (const std::exception &e) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), QString::fromUtf8(e.what()));
+        QMessageBox::critical(this, applicationTitle(), QString::fromUtf8(e.what()));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "mainwindow/guifrontend.h"
 
 #include "image/fileload.h"
+#include "mainwindow/controls.h"
 #include "mainwindow/formpw.h"
 
 #include <QAction>
@@ -12,7 +13,6 @@
 #include <QStatusBar>
 
 namespace {
-QString title() { return QApplication::applicationDisplayName(); }
 
 // "Binärdatei|*.bin|..." as Qt's name filters. Names on this platform are
 // case-sensitive, so a pattern takes the upper-case spelling too.
@@ -95,7 +95,7 @@ void GuiFrontend::mirror(const QString &name, QObject *target)
 
 void GuiFrontend::showMessage(const QString &text)
 {
-    QMessageBox::information(&m_window, title(), text, QMessageBox::Ok);
+    QMessageBox::information(&m_window, applicationTitle(), text, QMessageBox::Ok);
 }
 
 void GuiFrontend::showMessageBox(const QString &text, const QString &caption)
@@ -105,7 +105,7 @@ void GuiFrontend::showMessageBox(const QString &text, const QString &caption)
 
 bool GuiFrontend::askYesNo(const QString &text)
 {
-    return QMessageBox::warning(&m_window, title(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+    return QMessageBox::warning(&m_window, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
            == QMessageBox::Yes;
 }
 

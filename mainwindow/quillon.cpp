@@ -1,4 +1,5 @@
 // Quillon: loads new firmware into KRV470 and KRV465 devices.
+#include "mainwindow/controls.h"
 #include "mainwindow/program.h"
 #include "settings/programsettings.h"
 
@@ -13,7 +14,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
 
     QCommandLineParser parser;
@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
         if (!program.form1.terminated())
             app.exec();
     } catch (const std::exception &e) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromLocal8Bit(e.what()));
+        QMessageBox::critical(nullptr, applicationTitle(), QString::fromLocal8Bit(e.what()));
     }
     return 0;
 }
