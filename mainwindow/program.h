@@ -3,7 +3,7 @@
 #include "mainwindow/form1.h"
 #include "mainwindow/formcom.h"
 #include "mainwindow/formpw.h"
-#include "mainwindow/helpviewer.h"
+#include "mainwindow/helpwindow.h"
 #include "orvabout/getnewversion.h"
 
 // The program's windows, made once in their order and kept until the end.
@@ -16,7 +16,8 @@ public:
     // form1.terminated() says whether the user ended the program there.
     void start();
 
-    HelpRequestLog help;
+    // The manual's window; tests may hand the main window another viewer.
+    HelpWindow help;
     TForm1 form1;
     TCommDialog commDialog{&form1};
     TComForm comForm{form1.Comm1, &form1};

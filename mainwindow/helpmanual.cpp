@@ -1,0 +1,65 @@
+#include "mainwindow/helpmanual.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextDocument>
+
+namespace {
+const QString kRoot = QStringLiteral(":/help/");
+
+struct ContextPage {
+    int context;
+    const char *file;
+};
+
+// The context numbers the main window gives its controls.
+constexpr ContextPage kContextPages[] = {
+    {1, "hauptfenster.html"}, {2, "datei.html"},   {3, "krvinfo.html"},      {4, "upload.html"},
+    {5, "fabrikdaten.html"},  {7, "modem.html"},   {49, "symbolleiste.html"},
+};
+
+HelpManual::Page readPage(const QString &file)
+{
+    QFile source(kRoot + file);
+    source.open(QIODevice::ReadOnly);
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(source.readAll()));
+    return {file, document.metaInformation(QTextDocument::DocumentTitle), document.toPlainText()};
+}
+}  // namespace
+
+HelpManual::HelpManual()
+{
+    // The contents first, then the pages in their file order.
+    m_pages.append(readPage(contentsFile()));
+    const QStringList files = QDir(kRoot).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    for (const QString &file : files)
+        if (file != contentsFile())
+            m_pages.append(readPage(file));
+}
+
+QUrl HelpManual::urlOf(const QString &file) { return QUrl(QStringLiteral("qrc") + kRoot + file); }
+
+QString HelpManual::contentsFile() { return QStringLiteral("index.html"); }
+
+QString HelpManual::fileOfContext(int context)
+{
+    for (const ContextPage &entry : kContextPages)
+        if (entry.context == context)
+            return QString::fromLatin1(entry.file);
+    return contentsFile();
+}
+
+QList<HelpManual::Page> HelpManual::find(const QString &query) const
+{
+    const QStringList words = query.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QList<Page> hits;
+    for (const Page &page : m_pages) {
+        const bool all = std::all_of(words.begin(), words.end(), [&page](const QString &word) {
+            return page.title.contains(word, Qt::CaseInsensitive) || page.text.contains(word, Qt::CaseInsensitive);
+        });
+        if (all)
+            hits.append(page);
+    }
+    return hits;
+}

@@ -1,0 +1,104 @@
+#include "mainwindow/helpwindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Quillon - Hilfe"));
+    resize(860, 600);
+
+    auto *finder = new QWidget;
+    auto *finderLayout = new QVBoxLayout(finder);
+    finderLayout->setContentsMargins(0, 0, 0, 0);
+    finderLayout->addWidget(new QLabel(QStringLiteral("Suchbegriff:")));
+    edSearch = new QLineEdit;
+    edSearch->setObjectName(QStringLiteral("edSearch"));
+    edSearch->setClearButtonEnabled(true);
+    finderLayout->addWidget(edSearch);
+    finderLayout->addWidget(new QLabel(QStringLiteral("Themen:")));
+    lbTopics = new QListWidget;
+    lbTopics->setObjectName(QStringLiteral("lbTopics"));
+    finderLayout->addWidget(lbTopics);
+
+    browser = new QTextBrowser;
+    browser->setObjectName(QStringLiteral("browser"));
+    // The manual is offline: links stay inside it, nothing goes to a web browser.
+    browser->setOpenExternalLinks(false);
+
+    auto *splitter = new QSplitter;
+    splitter->addWidget(finder);
+    splitter->addWidget(browser);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({240, 620});
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(splitter);
+
+    connect(edSearch, &QLineEdit::textChanged, this, &HelpWindow::listTopics);
+    connect(edSearch, &QLineEdit::returnPressed, this, &HelpWindow::openFirstHit);
+    connect(lbTopics, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem *item) { openFile(item->data(Qt::UserRole).toString()); });
+    connect(lbTopics, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { openFile(item->data(Qt::UserRole).toString()); });
+    listTopics(QString());
+    openFile(HelpManual::contentsFile());
+}
+
+void HelpWindow::showTopic(int context)
+{
+    openFile(HelpManual::fileOfContext(context));
+    present();
+    browser->setFocus();
+}
+
+void HelpWindow::showFinder()
+{
+    present();
+    edSearch->setFocus();
+    edSearch->selectAll();
+}
+
+void HelpWindow::showContents()
+{
+    openFile(HelpManual::contentsFile());
+    present();
+    browser->setFocus();
+}
+
+QString HelpWindow::currentFile() const { return browser->source().fileName(); }
+
+void HelpWindow::openFile(const QString &file) { browser->setSource(HelpManual::urlOf(file)); }
+
+void HelpWindow::listTopics(const QString &query)
+{
+    lbTopics->clear();
+    for (const HelpManual::Page &page : m_manual.find(query)) {
+        auto *item = new QListWidgetItem(page.title, lbTopics);
+        item->setData(Qt::UserRole, page.file);
+    }
+}
+
+// Return in the search field: the first hit, its first match marked.
+void HelpWindow::openFirstHit()
+{
+    if (lbTopics->count() == 0)
+        return;
+    lbTopics->setCurrentRow(0);
+    openFile(lbTopics->item(0)->data(Qt::UserRole).toString());
+    const QString first = edSearch->text().split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+    if (!first.isEmpty())
+        browser->find(first);
+}
+
+void HelpWindow::present()
+{
+    show();
+    raise();
+    activateWindow();
+}
