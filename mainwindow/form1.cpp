@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -103,6 +104,8 @@ void TForm1::wireHandlers()
     onClick(sbEnde, &TForm1::smCloseClick);
     onAction("smClose", &TForm1::smCloseClick);
 
+    wireModemPanel();
+
     sbComm->installEventFilter(this);
     lbConv->installEventFilter(this);
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -114,6 +117,18 @@ void TForm1::wireHandlers()
     // Timer3 does the exit before the TCP link's duty.
     QObject::disconnect(&link.Timer3, nullptr, &link, nullptr);
     connect(&link.Timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
+}
+
+void TForm1::wireModemPanel()
+{
+    auto *edRuf = pnModem->findChild<QLineEdit *>(QStringLiteral("edRuf"));
+    auto *edInit = pnModem->findChild<QLineEdit *>(QStringLiteral("edInit"));
+    connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edRufChange(text); });
+    connect(edInit, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edInitChange(text); });
+    connect(btRuf, &QAbstractButton::clicked, this, [this] { guarded([this] { modem.btRufClick(); }); });
+    connect(btInit, &QAbstractButton::clicked, this,
+            [this, edInit] { guarded([this, edInit] { modem.btInitClick(edInit->text()); }); });
+    upload.hangUp = [this] { modem.HangUp(); };
 }
 
 void TForm1::guarded(const std::function<void()> &handler)

@@ -34,7 +34,8 @@ PtyTransport::PtyTransport(DeviceSim &device, QObject *parent) : QObject(parent)
     connect(&m_timer, &QTimer::timeout, this, &PtyTransport::onTimer);
     connect(&m_device, &DeviceSim::send, this, &PtyTransport::fromDevice);
     connect(&m_device, &DeviceSim::lineSpeedChanged, this, [this](int bitsPerSecond) {
-        if (bitsPerSecond > 0)
+        // Behind a modem the device changes its own line only; ours keeps its speed.
+        if (bitsPerSecond > 0 && !m_modem)
             m_bitsPerSecond = bitsPerSecond;
     });
     connect(&m_device, &DeviceSim::dropLink, this, &PtyTransport::hangUp);
