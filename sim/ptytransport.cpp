@@ -108,6 +108,21 @@ void PtyTransport::setModem(HayesModem *modem)
     disconnect(&m_device, &DeviceSim::send, this, &PtyTransport::fromDevice);
     m_modem = modem;
     connect(modem, &HayesModem::send, this, &PtyTransport::fromDevice);
+    // The program may drop the line without a byte after it: look during a call.
+    m_dtrWatch.setInterval(50);
+    connect(&m_dtrWatch, &QTimer::timeout, this, &PtyTransport::watchDtr);
+    connect(modem, &HayesModem::carrierChanged, this, [this](bool present) {
+        present ? m_dtrWatch.start() : m_dtrWatch.stop();
+    });
+}
+
+// A pseudo-terminal carries no DTR. The program drops DTR only in its
+// hang-up, which also clears the CTS flow control its dial switched on: that
+// stands for the drop here.
+void PtyTransport::watchDtr()
+{
+    if (m_modem && m_modem->inCall() && !programFlowControl())
+        m_modem->hangUp();
 }
 
 bool PtyTransport::programFlowControl() const
@@ -122,11 +137,7 @@ void PtyTransport::toDevice(const QByteArray &bytes)
         m_device.receive(bytes);
         return;
     }
-    // A pseudo-terminal carries no DTR. The program drops DTR only in its
-    // hang-up, which also clears the CTS flow control its dial switched on:
-    // that stands for the drop here.
-    if (m_modem->inCall() && !programFlowControl())
-        m_modem->hangUp();
+    watchDtr();
     m_modem->receive(bytes);
 }
 

@@ -60,6 +60,7 @@ private:
     void onReadable();
     void fromDevice(const QByteArray &bytes);
     void toDevice(const QByteArray &bytes);
+    void watchDtr();
     void onTimer();
     void writeOut();
     void scheduleTimer();
@@ -80,4 +81,5 @@ private:
     SerialWire m_toProgram;  // slow line only
     QByteArray m_outbound;   // arrived at the program's end, not yet taken by the pty
     QTimer m_timer;
+    QTimer m_dtrWatch;
 };
