@@ -125,7 +125,10 @@ void TForm1::wireModemPanel()
     auto *edInit = pnModem->findChild<QLineEdit *>(QStringLiteral("edInit"));
     connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edRufChange(text); });
     connect(edInit, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edInitChange(text); });
-    connect(btRuf, &QAbstractButton::clicked, this, [this] { guarded([this] { modem.btRufClick(); }); });
+    // A dial is a device conversation: no readout or clock inside its wait,
+    // and the exit waits for its end. The initialisation may run inside it.
+    connect(btRuf, &QAbstractButton::clicked, this,
+            [this] { guarded([this] { deviceOperation([this] { modem.btRufClick(); }); }); });
     connect(btInit, &QAbstractButton::clicked, this,
             [this, edInit] { guarded([this, edInit] { modem.btInitClick(edInit->text()); }); });
     upload.hangUp = [this] { modem.HangUp(); };

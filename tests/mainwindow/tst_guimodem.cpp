@@ -55,6 +55,27 @@ private slots:
         QVERIFY(!w.btInit->isEnabled());
     }
 
+    // The close box ends a silent dial at once; the program ends after it,
+    // and a clock click inside the dial sends nothing to the modem.
+    void closeDuringDial()
+    {
+        Rig rig;
+        TForm1 &w = rig.startOnModem();
+        rig.hayes.answer = HayesModem::Answer::Silent;
+        rig.edit("edRuf")->setText(QStringLiteral("0815"));
+        QTimer::singleShot(300, [&] {
+            w.btTimeClick();
+            w.close();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(w.btRuf, Qt::LeftButton);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(rig.hayes.commands, QList<QByteArray>{"atd0815"});
+        QVERIFY(!w.link.ModemConnected);
+        QVERIFY(StartupRig::waitFor([&] { return w.terminated(); }));
+    }
+
     void uploadOverTheCall()
     {
         Rig rig;
