@@ -15,7 +15,6 @@ private slots:
     void replyParsing_data();
     void replyParsing();
     void replyKeepsItsFirstCharacters();
-    void initAnswered();
     void initSilentTimesOut();
     void dial_data();
     void dial();
@@ -23,8 +22,6 @@ private slots:
     void silentDialTimesOut();
     void initDuringDialEndsIt();
     void carrierLossEndsWaitAndHangsUp();
-    void numberRules_data();
-    void numberRules();
     void overlongTextsAreRefused();
 };
 
@@ -62,18 +59,6 @@ void TestModem::replyKeepsItsFirstCharacters()
             dialRule ? void(reply.takeDialByte(quint8(c))) : reply.takeInitByte(quint8(c));
         QCOMPARE(reply.text(), QByteArray(ModemReply::MaxText, 'x'));
     }
-}
-
-void TestModem::initAnswered()
-{
-    ModemRig rig;
-    rig.st.ui.setEnabled(QStringLiteral("btInit"), true);
-    rig.modem.btInitClick(QStringLiteral("&F E0"));
-    QCOMPARE(rig.meld(), QStringLiteral("OK"));
-    QCOMPARE(rig.hayes.commands, QList<QByteArray>{"at&F E0"});
-    QCOMPARE(rig.port().Parity(), paEven);
-    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btInit")));
-    QVERIFY(!rig.modem.Timer1.isActive());
 }
 
 void TestModem::initSilentTimesOut()
@@ -208,33 +193,6 @@ void TestModem::carrierLossEndsWaitAndHangsUp()
     // The cancel stays: the clock gives up at once.
     btTimeClick(rig.ctx);
     QCOMPARE(rig.st.ui.caption(QStringLiteral("lbTime")), QStringLiteral("Timeout!"));
-}
-
-void TestModem::numberRules_data()
-{
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("empty") << QString() << false;
-    QTest::newRow("N") << "N0815" << false;
-    QTest::newRow("n") << "n" << false;
-    QTest::newRow("digits") << "0815" << true;
-    QTest::newRow("31") << QString(31, u'1') << true;
-}
-
-void TestModem::numberRules()
-{
-    QFETCH(QString, number);
-    QFETCH(bool, enabled);
-    TestStation st;
-    Link link(st.ui);
-    ComPortLink serial(st.ui);
-    Modem modem(link, st.ui, serial.Comm1);
-    modem.edRufChange(number);
-    QCOMPARE(st.ui.isEnabled(QStringLiteral("btRuf")), enabled);
-    QCOMPARE(modem.PhoneNumber, number.toLatin1());
-    QCOMPARE(Modem::numberRefusal(number).isEmpty(), enabled);
-    modem.edInitChange(number);
-    QCOMPARE(st.ui.isEnabled(QStringLiteral("btInit")), !number.isEmpty());
 }
 
 void TestModem::overlongTextsAreRefused()

@@ -49,8 +49,10 @@ private slots:
         rig.edit("edInit")->setText(QStringLiteral("Z"));
         QVERIFY(w.btInit->isEnabled());
         QTest::mouseClick(w.btInit, Qt::LeftButton);
+        QCOMPARE(rig.hayes.commands, QList<QByteArray>{"atZ"});
         QCOMPARE(rig.meld()->text(), QStringLiteral("OK"));
         QVERIFY(w.btInit->isEnabled());
+        QCOMPARE(w.Comm1.Parity(), paEven);
         rig.edit("edInit")->clear();
         QVERIFY(!w.btInit->isEnabled());
     }
