@@ -2,6 +2,7 @@
 
 #include "cli/nearest.h"
 #include "cli/serialsetup.h"
+#include "link/modem.h"
 
 namespace {
 const CliOption *findOption(const QList<CliOption> &options, const QString &name)
@@ -60,6 +61,14 @@ QString setGlobal(GlobalOptions &o, const QString &name, const QString &value)
         if (!ok || !baudRateOf(rate))
             return QStringLiteral("--baud %1 ist keine Baudrate der Schnittstelle; möglich sind %2").arg(value, baudRates().join(QStringLiteral(", ")));
         o.baud = rate;
+    } else if (name == QLatin1String("--dial")) {
+        if (const QString why = Modem::numberRefusal(value); !why.isEmpty())
+            return QStringLiteral("--dial: ") + why;
+        o.dial = value;
+    } else if (name == QLatin1String("--modem-init")) {
+        if (const QString why = Modem::initRefusal(value); !why.isEmpty())
+            return QStringLiteral("--modem-init: ") + why;
+        o.modemInit = value;
     } else if (name == QLatin1String("--password")) {
         o.password = value.toLatin1();
         if (o.password.size() < 4 || o.password.size() > 8)
@@ -117,6 +126,10 @@ QString parse(const QStringList &words, CommandLine &line)
         return QStringLiteral("kein Befehl angegeben");
     if (!line.options.tcpHost.isEmpty() && !line.options.port.isEmpty())
         return QStringLiteral("entweder --tcp oder --port angeben, nicht beide");
+    if (!line.options.tcpHost.isEmpty() && line.options.dial)
+        return QStringLiteral("--dial gilt nur für die serielle Schnittstelle (--port), nicht für --tcp");
+    if (line.options.modemInit && !line.options.dial)
+        return QStringLiteral("--modem-init gilt nur zusammen mit --dial");
     if (!line.options.tcpHost.isEmpty() && line.options.baud)
         return QStringLiteral("--baud gilt nur für die serielle Schnittstelle (--port), nicht für --tcp");
     return {};
@@ -129,6 +142,8 @@ const QList<CliOption> &globalOptions()
         {"--tcp", "HOST:PORT", "KRV über TCP erreichen (Adresse oder Rechnername)"},
         {"--port", "GERÄT", "serielle Schnittstelle (/dev/ttyS0, ttyUSB0 oder COM1)"},
         {"--baud", "N", "Baudrate der seriellen Schnittstelle (Vorgabe 9600)"},
+        {"--dial", "NUMMER", "KRV über das Modem an --port anrufen, danach auflegen"},
+        {"--modem-init", "TEXT", "vor dem Anruf an das Modem senden (\"at\" TEXT)"},
         {"--password", "TEXT", "Lesepasswort des KRV (4 bis 8 Zeichen)"},
         {"--json", nullptr, "Ergebnis als ein JSON-Objekt auf stdout"},
         {"--trace", nullptr, "jedes gesendete und empfangene Byte auf stderr zeigen"},

@@ -16,6 +16,8 @@ struct GlobalOptions {
     bool json = false;
     bool trace = false;
     bool quiet = false;
+    std::optional<QString> dial;  // the number to dial through a modem on --port
+    std::optional<QString> modemInit;
 
     QString tcpTarget() const { return tcpHost + QLatin1Char(':') + QString::number(tcpPort); }
 };

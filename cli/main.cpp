@@ -2,6 +2,8 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/commandline.h"
+#include "cli/modemcall.h"
+#include "cli/orderedjson.h"
 #include "cli/serialsetup.h"
 #include "cli/tcpcheck.h"
 #include "cli/tracer.h"
@@ -11,6 +13,7 @@
 #include "link/comportlink.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
+#include "link/modem.h"
 #include "options/optionsmodel.h"
 
 #include <QCoreApplication>
@@ -87,7 +90,12 @@ int main(int argc, char *argv[])
         }
     }
 
-    CliSession session{Context{link, ui, device, image}, ui, options.json, out, err, {}, {}};
+    // Through a modem the command's JSON object gets the call's facts added.
+    const bool dial = serial && options.dial;
+    QByteArray commandJson;
+    QTextStream commandJsonStream(&commandJson);
+    QTextStream &commandOut = dial && options.json ? commandJsonStream : out;
+    CliSession session{Context{link, ui, device, image}, ui, options.json, commandOut, err, {}, {}};
     session.openLink = [&]() -> QString {
         if (!link.TcpMode)
             return {};
@@ -111,11 +119,30 @@ int main(int argc, char *argv[])
         std::signal(SIGINT, onSigint);
     }
 
+    std::unique_ptr<Modem> modem;
+    ModemCall call;
     int code = ExitFailed;
     try {
-        code = command->run(session, line.args);
+        if (dial) {
+            modem = std::make_unique<Modem>(link, ui, serial->Comm1);
+            call = dialThroughModem(*modem, ui, link, *options.dial, options.modemInit);
+            if (!call.connected) {
+                const QString failure = callFailure(call);
+                err << failure << Qt::endl;
+                if (options.json)
+                    commandOut << OrderedJson().add("error", failure).text() << Qt::endl;
+            }
+        }
+        if (!dial || call.connected)
+            code = command->run(session, line.args);
+        if (modem && link.ModemConnected)
+            modem->HangUp();
     } catch (const EAbort &) {
         // A serial port error, already shown, ended the operation.
+    }
+    if (dial && options.json) {
+        commandJsonStream.flush();
+        out << withModemJson(commandJson, call);
     }
     if (tracer)
         tracer->flush();

@@ -3,6 +3,7 @@
 // beside it.
 #include "comport/comport.h"
 #include "comport/comthread.h"
+#include "comport/modemlines.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -39,6 +40,14 @@ constexpr StandardSpeed kStandardSpeeds[] = {
 // A device without modem lines or error counters (a pseudo-terminal) answers
 // these; it is not a failure of the port.
 bool noSuchLine(int error) { return error == ENOTTY || error == EINVAL; }
+
+// The modem input lines, from the driver or from the source a test installed.
+bool readModemLines(int fd, int &lines)
+{
+    if (TModemLineSource *source = ModemLineSource())
+        return source->read(fd, lines);
+    return ::ioctl(fd, TIOCMGET, &lines) == 0;
+}
 
 // Milliseconds left until deadline, -1 for none, 0 once passed.
 int remainingMs(const QDeadlineTimer &deadline)
@@ -539,7 +548,7 @@ TModemStatus TCustomComPort::GetModemStatus()
 {
     CheckActive();
     int bits = 0;
-    if (::ioctl(int(m_handle), TIOCMGET, &bits) != 0) {
+    if (!readModemLines(int(m_handle), bits)) {
         if (noSuchLine(errno))
             return {};
         Check(false);
@@ -659,7 +668,7 @@ bool TComThread::waitForEvents(quint32 &events, int &error)
 
         if ((mask & modemEvents) && w.hasModemLines) {
             int lines = 0;
-            if (::ioctl(w.fd, TIOCMGET, &lines) == 0) {
+            if (readModemLines(w.fd, lines)) {
                 const int changed = w.modemLines < 0 ? 0 : (lines ^ w.modemLines);
                 if (changed & TIOCM_CTS)
                     seen |= evCTS;

@@ -41,3 +41,12 @@ void Frontend::setEnabled(const QString &control, bool enabled)
 }
 
 bool Frontend::isEnabled(const QString &control) const { return m_enabled.value(control, true); }
+
+void Frontend::setHighlighted(const QString &control, bool on)
+{
+    if (on)
+        m_highlighted.insert(control);
+    else
+        m_highlighted.remove(control);
+    changed(control);
+}

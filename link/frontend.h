@@ -1,5 +1,6 @@
 #pragma once
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 class OptionsModel;
@@ -35,6 +36,11 @@ public:
     // The flag was set: the control's enabled state is kept here.
     bool hasEnabled(const QString &control) const { return m_enabled.contains(control); }
 
+    // A label's signal background ("lbMoMeld" is yellow while the carrier is
+    // present); off: the normal button-face colour.
+    void setHighlighted(const QString &control, bool on);
+    bool isHighlighted(const QString &control) const { return m_highlighted.contains(control); }
+
     OptionsModel &options() { return m_options; }
     const OptionsModel &options() const { return m_options; }
 
@@ -64,4 +70,5 @@ private:
     QString m_status[2];
     QHash<QString, QString> m_captions;
     QHash<QString, bool> m_enabled;
+    QSet<QString> m_highlighted;
 };

@@ -82,10 +82,11 @@ public:
     // Every byte sent (true) and received (false), for --trace.
     std::function<void(bool sent, const QByteArray &bytes)> trace;
 
-private:
     // Block in the event loop until an event arrives (bytes included) or the
     // deadline passes. Used by every wait for bytes; returns at once after the deadline.
     void waitForEvents(const QDeadlineTimer &deadline);
+
+private:
     void onConnected();
     void onDisconnected();
     void onReadyRead();

@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -107,6 +108,8 @@ void TForm1::wireHandlers()
     onAction("smAbout", &TForm1::smAboutClick);
     onAction("smOrvhome", &TForm1::smOrvhomeClick);
 
+    wireModemPanel();
+
     sbComm->installEventFilter(this);
     btOpen->installEventFilter(this);
     lbConv->installEventFilter(this);
@@ -119,6 +122,21 @@ void TForm1::wireHandlers()
     // Timer3 does the exit before the TCP link's duty.
     QObject::disconnect(&link.Timer3, nullptr, &link, nullptr);
     connect(&link.Timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
+}
+
+void TForm1::wireModemPanel()
+{
+    auto *edRuf = pnModem->findChild<QLineEdit *>(QStringLiteral("edRuf"));
+    auto *edInit = pnModem->findChild<QLineEdit *>(QStringLiteral("edInit"));
+    connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edRufChange(text); });
+    connect(edInit, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edInitChange(text); });
+    // A dial is a device conversation: no readout or clock inside its wait,
+    // and the exit waits for its end. The initialisation may run inside it.
+    connect(btRuf, &QAbstractButton::clicked, this,
+            [this] { guarded([this] { deviceOperation([this] { modem.btRufClick(); }); }); });
+    connect(btInit, &QAbstractButton::clicked, this,
+            [this, edInit] { guarded([this, edInit] { modem.btInitClick(edInit->text()); }); });
+    upload.hangUp = [this] { modem.HangUp(); };
 }
 
 void TForm1::guarded(const std::function<void()> &handler)

@@ -5,6 +5,7 @@
 #include "link/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
+#include "link/modem.h"
 #include "mainwindow/guifrontend.h"
 #include "options/optionsmodel.h"
 #include "upload/upload.h"
@@ -40,6 +41,7 @@ public:
     Link link{ui};
     ComPortLink serial{ui};
     TComPort &Comm1 = serial.Comm1;
+    Modem modem{link, ui, Comm1};
     DeviceDescription device;
     Context ctx{link, ui, device, image};
     Upload upload{ctx};
@@ -101,6 +103,7 @@ private:
     void buildModemPanel();
     void buildStatusBar();
     void wireHandlers();
+    void wireModemPanel();
     void FormCreate();
     // Runs a handler as the application's exception display would: an error
     // ends the handler with a message box; a port error already shown ends it silently.

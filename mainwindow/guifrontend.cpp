@@ -4,6 +4,7 @@
 #include "mainwindow/controls.h"
 #include "mainwindow/formpw.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
@@ -82,6 +83,16 @@ void GuiFrontend::mirror(const QString &name, QObject *target)
     auto *widget = static_cast<QWidget *>(target);
     if (hasEnabled(name))
         widget->setEnabled(isEnabled(name));
+    if (auto *button = qobject_cast<QAbstractButton *>(widget); button && hasCaption(name))
+        button->setText(caption(name));
+    if (auto *label = qobject_cast<QLabel *>(widget); label && (isHighlighted(name) || label->autoFillBackground())) {
+        // Yellow while highlighted, the normal button-face colour after.
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, isHighlighted(name) ? QColor(Qt::yellow)
+                                                                : m_window.palette().color(QPalette::Button));
+        label->setPalette(palette);
+    }
     if (auto *label = qobject_cast<QLabel *>(widget); label && hasCaption(name)) {
         // A long path or answer is shortened in the middle, whole in the tooltip.
         const QString text = caption(name);

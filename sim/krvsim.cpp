@@ -1,5 +1,6 @@
 // krvsim: a simulated KRV470/KRV465 for tests and the demo.
 #include "sim/devicesim.h"
+#include "sim/hayesmodem.h"
 #include "sim/ptytransport.h"
 #include "sim/tcptransport.h"
 
@@ -49,9 +50,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption endAckOption(QStringLiteral("end-ack"), QStringLiteral("Answer the end record with ACK instead of \"F\"."));
     const QCommandLineOption noGoOnOption(QStringLiteral("no-goon"), QStringLiteral("Never answer \"1FLASH\"."));
     const QCommandLineOption letterIntervalOption(QStringLiteral("letter-interval"), QStringLiteral("Milliseconds between programming letters (0 = all at once)."), QStringLiteral("MS"));
+    const QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Put a Hayes modem in front of the device (pseudo-terminal only)."));
+    const QCommandLineOption modemAnswerOption(QStringLiteral("modem-answer"), QStringLiteral("The modem's answer to a dial: connect, nocarrier, busy, ring or silent."), QStringLiteral("ANSWER"), QStringLiteral("connect"));
     parser.addOptions({portOption, ptyOption, slowLineOption, profileOption, silentOption, noiseOption, splitOption,
                        nakOption, garbageOption, silentFromOption, dropAtOption, endAckOption, noGoOnOption,
-                       letterIntervalOption});
+                       letterIntervalOption, modemOption, modemAnswerOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -83,6 +86,16 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    if ((parser.isSet(modemOption) || parser.isSet(modemAnswerOption)) && !pty) {
+        err << "krvsim: --modem sits on the serial line and needs --pty" << Qt::endl;
+        return 2;
+    }
+    const auto modemAnswer = HayesModem::answerNamed(parser.value(modemAnswerOption));
+    if (!modemAnswer) {
+        err << "krvsim: --modem-answer takes connect, nocarrier, busy, ring or silent" << Qt::endl;
+        return 2;
+    }
+
     DeviceSim device(profile);
     device.faults.silent = parser.isSet(silentOption);
     device.faults.noiseBefore = parser.value(noiseOption).toLatin1();
@@ -99,6 +112,10 @@ int main(int argc, char *argv[])
     if (pty) {
         PtyTransport line(device);
         line.setSlowLine(parser.isSet(slowLineOption));
+        HayesModem modem(device);
+        modem.answer = *modemAnswer;
+        if (parser.isSet(modemOption) || parser.isSet(modemAnswerOption))
+            line.setModem(&modem);
         if (!line.open()) {
             err << "krvsim: cannot create a pseudo-terminal: " << line.errorString() << Qt::endl;
             return 1;

@@ -1,6 +1,7 @@
 #include "sim/ptytransport.h"
 
 #include "sim/devicesim.h"
+#include "sim/hayesmodem.h"
 
 #include <QSocketNotifier>
 #include <cerrno>
@@ -31,19 +32,10 @@ PtyTransport::PtyTransport(DeviceSim &device, QObject *parent) : QObject(parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PtyTransport::onTimer);
-    connect(&m_device, &DeviceSim::send, this, [this](const QByteArray &bytes) {
-        if (m_master < 0)
-            return;
-        if (m_slowLine) {
-            m_toProgram.put(bytes, now(), characterNs(), m_bitsPerSecond);
-            scheduleTimer();
-        } else {
-            m_outbound.append(asHeard(bytes, m_bitsPerSecond, programSpeed()));
-            writeOut();
-        }
-    });
+    connect(&m_device, &DeviceSim::send, this, &PtyTransport::fromDevice);
     connect(&m_device, &DeviceSim::lineSpeedChanged, this, [this](int bitsPerSecond) {
-        if (bitsPerSecond > 0)
+        // Behind a modem the device changes its own line only; ours keeps its speed.
+        if (bitsPerSecond > 0 && !m_modem)
             m_bitsPerSecond = bitsPerSecond;
     });
     connect(&m_device, &DeviceSim::dropLink, this, &PtyTransport::hangUp);
@@ -98,6 +90,57 @@ void PtyTransport::hangUp()
     emit hungUp();
 }
 
+void PtyTransport::fromDevice(const QByteArray &bytes)
+{
+    if (m_master < 0)
+        return;
+    if (m_slowLine) {
+        m_toProgram.put(bytes, now(), characterNs(), m_bitsPerSecond);
+        scheduleTimer();
+    } else {
+        m_outbound.append(asHeard(bytes, m_bitsPerSecond, programSpeed()));
+        writeOut();
+    }
+}
+
+void PtyTransport::setModem(HayesModem *modem)
+{
+    disconnect(&m_device, &DeviceSim::send, this, &PtyTransport::fromDevice);
+    m_modem = modem;
+    connect(modem, &HayesModem::send, this, &PtyTransport::fromDevice);
+    // The program may drop the line without a byte after it: look during a call.
+    m_dtrWatch.setInterval(50);
+    connect(&m_dtrWatch, &QTimer::timeout, this, &PtyTransport::watchDtr);
+    connect(modem, &HayesModem::carrierChanged, this, [this](bool present) {
+        present ? m_dtrWatch.start() : m_dtrWatch.stop();
+    });
+}
+
+// A pseudo-terminal carries no DTR. The program drops DTR only in its
+// hang-up, which also clears the CTS flow control its dial switched on: that
+// stands for the drop here.
+void PtyTransport::watchDtr()
+{
+    if (m_modem && m_modem->inCall() && !programFlowControl())
+        m_modem->hangUp();
+}
+
+bool PtyTransport::programFlowControl() const
+{
+    termios t{};
+    return m_slave >= 0 && ::tcgetattr(m_slave, &t) == 0 && (t.c_cflag & CRTSCTS);
+}
+
+void PtyTransport::toDevice(const QByteArray &bytes)
+{
+    if (!m_modem) {
+        m_device.receive(bytes);
+        return;
+    }
+    watchDtr();
+    m_modem->receive(bytes);
+}
+
 // Our slave descriptor shares the terminal settings the program's port made.
 int PtyTransport::terminalSpeed(int fd)
 {
@@ -145,7 +188,7 @@ void PtyTransport::onTimer()
     writeOut();
     // The device may hang the line up while it takes the bytes.
     if (!arrived.isEmpty())
-        m_device.receive(arrived);
+        toDevice(arrived);
     scheduleTimer();
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 class DeviceSim;
+class HayesModem;
 class QSocketNotifier;
 
 // Serves the simulated device on a pseudo-terminal. The program opens the
@@ -44,6 +45,10 @@ public:
     static int terminalSpeed(int fd);
     // The device is unplugged: the program's port sees the line hang up.
     void hangUp();
+    // Puts a modem between the line and the device.
+    void setModem(HayesModem *modem);
+    // The program's port runs with CTS output flow control.
+    bool programFlowControl() const;
 
 signals:
     void hungUp();
@@ -53,11 +58,15 @@ private:
     qint64 now() const { return m_clock.nsecsElapsed(); }
     QByteArray asHeard(const QByteArray &bytes, int sentAt, int heardAt) const;
     void onReadable();
+    void fromDevice(const QByteArray &bytes);
+    void toDevice(const QByteArray &bytes);
+    void watchDtr();
     void onTimer();
     void writeOut();
     void scheduleTimer();
 
     DeviceSim &m_device;
+    HayesModem *m_modem = nullptr;
     int m_master = -1;
     int m_slave = -1;  // held open so the line does not hang up between the program's opens
     QString m_slavePath;
@@ -72,4 +81,5 @@ private:
     SerialWire m_toProgram;  // slow line only
     QByteArray m_outbound;   // arrived at the program's end, not yet taken by the pty
     QTimer m_timer;
+    QTimer m_dtrWatch;
 };

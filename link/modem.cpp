@@ -1,0 +1,203 @@
+#include "link/modem.h"
+
+#include "comport/comport.h"
+#include "link/frontend.h"
+#include "link/link.h"
+
+#include <QCoreApplication>
+#include <QScopeGuard>
+
+namespace {
+const QString kMoMeld = QStringLiteral("lbMoMeld");
+const QString kBtRuf = QStringLiteral("btRuf");
+const QString kBtInit = QStringLiteral("btInit");
+constexpr int kDtrDropMs = 300;
+}
+
+Modem::Modem(Link &link, Frontend &ui, TCustomComPort &port, QObject *parent)
+    : QObject(parent), m_link(link), m_ui(ui), m_port(port)
+{
+    Timer1.setSingleShot(true);
+    Timer1.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % early
+    connect(&Timer1, &QTimer::timeout, this, [this] { m_link.LinkFailed = true; });
+    // Puts the carrier into the port's event mask.
+    m_port.OnRLSDChange = [this](QObject *) { Comm1RLSDChange(); };
+}
+
+Modem::~Modem() { m_port.OnRLSDChange = nullptr; }
+
+QString Modem::numberRefusal(const QString &number)
+{
+    if (number.isEmpty())
+        return QStringLiteral("Keine Rufnummer angegeben.");
+    if (number.startsWith(QLatin1Char('N'), Qt::CaseInsensitive))
+        return QStringLiteral("Eine Rufnummer, die mit \"N\" beginnt, wird nicht gewählt.");
+    if (number.size() > MaxTextLength)
+        return QStringLiteral("Die Rufnummer ist zu lang (höchstens %1 Zeichen).").arg(MaxTextLength);
+    return {};
+}
+
+QString Modem::initRefusal(const QString &text)
+{
+    if (text.size() > MaxTextLength)
+        return QStringLiteral("Die Modem-Initialisierung ist zu lang (höchstens %1 Zeichen).").arg(MaxTextLength);
+    return {};
+}
+
+void Modem::edRufChange(const QString &text)
+{
+    PhoneNumber = text.toLatin1();
+    m_ui.setEnabled(kBtRuf, !text.isEmpty() && !text.startsWith(QLatin1Char('N'), Qt::CaseInsensitive));
+}
+
+void Modem::edInitChange(const QString &text) { m_ui.setEnabled(kBtInit, !text.isEmpty()); }
+
+void Modem::btInitClick(const QString &initText)
+{
+    // Longer text is refused whole: a cut command could do something else.
+    if (const QString why = initRefusal(initText); !why.isEmpty()) {
+        m_ui.showMessage(why);
+        return;
+    }
+    if (Dialling)
+        m_link.CancelRequested = true;  // the dial ends once this handler has returned
+    m_port.SetParity(paNone);
+    m_ui.setEnabled(kBtInit, false);
+    const auto restore = qScopeGuard([this] {
+        m_ui.setEnabled(kBtInit, true);
+        m_port.SetParity(paEven);
+    });
+    ModemInit(initText.toLatin1());
+}
+
+void Modem::btRufClick()
+{
+    if (!m_link.ModemConnected) {
+        if (const QString why = numberRefusal(QString::fromLatin1(PhoneNumber)); !why.isEmpty()) {
+            m_ui.showMessage(why);
+            return;
+        }
+    }
+    m_ui.setEnabled(kBtRuf, false);
+    // A port error ends the handler; the button must come back all the same.
+    const auto enableAgain = qScopeGuard([this] { m_ui.setEnabled(kBtRuf, true); });
+    m_link.CancelRequested = false;
+    if (m_link.ModemConnected) {
+        HangUp();
+        m_link.CancelRequested = true;  // ends any wait still running
+        m_link.LinkFailed = false;
+        return;
+    }
+    m_port.StoredOptions().include(opOutputCTSFlow);
+    const bool updateEnabled = m_ui.isEnabled(QStringLiteral("btUpdate"));
+    m_ui.setEnabled(QStringLiteral("btUpdate"), false);
+    m_ui.setEnabled(QStringLiteral("btKRV"), false);
+    for (const char *label : {"lbVersion", "lbIntVersion", "lbDSfG"})
+        m_ui.setCaption(QString::fromLatin1(label), QString());
+    Dialling = true;
+    const auto dialEnded = qScopeGuard([this, updateEnabled] {
+        Dialling = false;
+        m_ui.setEnabled(QStringLiteral("btUpdate"), updateEnabled);
+        m_ui.setEnabled(QStringLiteral("btKRV"), true);
+    });
+    if (DialDevice() == 1) {
+        m_ui.setCaption(kBtRuf, QStringLiteral("Trennen"));
+        m_link.ModemConnected = true;
+    }
+}
+
+void Modem::Comm1RLSDChange()
+{
+    if (carrierPresent()) {
+        m_link.ModemConnected = true;
+        m_ui.setHighlighted(kMoMeld, true);
+    } else if (m_link.ModemConnected) {
+        HangUp();
+        m_link.CancelRequested = true;  // every running wait ends
+    }
+}
+
+void Modem::ModemInit(const QByteArray &text)
+{
+    m_link.PurgeInput();
+    m_link.SendBytes("at" + text + '\r');
+    WaitModemReply(InitTimeoutMs);
+}
+
+int Modem::WaitModemReply(int timeoutMs)
+{
+    m_ui.setCaption(kMoMeld, QString());
+    m_link.LinkFailed = false;
+    Timer1.start(timeoutMs);
+    m_reply.clear();
+    // Not ended by a cancel: the modem answers within its time.
+    while (!m_link.LinkFailed && m_reply.lineFeeds() < 2) {
+        quint8 byte;
+        if (m_link.PollByte(byte)) {
+            m_reply.takeInitByte(byte);
+            QCoreApplication::processEvents();
+        } else {
+            m_link.waitForEvents(QDeadlineTimer::Forever);
+        }
+    }
+    Timer1.stop();
+    if (m_reply.lineFeeds() >= 2) {
+        m_ui.setCaption(kMoMeld, QString::fromLatin1(m_reply.text()));
+        return 1;
+    }
+    m_ui.setCaption(kMoMeld, QStringLiteral("Timeout!"));
+    return 0;
+}
+
+int Modem::DialDevice()
+{
+    m_ui.setCaption(kMoMeld, QString());
+    m_port.SetParity(paNone);  // also applies the CTS flow control added before
+    m_reply.clear();
+    m_link.PurgeInput();
+    m_link.SendBytes("atd" + PhoneNumber + '\r');
+    m_link.LinkFailed = false;
+    Timer1.start(DialTimeoutMs);
+    m_link.ModemConnected = false;
+    while (!m_link.CancelRequested && !m_link.LinkFailed) {
+        quint8 byte;
+        if (m_link.PollByte(byte)) {
+            if (m_reply.takeDialByte(byte))
+                Timer1.start(AfterReplyMs);  // collect whatever else the modem says
+            QCoreApplication::processEvents();
+        } else {
+            m_link.waitForEvents(QDeadlineTimer::Forever);
+        }
+    }
+    Timer1.stop();
+    if (m_reply.lineFeeds() >= 2) {
+        const QByteArray text = m_reply.text();
+        m_ui.setCaption(kMoMeld, QString::fromLatin1(text));
+        return text.startsWith("CONNECT") || carrierPresent() ? 1 : 0;
+    }
+    if (m_link.ModemConnected) {  // the carrier came meanwhile
+        m_ui.setCaption(kMoMeld, QStringLiteral("Verbunden"));
+        return 1;
+    }
+    return 0;
+}
+
+void Modem::HangUp()
+{
+    // Both changes reach the line with the parity change.
+    m_port.StoredOptions() = TOptions();
+    m_link.ModemConnected = false;
+    m_port.SetParity(paEven);
+    // The modem ends the call on the DTR drop. A closed port has no line to drop.
+    if (m_port.Active()) {
+        m_port.ClearDTR();
+        m_link.PumpWait(kDtrDropMs);
+        m_port.SetDTR();
+    }
+    m_ui.setCaption(kBtRuf, QStringLiteral("Verbinden"));
+    m_ui.setCaption(kMoMeld, QString());
+    m_ui.setHighlighted(kMoMeld, false);
+    m_port.SetBaudRate(TBaudRate(m_link.SavedBaudRate));
+}
+
+bool Modem::carrierPresent() { return m_port.Active() && m_port.ModemStatus().contains(msRLSD); }
