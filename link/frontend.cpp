@@ -44,9 +44,6 @@ bool Frontend::isEnabled(const QString &control) const { return m_enabled.value(
 
 void Frontend::setHighlighted(const QString &control, bool on)
 {
-    if (on)
-        m_highlighted.insert(control);
-    else
-        m_highlighted.remove(control);
+    m_highlighted.insert(control, on);
     changed(control);
 }

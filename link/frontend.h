@@ -1,6 +1,5 @@
 #pragma once
 #include <QHash>
-#include <QSet>
 #include <QString>
 
 class OptionsModel;
@@ -39,7 +38,9 @@ public:
     // A label's signal background ("lbMoMeld" is yellow while the carrier is
     // present); off: the normal button-face colour.
     void setHighlighted(const QString &control, bool on);
-    bool isHighlighted(const QString &control) const { return m_highlighted.contains(control); }
+    bool isHighlighted(const QString &control) const { return m_highlighted.value(control, false); }
+    // The highlight was set or cleared: the label's background is kept here.
+    bool hasHighlight(const QString &control) const { return m_highlighted.contains(control); }
 
     OptionsModel &options() { return m_options; }
     const OptionsModel &options() const { return m_options; }
@@ -70,5 +71,5 @@ private:
     QString m_status[2];
     QHash<QString, QString> m_captions;
     QHash<QString, bool> m_enabled;
-    QSet<QString> m_highlighted;
+    QHash<QString, bool> m_highlighted;
 };

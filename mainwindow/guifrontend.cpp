@@ -85,7 +85,7 @@ void GuiFrontend::mirror(const QString &name, QObject *target)
         widget->setEnabled(isEnabled(name));
     if (auto *button = qobject_cast<QAbstractButton *>(widget); button && hasCaption(name))
         button->setText(caption(name));
-    if (auto *label = qobject_cast<QLabel *>(widget); label && (isHighlighted(name) || label->autoFillBackground())) {
+    if (auto *label = qobject_cast<QLabel *>(widget); label && hasHighlight(name)) {
         // Yellow while highlighted, the normal button-face colour after.
         label->setAutoFillBackground(true);
         QPalette palette = label->palette();
