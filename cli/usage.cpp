@@ -7,14 +7,7 @@
 
 namespace {
 constexpr int kColumn = 24;
-
-QString synopsis(const CliCommand &command)
-{
-    QString text = QString::fromLatin1(command.name);
-    if (*command.arguments)
-        text += QLatin1Char(' ') + QString::fromUtf8(command.arguments);
-    return text;
-}
+constexpr int kLineWidth = 95;
 
 void printOptions(QTextStream &out, const QList<CliOption> &options)
 {
@@ -28,28 +21,68 @@ void printOptions(QTextStream &out, const QList<CliOption> &options)
                 out << QString(kColumn + 2, QLatin1Char(' ')) << i << "  " << o.choices->at(i) << "\n";
     }
 }
+
+// Words joined into lines of at most kLineWidth characters.
+QString wrapped(const QString &text)
+{
+    QString result, line;
+    for (const QString &word : text.split(QLatin1Char(' '))) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > kLineWidth) {
+            result += line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return result + line;
+}
+}
+
+QString usageSynopsis()
+{
+    return QStringLiteral("quillon-cli [--tcp HOST:PORT | --port GERÄT [--baud N]] [--password TEXT] [--json] [--trace] [--quiet] BEFEHL ...");
+}
+
+QString commandSynopsis(const CliCommand &command)
+{
+    QString text = QString::fromLatin1(command.name);
+    if (*command.arguments)
+        text += QLatin1Char(' ') + QString::fromUtf8(command.arguments);
+    return text;
+}
+
+const QList<ExitCodeHelp> &exitCodeHelp()
+{
+    static const QList<ExitCodeHelp> codes = {
+        {ExitOk, "Erfolg"},
+        {ExitFailed, "KRV antwortet nicht oder Vorgang fehlgeschlagen"},
+        {ExitUsage, "Aufruffehler oder unbrauchbare Datei"},
+        {ExitPrecheckRefused, "Vorprüfung fehlgeschlagen (ohne --yes bzw. --force)"},
+        {ExitSwitchClosed, "Eichschalter zu"},
+        {ExitCancelled, "Abbruch mit Strg-C"},
+    };
+    return codes;
 }
 
 void printUsage(QTextStream &out)
 {
-    out << "Aufruf: quillon-cli [--tcp HOST:PORT | --port GERÄT [--baud N]] [--password TEXT] [--json] [--trace] [--quiet] BEFEHL ...\n"
-           "\nBefehle:\n";
+    out << "Aufruf: " << usageSynopsis() << "\n\nBefehle:\n";
     qsizetype width = kColumn - 3;
     for (const CliCommand *command : CliCommand::all())
-        width = std::max(width, synopsis(*command).size());
+        width = std::max(width, commandSynopsis(*command).size());
     for (const CliCommand *command : CliCommand::all())
-        out << "  " << synopsis(*command).leftJustified(width) << "  " << QString::fromUtf8(command->summary) << "\n";
+        out << "  " << commandSynopsis(*command).leftJustified(width) << "  " << QString::fromUtf8(command->summary) << "\n";
     out << "\nOptionen (vor oder nach dem Befehl, auch als --option=wert):\n";
     printOptions(out, globalOptions());
-    out << "\nExit-Codes: 0 Erfolg; 1 KRV antwortet nicht oder Vorgang fehlgeschlagen; 2 Aufruffehler oder\n"
-           "unbrauchbare Datei; 3 Vorprüfung fehlgeschlagen (ohne --yes bzw. --force); 4 Eichschalter zu;\n"
-           "130 Abbruch mit Strg-C.\n"
-           "\n\"quillon-cli BEFEHL --help\" erklärt einen Befehl." << Qt::endl;
+    QStringList codes;
+    for (const ExitCodeHelp &c : exitCodeHelp())
+        codes << QString::number(c.code) + QLatin1Char(' ') + QString::fromUtf8(c.meaning);
+    out << "\n" << wrapped(QStringLiteral("Exit-Codes: ") + codes.join(QStringLiteral("; ")) + QLatin1Char('.')) << "\n"
+        << "\n\"quillon-cli BEFEHL --help\" erklärt einen Befehl." << Qt::endl;
 }
 
 void printCommandHelp(QTextStream &out, const CliCommand &command)
 {
-    out << "Aufruf: quillon-cli [Optionen] " << synopsis(command) << (command.options.isEmpty() ? "" : " [Befehlsoptionen]") << "\n"
+    out << "Aufruf: quillon-cli [Optionen] " << commandSynopsis(command) << (command.options.isEmpty() ? "" : " [Befehlsoptionen]") << "\n"
         << QString::fromUtf8(command.summary) << "\n";
     if (!command.options.isEmpty()) {
         out << "\nBefehlsoptionen:\n";

@@ -1,4 +1,6 @@
 #pragma once
+#include <QList>
+#include <QString>
 #include <QTextStream>
 
 struct CliCommand;
@@ -7,3 +9,12 @@ struct CliCommand;
 void printUsage(QTextStream &out);
 // One command's help, its options with their values and choices.
 void printCommandHelp(QTextStream &out, const CliCommand &command);
+
+// What the help is made of; the man page renders the same parts.
+QString usageSynopsis();
+QString commandSynopsis(const CliCommand &command);
+struct ExitCodeHelp {
+    int code;
+    const char *meaning;
+};
+const QList<ExitCodeHelp> &exitCodeHelp();
