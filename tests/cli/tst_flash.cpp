@@ -1,10 +1,11 @@
 // quillon-cli flash as a script runs it: real processes, real sockets. Where
 // the flash content must be compared, the simulator runs in this process.
-#include "sim/sampleimage.h"
 #include "tests/comport/ptypair.h"
 #include "tests/support/cliprocess.h"
 #include "tests/support/simpeer.h"
+#include "tests/cli/smallimage.h"
 #include "tests/cli/terminalrun.h"
+#include "tests/support/testfiles.h"
 
 #include <QJsonDocument>
 #include <QSocketNotifier>
@@ -19,35 +20,12 @@
 namespace {
 const QString kSuccess = QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)");
 
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-QJsonObject jsonOf(const CliRun &run)
-{
-    return QJsonDocument::fromJson(run.out).object();
-}
-
 int nonBlankBlocks(const QByteArray &image)
 {
     int blocks = 0;
     for (int a = 0; a < image.size(); a += 256)
         blocks += image.mid(a, 256) != QByteArray(256, char(0xFF));
     return blocks;
-}
-
-// A small image: few records, so few programming letters.
-QByteArray smallImage(int date = 20090301)
-{
-    SampleImage sample;
-    sample.size = 0x10000;
-    sample.firmwareDate = date;
-    return sample.build();
 }
 }
 

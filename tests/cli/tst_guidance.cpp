@@ -2,8 +2,9 @@
 // there, failures as JSON, file errors, --yes and --force, the progress and
 // the end of a run, checks of the input.
 #include "options/optionsmodel.h"
-#include "sim/sampleimage.h"
+#include "tests/cli/smallimage.h"
 #include "tests/cli/terminalrun.h"
+#include "tests/support/testfiles.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,25 +19,6 @@
 #include <sys/socket.h>
 
 namespace {
-QJsonObject jsonOf(const CliRun &run) { return QJsonDocument::fromJson(run.out).object(); }
-
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-QByteArray smallImage(int date = 20090301)
-{
-    SampleImage sample;
-    sample.size = 0x10000;
-    sample.firmwareDate = date;
-    return sample.build();
-}
-
 // A loopback port nobody listens on.
 QString closedTarget()
 {

@@ -20,11 +20,6 @@ CliRun runAgainst(const char *profileName, const QStringList &args, const QStrin
     return runQuillonCli(QStringList{QStringLiteral("--tcp"), sim.target()} + args, 20000, env);
 }
 
-QJsonObject jsonOf(const CliRun &run)
-{
-    return QJsonDocument::fromJson(run.out).object();
-}
-
 // Every key of the JSON text in the order it is written, nested ones included.
 QStringList keysInOrder(const QByteArray &json)
 {

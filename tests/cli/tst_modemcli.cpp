@@ -6,13 +6,6 @@
 #include <QJsonObject>
 #include <QtTest>
 
-namespace {
-QString ptyOf(const KrvSimProcess &sim)
-{
-    return sim.firstLine.startsWith(QLatin1String("pty /dev/")) ? sim.firstLine.mid(4) : QString();
-}
-}
-
 class TestModemCli : public QObject {
     Q_OBJECT
 
@@ -35,7 +28,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, reply);
         KrvSimProcess sim({QStringLiteral("--pty"), QStringLiteral("--modem"), QStringLiteral("--modem-answer"), answer});
-        const QString pty = ptyOf(sim);
+        const QString pty = sim.pty();
         QVERIFY2(!pty.isEmpty(), qPrintable(sim.firstLine));
         const CliRun run = runQuillonCli({QStringLiteral("--port"), pty, QStringLiteral("--dial"), QStringLiteral("0815"),
                                           QStringLiteral("--modem-init"), QStringLiteral("&F"), QStringLiteral("--json"),
@@ -54,7 +47,7 @@ private slots:
     void secondCallAfterHangUp()
     {
         KrvSimProcess sim({QStringLiteral("--pty"), QStringLiteral("--modem")});
-        const QString pty = ptyOf(sim);
+        const QString pty = sim.pty();
         QVERIFY2(!pty.isEmpty(), qPrintable(sim.firstLine));
         for (int call = 0; call < 2; ++call) {
             const CliRun run = runQuillonCli({QStringLiteral("--port"), pty, QStringLiteral("--dial"), QStringLiteral("0815"),

@@ -10,13 +10,6 @@
 #include <cstring>
 #include <optional>
 
-namespace {
-QString ptyOf(const KrvSimProcess &sim)
-{
-    return sim.firstLine.startsWith(QLatin1String("pty /dev/")) ? sim.firstLine.mid(4) : QString();
-}
-}
-
 class TestSerialCli : public QObject {
     Q_OBJECT
 
@@ -24,7 +17,7 @@ private slots:
     void rawReadsTheVersion()
     {
         KrvSimProcess sim({QStringLiteral("--pty")});
-        const QString pty = ptyOf(sim);
+        const QString pty = sim.pty();
         QVERIFY2(!pty.isEmpty(), qPrintable(sim.firstLine));
 
         const CliRun run = runQuillonCli({QStringLiteral("--port"), pty, QStringLiteral("raw"), QStringLiteral("B004"), QStringLiteral("--crc")});
@@ -37,7 +30,7 @@ private slots:
     void wrongSpeedGetsNoAnswer()
     {
         KrvSimProcess sim({QStringLiteral("--pty")});
-        const QString pty = ptyOf(sim);
+        const QString pty = sim.pty();
         QVERIFY2(!pty.isEmpty(), qPrintable(sim.firstLine));
         // The device listens at 9600 bit/s; at 19200 it hears only noise.
         const CliRun run = runQuillonCli({QStringLiteral("--port"), pty, QStringLiteral("--baud"), QStringLiteral("19200"), QStringLiteral("raw"),
@@ -80,7 +73,7 @@ private slots:
     void deviceGoneWhileWaiting()
     {
         std::optional<KrvSimProcess> sim(std::in_place, QStringList{QStringLiteral("--pty"), QStringLiteral("--silent")});
-        const QString pty = ptyOf(*sim);
+        const QString pty = sim->pty();
         QVERIFY2(!pty.isEmpty(), qPrintable(sim->firstLine));
         QProcess cli;
         cli.start(qEnvironmentVariable("QUILLON_CLI"), {QStringLiteral("--port"), pty, QStringLiteral("--trace"), QStringLiteral("raw"), QStringLiteral("B004"),
@@ -115,7 +108,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QString, key);
         std::optional<KrvSimProcess> sim(std::in_place, QStringList{QStringLiteral("--pty"), QStringLiteral("--silent")});
-        const QString pty = ptyOf(*sim);
+        const QString pty = sim->pty();
         QVERIFY2(!pty.isEmpty(), qPrintable(sim->firstLine));
         QProcess cli;
         cli.start(qEnvironmentVariable("QUILLON_CLI"), {QStringLiteral("--port"), pty, QStringLiteral("--json"), command});

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "tests/support/testfiles.h"
 
 namespace hextools {
 
@@ -40,15 +41,6 @@ inline QByteArray randomBytes(int size, quint32 seed)
     for (char &c : bytes)
         c = char(generator.bounded(256));
     return bytes;
-}
-
-inline QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
 }
 
 inline QByteArray readFile(const QString &path)

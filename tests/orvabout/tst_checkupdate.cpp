@@ -1,4 +1,5 @@
 // quillon-cli version and check-update against a local HTTP server.
+#include "tests/cli/terminalrun.h"
 #include "tests/support/localhttpserver.h"
 
 #include <QCryptographicHash>
@@ -22,48 +23,23 @@ private slots:
     void download();
 
 private:
-    struct Run {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-    // Waits in the event loop, so the server in this process can answer.
-    Run cli(const QStringList &args);
-
     LocalHttpServer m_server;
     QString m_installed;
 };
 
-TestCheckUpdate::Run TestCheckUpdate::cli(const QStringList &args)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ORV_UPDATE_URL"), m_server.baseUrl().toString());
-    process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("QUILLON_CLI"), args);
-    Run run;
-    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
 void TestCheckUpdate::initTestCase()
 {
     QVERIFY(!qEnvironmentVariable("QUILLON_CLI").isEmpty());
-    const Run run = cli({QStringLiteral("--json"), QStringLiteral("version")});
+    // The programs started here ask this process's server.
+    qputenv("ORV_UPDATE_URL", m_server.baseUrl().toString().toUtf8());
+    const CliRun run = runServing({QStringLiteral("--json"), QStringLiteral("version")});
     QCOMPARE(run.exitCode, 0);
     m_installed = QJsonDocument::fromJson(run.out).object().value(QStringLiteral("FileVersion")).toString();
 }
 
 void TestCheckUpdate::versionListsTheElevenTextsInOrder()
 {
-    const Run json = cli({QStringLiteral("--json"), QStringLiteral("version")});
+    const CliRun json = runServing({QStringLiteral("--json"), QStringLiteral("version")});
     const QJsonObject object = QJsonDocument::fromJson(json.out).object();
     const QStringList keys{"LangCharset", "CompanyName", "FileDescription", "FileVersion", "InternalName",
                            "LegalCopyright", "LegalTrademarks", "OriginalFilename", "ProductName",
@@ -103,7 +79,7 @@ void TestCheckUpdate::check()
     if (latest == "-")
         m_server.setAnswer(QStringLiteral("/sw/cur_ver.txt"), {QByteArray(), 404});
 
-    const Run run = cli({QStringLiteral("--json"), QStringLiteral("check-update")});
+    const CliRun run = runServing({QStringLiteral("--json"), QStringLiteral("check-update")});
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY(run.err.startsWith("Installierte Version ermitteln.\nVerbinde zum Orv-Updateserver.\n"));
     QVERIFY2(run.err.trimmed().endsWith(lastLine), run.err.constData());
@@ -138,7 +114,7 @@ void TestCheckUpdate::download()
     const QString dir = root.filePath(QStringLiteral("a/b"));
     QVERIFY(QDir().mkpath(dir));
 
-    const Run run = cli({QStringLiteral("--json"), QStringLiteral("check-update"), QStringLiteral("--download"), dir});
+    const CliRun run = runServing({QStringLiteral("--json"), QStringLiteral("check-update"), QStringLiteral("--download"), dir});
     QCOMPARE(run.exitCode, saved ? 0 : 1);
     const QJsonObject json = QJsonDocument::fromJson(run.out).object();
     // "../../x" stays inside the folder as "x"; a refused download leaves nothing.

@@ -2,6 +2,8 @@
 // quillon-cli and krvsim as real processes, as a script would run them.
 // The binaries come from the QUILLON_CLI and KRVSIM environment variables.
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -13,6 +15,9 @@ struct CliRun {
     QByteArray err;
     qint64 elapsedMs = 0;
 };
+
+// The one JSON object a --json run printed.
+inline QJsonObject jsonOf(const CliRun &run) { return QJsonDocument::fromJson(run.out).object(); }
 
 // Runs quillon-cli with args; extraEnv entries ("NAME=value") are added to
 // the environment.
@@ -86,6 +91,8 @@ public:
 
     // The --tcp argument of quillon-cli.
     QString target() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
+    // The --port argument, when it was started with --pty.
+    QString pty() const { return firstLine.startsWith(QLatin1String("pty /dev/")) ? firstLine.mid(4) : QString(); }
 
     QString firstLine;
     quint16 port = 0;
