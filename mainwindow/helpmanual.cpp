@@ -1,8 +1,10 @@
 #include "mainwindow/helpmanual.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace {
 const QString kRoot = QStringLiteral(":/help/");
@@ -30,12 +32,15 @@ HelpManual::Page readPage(const QString &file)
 
 HelpManual::HelpManual()
 {
-    // The contents first, then the pages in their file order.
-    m_pages.append(readPage(contentsFile()));
+    // The contents first, then the pages as a German index sorts their titles.
     const QStringList files = QDir(kRoot).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     for (const QString &file : files)
         if (file != contentsFile())
             m_pages.append(readPage(file));
+    QCollator collator{QLocale(QLocale::German)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(m_pages.begin(), m_pages.end(), [&collator](const Page &a, const Page &b) { return collator.compare(a.title, b.title) < 0; });
+    m_pages.prepend(readPage(contentsFile()));
 }
 
 QUrl HelpManual::urlOf(const QString &file) { return QUrl(QStringLiteral("qrc") + kRoot + file); }

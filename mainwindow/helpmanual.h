@@ -22,7 +22,7 @@ public:
 
     const QList<Page> &pages() const { return m_pages; }
     // Pages whose title or text holds every word of the query (case ignored),
-    // the contents first, then by file name; all pages for an empty query.
+    // the contents first, then by title; all pages for an empty query.
     QList<Page> find(const QString &query) const;
 
 private:

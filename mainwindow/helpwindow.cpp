@@ -46,6 +46,9 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
             [this](QListWidgetItem *item) { openFile(item->data(Qt::UserRole).toString()); });
     connect(lbTopics, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { openFile(item->data(Qt::UserRole).toString()); });
+    // The list follows the page, whether a topic, a link or a help request
+    // opened it (sourceChanged misses a page shown before).
+    connect(browser, &QTextBrowser::historyChanged, this, &HelpWindow::markTopic);
     listTopics(QString());
     openFile(HelpManual::contentsFile());
 }
@@ -82,6 +85,18 @@ void HelpWindow::listTopics(const QString &query)
         auto *item = new QListWidgetItem(page.title, lbTopics);
         item->setData(Qt::UserRole, page.file);
     }
+    markTopic();
+}
+
+void HelpWindow::markTopic()
+{
+    const QString file = currentFile();
+    for (int row = 0; row < lbTopics->count(); ++row)
+        if (lbTopics->item(row)->data(Qt::UserRole).toString() == file) {
+            lbTopics->setCurrentRow(row);
+            return;
+        }
+    lbTopics->setCurrentRow(-1);
 }
 
 // Return in the search field: the first hit, its first match marked.

@@ -30,6 +30,7 @@ private:
     void openFile(const QString &file);
     void listTopics(const QString &query);
     void openFirstHit();
+    void markTopic();
     void present();
 
     HelpManual m_manual;

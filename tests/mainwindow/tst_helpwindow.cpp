@@ -5,6 +5,7 @@
 #include "mainwindow/program.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
@@ -109,6 +110,7 @@ private slots:
         p.form1.btUpdate->setFocus();
         QTest::keyClick(p.form1.btUpdate, Qt::Key_F1);
         QCOMPARE(p.help.currentFile(), QStringLiteral("upload.html"));
+        QCOMPARE(p.help.lbTopics->currentItem()->data(Qt::UserRole).toString(), QStringLiteral("upload.html"));
         p.help.showContents();
         QCOMPARE(p.help.currentFile(), HelpManual::contentsFile());
     }
@@ -118,6 +120,13 @@ private slots:
         HelpWindow w;
         const int all = w.lbTopics->count();
         QCOMPARE(all, HelpManual().pages().size());
+        // The contents first, the rest as an index sorts them.
+        QCOMPARE(w.lbTopics->item(0)->data(Qt::UserRole).toString(), HelpManual::contentsFile());
+        QCollator german{QLocale(QLocale::German)};
+        german.setCaseSensitivity(Qt::CaseInsensitive);
+        for (int i = 2; i < all; ++i)
+            QVERIFY2(german.compare(w.lbTopics->item(i - 1)->text(), w.lbTopics->item(i)->text()) <= 0,
+                     qPrintable(w.lbTopics->item(i)->text()));
         w.showFinder();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(QApplication::focusWidget(), w.edSearch);
