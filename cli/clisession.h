@@ -1,6 +1,7 @@
 #pragma once
 #include "comport/eabort.h"
 #include "link/context.h"
+#include "link/link.h"
 
 #include <QList>
 #include <QStringList>
@@ -33,7 +34,18 @@ struct CliSession {
     std::function<QString()> openLink;
     // Ctrl-C; by default it asks the running operation to stop.
     std::function<void()> onInterrupt;
+    bool interrupted = false;   // Ctrl-C has stopped the operation
+    bool throughModem = false;  // the command runs through a modem call (--dial)
 };
+
+// Ctrl-C asks the operation to stop (the link's CancelRequested); so does a
+// modem call whose carrier went away, which is a failure, not the user's choice.
+inline bool carrierLost(const CliSession &s) { return s.throughModem && !s.interrupted && s.ctx.link.CancelRequested; }
+inline QString cancelText(const CliSession &s)
+{
+    return carrierLost(s) ? QStringLiteral("Modemverbindung verloren: kein Träger mehr") : QStringLiteral("Abbruch mit Strg-C");
+}
+inline int cancelExit(const CliSession &s) { return carrierLost(s) ? ExitFailed : ExitCancelled; }
 
 // Runs a device operation; true when a serial port error ended it. The
 // port's error handler has shown that error, so the command only reports

@@ -162,7 +162,7 @@ std::optional<Report> prepareRun(CliSession &s, const FlashArgs &a)
     if (portFailed || !s.ctx.device.DeviceInfoRead || s.ctx.link.CancelRequested) {
         const bool cancelled = s.ctx.link.CancelRequested;
         const QString shown = s.ui.lastMessage();
-        return Report{cancelled ? kCancelled : kFailed, 1, shown, {}, cancelled ? QStringLiteral("Abbruch mit Strg-C") : shown};
+        return Report{cancelled && !carrierLost(s) ? kCancelled : kFailed, 1, shown, {}, cancelled ? cancelText(s) : shown};
     }
     applyOverrides(panel, a);  // took the same values before the readout
     if (a.onlyFabdata && !panel.cbOnlyFabdata.enabled()) {
@@ -221,6 +221,7 @@ int runFlash(CliSession &s, const QStringList &args)
     bool toldCannotStop = false;
     s.onInterrupt = [&] {
         if (upload.UploadPhase != 5) {
+            s.interrupted = true;
             link.CancelRequested = true;
         } else if (!toldCannotStop) {
             toldCannotStop = true;
@@ -236,7 +237,7 @@ int runFlash(CliSession &s, const QStringList &args)
     s.ui.flushStatus();
     s.ui.yesNoAnswer = false;
 
-    Report r{resultOf(upload.outcome), upload.UploadPhase, upload.resultMessage, upload.recordCounters, {}};
+    Report r{carrierLost(s) ? kFailed : resultOf(upload.outcome), upload.UploadPhase, upload.resultMessage, upload.recordCounters, {}};
     if (upload.outcome == Upload::Outcome::Refused) {
         // A refused run shows no message box: the failed check says why.
         r.message = upload.CheckMessage;
@@ -248,7 +249,7 @@ int runFlash(CliSession &s, const QStringList &args)
         // A run a port error ended has shown that error instead of the final message.
         if (r.message.isEmpty())
             r.message = s.ui.lastMessage();
-        r.error = r.message;
+        r.error = carrierLost(s) ? cancelText(s) : r.message;
         if (upload.outcome != Upload::Outcome::SwitchClosed && upload.outcome != Upload::Outcome::ImageRejected)
             s.err << "Zustand: " << deviceStateAfter(upload.UploadPhase) << Qt::endl;
     }

@@ -76,14 +76,14 @@ int runInfo(CliSession &s, const QStringList &args)
         portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
     const bool cancelled = s.ctx.link.CancelRequested;
     if (error.isEmpty() && !s.ctx.device.DeviceInfoRead)
-        error = cancelled ? QStringLiteral("Abbruch mit Strg-C") : s.ui.lastMessage();
+        error = cancelled ? cancelText(s) : s.ui.lastMessage();
     if (s.json)
         s.out << infoJson(s, error) << Qt::endl;
     else if (s.ctx.device.DeviceInfoRead)
         printInfo(s);
     if (s.ctx.device.DeviceInfoRead)
         return ExitOk;
-    return cancelled ? ExitCancelled : ExitFailed;
+    return cancelled ? cancelExit(s) : ExitFailed;
 }
 
 const CliCommand registration("info", "", "Version und Konfiguration des KRV lesen", {}, true, &runInfo);

@@ -60,7 +60,7 @@ int runRaw(CliSession &s, const QStringList &args)
     if (error.isEmpty()) {
         link.SendCommand(text, crc);
         result = link.ReceiveFrame(answer, crc, timeoutMs);
-        error = link.CancelRequested ? QStringLiteral("Abbruch mit Strg-C") : answerProblem(result, answer, timeoutMs);
+        error = link.CancelRequested ? cancelText(s) : answerProblem(result, answer, timeoutMs);
         if (!error.isEmpty() && !link.CancelRequested)
             s.err << error << Qt::endl;
     }
@@ -79,7 +79,7 @@ int runRaw(CliSession &s, const QStringList &args)
     }
     if (result > 0)
         return ExitOk;
-    return link.CancelRequested ? ExitCancelled : ExitFailed;
+    return link.CancelRequested ? cancelExit(s) : ExitFailed;
 }
 
 const QList<CliOption> kOptions = {

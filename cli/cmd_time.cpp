@@ -29,7 +29,7 @@ QString runOnDevice(CliSession &s, ClockCommand what)
     if (accepted)
         return {};
     if (s.ctx.link.CancelRequested)
-        return QStringLiteral("Abbruch mit Strg-C");
+        return cancelText(s);
     if (portFailed)  // the port's error handler has shown it
         return s.ui.lastMessage();
     // The clock shows why it failed ("Timeout!", ...).
@@ -58,7 +58,7 @@ int runClock(CliSession &s, const QStringList &args, ClockCommand what)
     }
     if (error.isEmpty())
         return ExitOk;
-    return s.ctx.link.CancelRequested ? ExitCancelled : ExitFailed;
+    return s.ctx.link.CancelRequested ? cancelExit(s) : ExitFailed;
 }
 
 int runTime(CliSession &s, const QStringList &args) { return runClock(s, args, ClockCommand::Read); }
