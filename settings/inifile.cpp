@@ -106,7 +106,9 @@ TIniFile::Line TIniFile::parseLine(const QString &text)
     if (line.name.isEmpty())
         return line;
     line.kind = Kind::Key;
-    line.value = trimmed.mid(equals + 1).trimmed();
+    // A stray CR ends the value, as it would end a written one: what the
+    // program reads is what it can write back.
+    line.value = trimmed.mid(equals + 1).section(u'\r', 0, 0).trimmed();
     if (line.value.size() >= 2 && line.value.startsWith(u'"') && line.value.endsWith(u'"'))
         line.value = line.value.mid(1, line.value.size() - 2);
     return line;

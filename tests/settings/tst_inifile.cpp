@@ -142,6 +142,7 @@ void TestIniFile::readsLineEndingsAndEncodings_data()
     QTest::newRow("BOM, CR LF") << QByteArray("\xEF\xBB\xBF[File]\r\nName=Zähler.hex\r\nFilter=1\r\n");
     QTest::newRow("Latin-1 line") << QByteArray("[File]\r\nName=Z\xE4hler.hex\r\nFilter=1\r\n");
     QTest::newRow("no final line break") << QByteArray("[File]\nFilter=1\nName=Zähler.hex");
+    QTest::newRow("stray CR ends the value") << QByteArray("[File]\r\nName=Zähler.hex\r\x13x=1\r\nFilter=1\r\n");
 }
 
 void TestIniFile::readsLineEndingsAndEncodings()

@@ -3,14 +3,15 @@
 #include <cstring>
 
 namespace {
-// The settings-file reader joins here once it exists, as do the modem replies
-// and the version file.
 constexpr FuzzTarget kTargets[] = {
     {"hex", fuzzHexImage},
     {"receiveframe", fuzzReceiveFrame},
     {"blocktransfer", fuzzBlockTransfer},
     {"readout", fuzzReadoutAnswers},
     {"settings", fuzzSettingsFile},
+    {"clock", fuzzClockAnswers},
+    {"modemreply", fuzzModemReply},
+    {"versionfile", fuzzVersionFile},
 };
 }
 

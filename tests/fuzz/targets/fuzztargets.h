@@ -27,3 +27,6 @@ int fuzzReceiveFrame(const quint8 *data, std::size_t size);
 int fuzzBlockTransfer(const quint8 *data, std::size_t size);
 int fuzzReadoutAnswers(const quint8 *data, std::size_t size);
 int fuzzSettingsFile(const quint8 *data, std::size_t size);
+int fuzzClockAnswers(const quint8 *data, std::size_t size);
+int fuzzModemReply(const quint8 *data, std::size_t size);
+int fuzzVersionFile(const quint8 *data, std::size_t size);

@@ -1,0 +1,26 @@
+// The update server's version file: its entries, the installer's name and
+// the version number the check compares.
+#include "orvabout/installerfile.h"
+#include "orvabout/versionfile.h"
+#include "tests/fuzz/targets/fuzztargets.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+int fuzzVersionFile(const quint8 *data, std::size_t size)
+{
+    static const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cur_ver.txt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+        qFatal("fuzz: cannot write %s", qPrintable(path));
+    file.close();
+
+    const VersionFileEntry entry = readVersionFile(path, QStringLiteral("Quillon"));
+    FUZZ_CHECK(versInfoToInt(entry.version) >= -1);
+    // The name may never leave the chosen folder.
+    const QString name = safeInstallerName(entry.fileName);
+    FUZZ_CHECK(!name.contains(QLatin1Char('/')) && name != QLatin1String(".") && name != QLatin1String(".."));
+    return 0;
+}
