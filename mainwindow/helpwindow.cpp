@@ -42,10 +42,8 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 
     connect(edSearch, &QLineEdit::textChanged, this, &HelpWindow::listTopics);
     connect(edSearch, &QLineEdit::returnPressed, this, &HelpWindow::openFirstHit);
-    connect(lbTopics, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem *item) { openFile(item->data(Qt::UserRole).toString()); });
-    connect(lbTopics, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { openFile(item->data(Qt::UserRole).toString()); });
+    connect(lbTopics, &QListWidget::itemActivated, this, &HelpWindow::openHit);
+    connect(lbTopics, &QListWidget::itemClicked, this, &HelpWindow::openHit);
     // The list follows the page, whether a topic, a link or a help request
     // opened it (sourceChanged misses a page shown before).
     connect(browser, &QTextBrowser::historyChanged, this, &HelpWindow::markTopic);
@@ -99,13 +97,17 @@ void HelpWindow::markTopic()
     lbTopics->setCurrentRow(-1);
 }
 
-// Return in the search field: the first hit, its first match marked.
+// Return in the search field: the first hit.
 void HelpWindow::openFirstHit()
 {
-    if (lbTopics->count() == 0)
-        return;
-    lbTopics->setCurrentRow(0);
-    openFile(lbTopics->item(0)->data(Qt::UserRole).toString());
+    if (lbTopics->count() > 0)
+        openHit(lbTopics->item(0));
+}
+
+// A topic of the list, the first match of the search marked in it.
+void HelpWindow::openHit(QListWidgetItem *item)
+{
+    openFile(item->data(Qt::UserRole).toString());
     const QString first = edSearch->text().split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
     if (!first.isEmpty())
         browser->find(first);

@@ -6,6 +6,7 @@
 
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QTextBrowser;
 
 // The manual's window: the topic finder (search field and topic list) beside
@@ -30,6 +31,7 @@ private:
     void openFile(const QString &file);
     void listTopics(const QString &query);
     void openFirstHit();
+    void openHit(QListWidgetItem *item);
     void markTopic();
     void present();
 

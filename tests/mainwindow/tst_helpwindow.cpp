@@ -143,6 +143,12 @@ private slots:
         QTest::keyClick(w.edSearch, Qt::Key_Return);
         QCOMPARE(w.currentFile(), w.lbTopics->item(0)->data(Qt::UserRole).toString());
         QCOMPARE(w.browser->textCursor().selectedText().toLower(), QStringLiteral("eichschalter"));
+        // A click on another hit marks the match there too, and the list follows.
+        QListWidgetItem *last = w.lbTopics->item(w.lbTopics->count() - 1);
+        QTest::mouseClick(w.lbTopics->viewport(), Qt::LeftButton, {}, w.lbTopics->visualItemRect(last).center());
+        QCOMPARE(w.currentFile(), last->data(Qt::UserRole).toString());
+        QCOMPARE(w.lbTopics->currentItem(), last);
+        QCOMPARE(w.browser->textCursor().selectedText().toLower(), QStringLiteral("eichschalter"));
         QTest::keyClicks(w.edSearch, QStringLiteral("xyzzy"));
         QCOMPARE(w.lbTopics->count(), 0);
         w.edSearch->clear();
