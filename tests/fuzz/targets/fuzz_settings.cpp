@@ -4,18 +4,9 @@
 #include "settings/programsettings.h"
 #include "tests/fuzz/targets/fuzztargets.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
 int fuzzSettingsFile(const quint8 *data, std::size_t size)
 {
-    static const QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("quillon.INI"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
-        qFatal("fuzz: cannot write %s", qPrintable(path));
-    file.close();
+    const QString path = fuzzInputFile("quillon.INI", data, size);
 
     TIniFile ini(path);
     ProgramSettings settings = ProgramSettings::load(ini);

@@ -4,18 +4,9 @@
 #include "orvabout/versionfile.h"
 #include "tests/fuzz/targets/fuzztargets.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
 int fuzzVersionFile(const quint8 *data, std::size_t size)
 {
-    static const QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("cur_ver.txt"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
-        qFatal("fuzz: cannot write %s", qPrintable(path));
-    file.close();
+    const QString path = fuzzInputFile("cur_ver.txt", data, size);
 
     const VersionFileEntry entry = readVersionFile(path, QStringLiteral("Quillon"));
     FUZZ_CHECK(versInfoToInt(entry.version) >= -1);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <QtGlobal>
 #include <cstddef>
 #include <span>
@@ -21,6 +22,10 @@ const FuzzTarget *findFuzzTarget(const char *name);
         if (!(condition))                                                     \
             qFatal("FUZZ_CHECK failed: %s (%s:%d)", #condition, __FILE__, __LINE__); \
     } while (false)
+
+// The input as a file of this name, in a folder kept for the process, for
+// the readers that take a path.
+QString fuzzInputFile(const char *name, const quint8 *data, std::size_t size);
 
 int fuzzHexImage(const quint8 *data, std::size_t size);
 int fuzzReceiveFrame(const quint8 *data, std::size_t size);
