@@ -34,13 +34,11 @@ struct CliSession {
     std::function<QString()> openLink;
     // Ctrl-C; by default it asks the running operation to stop.
     std::function<void()> onInterrupt;
-    bool interrupted = false;   // Ctrl-C has stopped the operation
-    bool throughModem = false;  // the command runs through a modem call (--dial)
 };
 
 // Ctrl-C asks the operation to stop (the link's CancelRequested); so does a
 // modem call whose carrier went away, which is a failure, not the user's choice.
-inline bool carrierLost(const CliSession &s) { return s.throughModem && !s.interrupted && s.ctx.link.CancelRequested; }
+inline bool carrierLost(const CliSession &s) { return s.ctx.link.CarrierLost; }
 inline QString cancelText(const CliSession &s)
 {
     return carrierLost(s) ? QStringLiteral("Modemverbindung verloren: kein Träger mehr") : QStringLiteral("Abbruch mit Strg-C");

@@ -221,7 +221,6 @@ int runFlash(CliSession &s, const QStringList &args)
     bool toldCannotStop = false;
     s.onInterrupt = [&] {
         if (upload.UploadPhase != 5) {
-            s.interrupted = true;
             link.CancelRequested = true;
         } else if (!toldCannotStop) {
             toldCannotStop = true;

@@ -106,10 +106,7 @@ int main(int argc, char *argv[])
         err << message << Qt::endl;
         return message;
     };
-    session.onInterrupt = [&session] {
-        session.interrupted = true;
-        session.ctx.link.CancelRequested = true;
-    };
+    session.onInterrupt = [&link] { link.CancelRequested = true; };
 
     // Ctrl-C goes to the running command; every wait notices it.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
@@ -136,7 +133,6 @@ int main(int argc, char *argv[])
                     commandOut << OrderedJson().add("error", failure).text() << Qt::endl;
             }
         }
-        session.throughModem = call.connected;
         if (!dial || call.connected)
             code = command->run(session, line.args);
         if (modem && link.ModemConnected)

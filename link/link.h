@@ -36,6 +36,7 @@ public:
     bool UseCrc = false;           // frames carry a CRC (decided by the wake-up)
     QByteArray ReadPassword;       // inserted into every command frame while not empty
     bool ModemConnected = false;   // a modem call is up
+    bool CarrierLost = false;      // the call's carrier went away; cleared by the next dial
     int SavedBaudRate = 14;        // TBaudRate ordinal restored after an upload (br9600)
 
     // TCP client state.

@@ -88,6 +88,7 @@ void Modem::btRufClick()
         m_link.LinkFailed = false;
         return;
     }
+    m_link.CarrierLost = false;
     m_port.StoredOptions().include(opOutputCTSFlow);
     const bool updateEnabled = m_ui.isEnabled(QStringLiteral("btUpdate"));
     m_ui.setEnabled(QStringLiteral("btUpdate"), false);
@@ -112,6 +113,7 @@ void Modem::Comm1RLSDChange()
         m_link.ModemConnected = true;
         m_ui.setHighlighted(kMoMeld, true);
     } else if (m_link.ModemConnected) {
+        m_link.CarrierLost = true;
         HangUp();
         m_link.CancelRequested = true;  // every running wait ends
     }

@@ -186,6 +186,7 @@ void TestModem::carrierLossEndsWaitAndHangsUp()
     QCOMPARE(rig.link.ReceiveFrame(answer, false, 5000), 0);
     QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(rig.link.CancelRequested);
+    QVERIFY(rig.link.CarrierLost);
     QVERIFY(!rig.link.ModemConnected);
     QCOMPARE(rig.port().Parity(), paEven);
     QVERIFY(!rig.st.ui.isHighlighted(QStringLiteral("lbMoMeld")));
