@@ -4,6 +4,7 @@
 #include "link/frontend.h"
 
 #include <QDeadlineTimer>
+#include <algorithm>
 
 ComPortLink::ComPortLink(Frontend &ui) : m_ui(ui)
 {
@@ -39,13 +40,19 @@ void ComPortLink::SendBytes(const char *data, int count)
     Comm1.Write(data, count, false);
     // A record takes about 140 ms on the line at 19200 bit/s: wait for it in
     // the event loop, so the window repaints and the cancel controls work,
-    // and wake when the bytes should have left.
+    // and wake when the bytes should have left. Bytes held back by flow
+    // control do not move: wake less and less often, up to 50 ms.
+    qint64 lastQueued = -1;
+    qint64 heldMs = 0;
     for (;;) {
         requireOpen();
         const qint64 queued = Comm1.OutputCount() + (Comm1.WritePending() ? 1 : 0);
         if (queued == 0)
             break;
-        sleepInEventLoop(QDeadlineTimer(qMax<qint64>(1, queued * lineBitsPerCharacter() * 1000 / lineSpeed())));
+        heldMs = queued == lastQueued ? qMin<qint64>(qMax<qint64>(2 * heldMs, 2), 50) : 0;
+        lastQueued = queued;
+        const qint64 lineMs = queued * lineBitsPerCharacter() * 1000 / lineSpeed();
+        sleepInEventLoop(QDeadlineTimer(std::max<qint64>({1, lineMs, heldMs})));
     }
     // Handed to the line, the last bytes out of the chip too.
     Comm1.WaitForWriteCompletion();
