@@ -56,7 +56,6 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(paren
     FormCreate();
     wireHandlers();
     ui.attach(StatusPanels[0], StatusPanels[1]);
-    pnFab->mirror(ui);
     setAcceptDrops(true);
 }
 
@@ -120,7 +119,7 @@ void TForm1::wireHandlers()
     });
 
     // Timer3 does the exit before the TCP link's duty.
-    QObject::disconnect(&link.Timer3, nullptr, &link, nullptr);
+    QObject::disconnect(&link.Timer3, &QTimer::timeout, &link, &Link::Timer3Tick);
     connect(&link.Timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
 }
 

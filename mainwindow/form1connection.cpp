@@ -49,7 +49,7 @@ void TForm1::smCommClick()
         link.TcpConnectCountdown = 0;
         if (link.TcpMode) {
             link.Client.abort();
-            dialog.cbName->setEditText(QStringLiteral("TCP/IP Client"));
+            dialog.cbName->setEditText(TCommDialog::TcpClientItem);
         } else {
             Comm1.Close();
         }
@@ -123,7 +123,7 @@ void TForm1::sbCommMouseDown(Qt::MouseButton button)
 
 void TForm1::ShowConnection()
 {
-    QString text = QStringLiteral("Quillon - ");
+    QString text = applicationTitle() + QStringLiteral(" - ");
     if (link.TcpMode) {
         text += QStringLiteral("Client %1:%2").arg(link.tcpTarget().address).arg(link.tcpPort());
     } else {

@@ -109,6 +109,8 @@ void HelpWindow::openHit(QListWidgetItem *item)
 {
     openFile(item->data(Qt::UserRole).toString());
     const QString first = edSearch->text().split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+    // From the top: a page already shown keeps its cursor, and find would go on to the next match.
+    browser->moveCursor(QTextCursor::Start);
     if (!first.isEmpty())
         browser->find(first);
 }
