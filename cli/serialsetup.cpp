@@ -2,22 +2,6 @@
 #include "link/comportlink.h"
 #include "link/frontend.h"
 
-std::optional<TBaudRate> baudRateOf(int bitsPerSecond)
-{
-    for (int r = br50; r < brCustom; ++r)
-        if (BaudRateValue(TBaudRate(r)) == bitsPerSecond)
-            return TBaudRate(r);
-    return std::nullopt;
-}
-
-QStringList baudRates()
-{
-    QStringList rates;
-    for (int r = br50; r < brCustom; ++r)
-        rates << QString::number(BaudRateValue(TBaudRate(r)));
-    return rates;
-}
-
 std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device, TBaudRate rate)
 {
     auto link = std::make_unique<ComPortLink>(ui);

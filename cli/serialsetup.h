@@ -9,12 +9,6 @@
 class ComPortLink;
 class Frontend;
 
-// The entry of the port's speed list for bitsPerSecond; none when the list
-// does not hold it.
-std::optional<TBaudRate> baudRateOf(int bitsPerSecond);
-// The speeds of the list, slowest first.
-QStringList baudRates();
-
 // Opens the program's serial port on device (a path, a name under /dev or
 // "COMn") at rate with the program's other stored settings. Errors are shown
 // through the port's error handler and end as EAbort.

@@ -27,6 +27,22 @@ const char kTimeout[] = "Timeout";
 
 qint32 BaudRateValue(TBaudRate rate) { return rate <= brCustom ? kSpeeds[rate] : 0; }
 
+std::optional<TBaudRate> baudRateOf(int bitsPerSecond)
+{
+    for (int r = br50; r < brCustom; ++r)
+        if (BaudRateValue(TBaudRate(r)) == bitsPerSecond)
+            return TBaudRate(r);
+    return std::nullopt;
+}
+
+QStringList baudRates()
+{
+    QStringList rates;
+    for (int r = br50; r < brCustom; ++r)
+        rates << QString::number(BaudRateValue(TBaudRate(r)));
+    return rates;
+}
+
 // ---- settings objects ------------------------------------------------------
 
 void TFlowControl::SetDTR(TDTRControl value) { m_port.changeLine(m_dtr, value); }

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <array>
 #include <atomic>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -49,6 +50,10 @@ enum TComAction : quint8 { caFail, caAbort };
 
 // Bits per second of each TBaudRate; 0 for brDefault and brCustom.
 qint32 BaudRateValue(TBaudRate rate);
+// The entry of the speed list for bitsPerSecond; none when the list does not hold it.
+std::optional<TBaudRate> baudRateOf(int bitsPerSecond);
+// The speeds of the list, slowest first.
+QStringList baudRates();
 
 // Line events, one bit each, as the event mask and the event thread use them.
 enum TComEvent : quint32 {

@@ -1,4 +1,5 @@
 #include "mainwindow/comdialog.h"
+#include "comport/comport.h"
 #include "comport/portlist.h"
 #include "widgets/advedit.h"
 
@@ -70,10 +71,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, i
 }
 }  // namespace
 
-const QStringList TCommDialog::BaudItems{
-    "default", "50",    "75",    "110",   "150",   "300",   "600",   "1200",  "1800",
-    "2000",    "2400",  "3600",  "4800",  "7200",  "9600",  "10400", "14400", "15625",
-    "19200",   "28800", "38400", "56000", "57600", "115200", "128000", "256000", "custom"};
+// The port's speeds, between the entries for its default and a custom rate.
+const QStringList TCommDialog::BaudItems = QStringList{"default"} + baudRates() + QStringList{"custom"};
 const QStringList TCommDialog::ParityItems{"default", "none", "odd", "even", "mark", "space"};
 const QStringList TCommDialog::BitItems{"default", "4", "5", "6", "7", "8"};
 const QStringList TCommDialog::StopItems{"default", "1", "1,5", "2"};
