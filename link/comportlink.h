@@ -12,7 +12,7 @@ public:
     // Comm1 gets the program's stored settings (9600 8E1, RTS on, ...), closed.
     explicit ComPortLink(Frontend &ui);
 
-    void SendBytes(const char *data, int count) override;
+    bool SendBytes(const char *data, int count, int holdLimitMs, const std::function<bool()> &stop) override;
     void SendByte(quint8 byte) override;
     int PollByte(quint8 &byte) override;
     void PurgeInput() override;
