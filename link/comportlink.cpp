@@ -37,9 +37,22 @@ void ComPortLink::requireOpen()
 bool ComPortLink::SendBytes(const char *data, int count, int holdLimitMs, const std::function<bool()> &stop)
 {
     requireOpen();
-    Comm1.Write(data, count, false);
-    const QDeadlineTimer deadline(qint64(count) * lineBitsPerCharacter() * 1000 / lineSpeed() + holdLimitMs,
+    const QDeadlineTimer deadline(qint64(count + 1) * lineBitsPerCharacter() * 1000 / lineSpeed() + holdLimitMs,
                                   Qt::PreciseTimer);
+    // A byte sent without waiting (SendByte) may still be queued, and the
+    // write would wait for it without a limit.
+    if (!waitUntilSent(deadline, stop))
+        return false;
+    Comm1.Write(data, count, false);
+    if (!waitUntilSent(deadline, stop))
+        return false;
+    // Handed to the line, the last bytes out of the chip too.
+    Comm1.WaitForWriteCompletion();
+    return true;
+}
+
+bool ComPortLink::waitUntilSent(const QDeadlineTimer &deadline, const std::function<bool()> &stop)
+{
     // A record takes about 140 ms on the line at 19200 bit/s: wait for it in
     // the event loop, so the window repaints and the cancel controls work,
     // and wake when the bytes should have left. Bytes held back by flow
@@ -63,8 +76,6 @@ bool ComPortLink::SendBytes(const char *data, int count, int holdLimitMs, const 
         const qint64 lineMs = queued * lineBitsPerCharacter() * 1000 / lineSpeed();
         sleepInEventLoop(QDeadlineTimer(std::min(std::max<qint64>({1, lineMs, heldMs}), deadline.remainingTime() + 1)));
     }
-    // Handed to the line, the last bytes out of the chip too.
-    Comm1.WaitForWriteCompletion();
     return true;
 }
 

@@ -2,6 +2,8 @@
 #include "comport/comport.h"
 #include "link/seriallink.h"
 
+#include <QDeadlineTimer>
+
 class Frontend;
 
 // The byte channel's serial side over the program's port Comm1, with the
@@ -29,6 +31,9 @@ public:
 
 private:
     void requireOpen();
+    // Until the port's output queue is empty; false, with the queue
+    // discarded, once the deadline passes or stop() says so while it is held.
+    bool waitUntilSent(const QDeadlineTimer &deadline, const std::function<bool()> &stop);
     // Bits per second and bits per character on the line, for the time a
     // write takes.
     int lineSpeed() const;

@@ -129,6 +129,9 @@ private slots:
                      QStringLiteral("^fehlgeschlagen: Upload beendet: Modemverbindung verloren \\(kein Träger mehr\\)! PS: [34] "))),
                  qPrintable(call.outText));
         QVERIFY2(!(call.outText + call.errText).contains(QStringLiteral("Abbruch")), qPrintable(call.errText));
+        // The upload's one message box, as the window shows it.
+        QVERIFY2(call.ui.lastMessage().startsWith(QStringLiteral("Upload beendet: Modemverbindung verloren")),
+                 qPrintable(call.ui.lastMessage()));
         QVERIFY(!call.link.ModemConnected);
     }
 };
