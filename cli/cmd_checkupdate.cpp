@@ -63,7 +63,8 @@ bool transfer(CliSession &s, const bool &interrupted, HttpDownload &download,
 }
 
 // The installer into dir under its safe name, checked against the version
-// file's checksum; the saved path, or empty (nothing left in dir).
+// file's checksum; the saved path, or empty (a file of that name in dir
+// stays as it was).
 QString downloadInstaller(CliSession &s, const bool &interrupted, HttpDownload &download, const VersionFileEntry &entry,
                           const QString &dir)
 {
@@ -119,7 +120,7 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
         interrupted = true;
         download.abort();
     };
-    UpdateCheckResult result = UpdateCheck::run(
+    const UpdateCheckResult result = UpdateCheck::run(
         info.FileVersion(), info.InternalName(), options.base,
         [&s](UpdateText line) { s.err << updateText(line, German) << Qt::endl; },
         [&](const QUrl &url) {
