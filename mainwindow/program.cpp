@@ -14,8 +14,10 @@ Program::~Program()
     GetNewVers = nullptr;
 }
 
-void Program::start()
+void Program::start(const QString &file)
 {
     form1.show();
     form1.FormShow();
+    if (!file.isEmpty() && !form1.terminated())
+        form1.openAtStart(file);
 }
