@@ -10,9 +10,9 @@
 #include "link/devicedescription.h"
 #include "options/optionsmodel.h"
 #include "tests/comport/fakeportroot.h"
-#include "tests/comport/permissionoverride.h"
 #include "tests/comport/ptypair.h"
 #include "tests/support/cliprocess.h"
+#include "tests/support/withoutaccessoverride.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -79,11 +79,13 @@ private slots:
     {
         System system;
         Printed text, json;
-        if (!withoutPermissionOverride([&] {
-                text = runPorts(false);
-                json = runPorts(true);
-            }))
-            QSKIP("cannot give up the permission override here");
+        {
+            WithoutAccessOverride asUser;
+            if (!asUser.active())
+                QSKIP("cannot give up the permission override here");
+            text = runPorts(false);
+            json = runPorts(true);
+        }
 
         QCOMPARE(text.code, 0);
         QCOMPARE(text.out, QStringLiteral("/dev/ttyS0    COM1  frei\n"

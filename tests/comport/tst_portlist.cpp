@@ -3,8 +3,8 @@
 #include "comport/comport.h"
 #include "comport/portlist.h"
 #include "tests/comport/fakeportroot.h"
-#include "tests/comport/permissionoverride.h"
 #include "tests/comport/ptypair.h"
+#include "tests/support/withoutaccessoverride.h"
 
 #include <QtTest>
 #include <sys/stat.h>
@@ -41,15 +41,17 @@ void TestPortList::refusedAccessGivesAdvice()
     PtyPair pty;
     QVERIFY(pty.isValid());
     QCOMPARE(::chmod(QFile::encodeName(pty.slavePath).constData(), 0), 0);
-    int result = -1;
-    PortState state = PortState::Free;
+    int result;
+    PortState state;
     QString advice;
-    if (!withoutPermissionOverride([&] {
-            result = CheckComPort(pty.slavePath);
-            state = portState(pty.slavePath);
-            advice = comPortProblem(pty.slavePath);
-        }))
-        QSKIP("cannot give up the permission override here");
+    {
+        WithoutAccessOverride asUser;
+        if (!asUser.active())
+            QSKIP("cannot give up the permission override here");
+        result = CheckComPort(pty.slavePath);
+        state = portState(pty.slavePath);
+        advice = comPortProblem(pty.slavePath);
+    }
 
     QCOMPARE(result, 2);
     QCOMPARE(state, PortState::NoPermission);
