@@ -8,8 +8,6 @@
 namespace {
 QJsonValue orNull(const QString &text) { return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text); }
 
-QString comName(const SerialPortEntry &port) { return port.name == port.path ? QString() : port.name; }
-
 QString adapterText(const SerialPortEntry &port)
 {
     QString text = port.description();

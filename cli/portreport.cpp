@@ -37,8 +37,8 @@ QString presentPortsText()
     QStringList ports;
     for (const PortReport &r : reportPorts()) {
         QStringList facts;
-        if (r.port.name != r.port.path)
-            facts << r.port.name;
+        if (const QString com = comName(r.port); !com.isEmpty())
+            facts << com;
         if (const QString adapter = r.port.description(); !adapter.isEmpty())
             facts << adapter;
         facts << stateText(r.state);

@@ -12,6 +12,9 @@ struct PortReport {
 };
 QList<PortReport> reportPorts();
 
+// "COM1" for a built-in port, empty for one that goes by its path.
+inline QString comName(const SerialPortEntry &port) { return port.name == port.path ? QString() : port.name; }
+
 // "frei", "von einem anderen Programm belegt", ...
 QString stateText(PortState state);
 // "free", "busy", ... for scripts.

@@ -35,10 +35,10 @@ private slots:
         TForm1 &w = rig.form();
         int sizeWhileChoosing = -1;
         const ModalAnswerer::Answer pick = choosePort(chosen.slavePath, br9600);
-        rig.answerer.script = {[&](QWidget *dialog) {
-            sizeWhileChoosing = w.image.ImageSize;
-            pick(dialog);
-        }};
+        rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), [&](QWidget *dialog) {
+                                   sizeWhileChoosing = w.image.ImageSize;
+                                   pick(dialog);
+                               }};
         // Relative, as a shell hands it over.
         QDir::setCurrent(rig.dir.path());
         rig.program->start(name);
@@ -63,7 +63,7 @@ private slots:
         const QString file = writeFile(rig.dir, QStringLiteral("fw.bin"), smallImage());
         rig.writeSettings("[Connection]\nCOM=" + busy.slavePath.toUtf8() + "\n");
         const ModalAnswerer::Answer cancel = [](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); };
-        rig.answerer.script = {cancel, ModalAnswerer::press(QMessageBox::Yes)};
+        rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), cancel, ModalAnswerer::press(QMessageBox::Yes)};
         rig.program = std::make_unique<Program>(rig.settingsPath);
         rig.program->start(file);
         QVERIFY(rig.form().terminated());
