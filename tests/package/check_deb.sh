@@ -44,7 +44,7 @@ wmclass=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 [ "$wmclass" = quillon ] || fail "desktop entry: StartupWMClass '$wmclass'"
 mkdir -p "$work/mime/packages"
 cp /usr/share/mime/packages/freedesktop.org.xml "$root"/usr/share/mime/packages/*.xml "$work/mime/packages/"
-update-mime-database "$work/mime" >/dev/null || fail "update-mime-database"
+update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database"
 grep -qx 'text/x-ihex:\*.hex' "$work/mime/globs" || fail "*.hex is not text/x-ihex: $(grep -i hex "$work/mime/globs")"
 # AppStream shows the screenshots of docs/.
 for shot in $(grep -o '<image[^>]*>[^<]*' "$root"/usr/share/metainfo/*.metainfo.xml | sed 's|.*/||'); do
@@ -95,9 +95,11 @@ for command in $commands; do
 done
 
 # Installed as root (by dpkg, into a root and a database of its own), started
-# without --settings and ended: no file appears beside the program, and
-# purging leaves none behind. Its settings say TCP to 127.0.0.1, so no serial
-# port is touched. The window's class is the desktop entry's StartupWMClass.
+# without --settings and closed as a user closes it: the program ends, its
+# settings go to the user's configuration folder, and no file appears beside
+# it; purging leaves none behind. Its settings say TCP to 127.0.0.1, so no
+# serial port is touched. The window's class is the desktop entry's
+# StartupWMClass.
 inst=$work/inst
 mkdir -p "$inst/var/lib/dpkg/info" "$inst/var/lib/dpkg/updates"
 touch "$inst/var/lib/dpkg/status"
@@ -105,20 +107,20 @@ dpkg_private() { dpkg --instdir="$inst" --admindir="$inst/var/lib/dpkg" --force-
 dpkg_private -i "$deb"
 programs=$(ls -A "$inst/usr/bin")
 home=$work/home
-mkdir -p "$home/.config/quillon"
-printf '[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=9\n' >"$home/.config/quillon/quillon.INI"
+settings=$home/.config/quillon/quillon.INI
+mkdir -p "$(dirname "$settings")"
+printf '[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=9\n' >"$settings"
 [ "$(id -u)" -eq 0 ] || echo "note: not root, the program runs as $(id -un)"
-# Until the program ends itself on request, the check ends it.
 env -u LD_LIBRARY_PATH -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" \
   xvfb-run -a -s "-nolisten tcp" bash -c '
     cd / && "$1" & pid=$!
-    for _ in $(seq 150); do
-      window=$(xwininfo -root -tree 2>/dev/null | grep "\"Quillon - ") && break
-      sleep 0.1
-    done
-    kill "$pid"; wait "$pid"
-    echo "$window"' _ "$inst/usr/bin/quillon" >"$work/window.txt" 2>"$work/quillon.log" || true
-grep -qF "(\"quillon\" \"$wmclass\")" "$work/window.txt" || fail "window class: $(cat "$work/window.txt" "$work/quillon.log")"
+    "$2" "Quillon - "
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && { echo "still running 10 s after the close"; kill "$pid"; }
+    wait "$pid"; echo "exit $?"' _ "$inst/usr/bin/quillon" "$(dirname "$0")/closewindow.py" >"$work/window.txt" 2>"$work/quillon.log" || true
+[ "$(cat "$work/window.txt")" = "quillon $wmclass
+exit 0" ] || fail "window class and end: $(cat "$work/window.txt" "$work/quillon.log")"
+grep -q '^\[Code\]' "$settings" || fail "the exit did not write $settings: $(cat "$settings")"
 [ "$(ls -A "$inst/usr/bin")" = "$programs" ] || fail "running quillon left $(ls -A "$inst/usr/bin" | xargs) in /usr/bin"
 dpkg_private --purge quillon
 [ -z "$(ls -A "$inst/usr/bin" 2>/dev/null)" ] || fail "purge left $(ls -A "$inst/usr/bin" | xargs) in /usr/bin"
