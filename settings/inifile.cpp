@@ -266,7 +266,7 @@ bool TIniFile::UpdateFile()
     const QString shownPath = QDir::toNativeSeparators(m_path);
     if (m_truncated) {
         // Only the first part was read; writing it back would cut off the rest.
-        m_error = QStringLiteral("%1: larger than %2 bytes, left unchanged").arg(shownPath).arg(MaxFileSize);
+        m_error = QStringLiteral("%1 ist größer als %2 Bytes und bleibt unverändert.").arg(shownPath).arg(MaxFileSize);
         return false;
     }
     // A missing folder is made here; if that fails, the open below says why.
