@@ -13,12 +13,17 @@
 namespace {
 // Why the stored port cannot be used: missing, not permitted (with what to
 // do about it) or in use by another program.
-QString startPortMessage(const QString &name, int checkResult)
+QString startPortMessage(const QString &name, PortState state)
 {
-    if (checkResult == 1)
+    switch (state) {
+    case PortState::Missing:
         return QStringLiteral("Achtung %1 ist nicht verfügbar!!").arg(name);
-    if (const QString advice = comPortProblem(name); !advice.isEmpty())
-        return QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\n%2").arg(name, advice);
+    case PortState::NoPermission:
+        return QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\n%2").arg(name, comPortProblem(name));
+    case PortState::Free:
+    case PortState::Busy:
+        break;
+    }
     return QStringLiteral("Achtung %1 ist bereits belegt!!").arg(name);
 }
 }  // namespace
@@ -56,12 +61,12 @@ void TForm1::connectionChoice()
         if (link.TcpMode)
             return;
         const QString name = Comm1.DeviceName();
-        const int result = CheckComPort(name);
-        if (result == 0)
+        const PortState state = portState(name);
+        if (state == PortState::Free)
             return;
         // The reason is given whatever the number of ports: a dialog that
         // opens unasked leaves the user guessing.
-        ui.showMessage(startPortMessage(name, result));
+        ui.showMessage(startPortMessage(name, state));
         presetDialogFromPort();
         if (m_commDialog->exec() == QDialog::Accepted) {
             link.TcpMode = m_commDialog->EthernetConfirmed ? 1 : 0;
