@@ -43,6 +43,11 @@ bool Upload::acceptsImage(const FirmwareImage &image)
     return image.hasInfoBlock() && image.hasIdentification();
 }
 
+QString Upload::preCheckQuestion(const QString &checkMessage)
+{
+    return checkMessage + QStringLiteral("\nUpload sollte beendet werden!!\n\nUpload beenden?");
+}
+
 bool Upload::imageUploadable()
 {
     const FirmwareImage &image = m_ctx.image;
@@ -67,6 +72,8 @@ void Upload::prepare()
     m_ctx.link.LinkFailed = false;
     UploadPhase = 1;
     CheckMessage.clear();
+    preCheck = {};
+    preCheckEnded.reset();
     counters = {};
     recordCounters = {};
     m_switchClosed = false;
@@ -81,13 +88,14 @@ void Upload::checkDevice()
     else
         link.LinkFailed = false;
 
-    const PreCheckResult check = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
-    UploadPhase = check.code;
-    CheckMessage = check.message;
+    preCheck = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
+    UploadPhase = preCheck.code;
+    CheckMessage = preCheck.message;
     if (UploadPhase == 1)
         return;
     m_ctx.ui.setStatus(1, CheckMessage);
-    if (m_ctx.ui.askYesNo(CheckMessage + QStringLiteral("\nUpload sollte beendet werden!!\n\nUpload beenden?"))) {
+    preCheckEnded = m_ctx.ui.askYesNo(preCheckQuestion(CheckMessage));
+    if (*preCheckEnded) {
         UploadPhase = 0;
         link.CancelRequested = false;
         link.LinkFailed = true;
