@@ -8,6 +8,7 @@
 #include "tests/support/testfiles.h"
 
 #include <QJsonDocument>
+#include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -232,6 +233,16 @@ void TstFlash::badFiles_data()
     QTest::newRow("missing") << "missing.bin" << QByteArray() << false;
     QTest::newRow("HEX checksum wrong") << "bad.hex" << QByteArray(":0400000001020304F1\r\n:00000001FF\r\n") << false;
     QTest::newRow("too small for a firmware") << "tiny.bin" << QByteArray(0x100, 'x') << true;
+    // Of firmware size, but no firmware: the device kind would be one bit of chance.
+    QByteArray random(0x40000, '\0');
+    QRandomGenerator(19).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+    QTest::newRow("random bytes") << "random.bin" << random << true;
+    QByteArray zeroDate = smallImage();
+    zeroDate.replace(0xFF07, 8, "00000000");
+    QTest::newRow("zero date") << "zerodate.bin" << zeroDate << true;
+    QByteArray noIdentification = smallImage();
+    noIdentification[0xFF00] = '\0';
+    QTest::newRow("empty identification") << "noid.bin" << noIdentification << true;
 }
 
 void TstFlash::badFiles()
@@ -240,11 +251,14 @@ void TstFlash::badFiles()
     QFETCH(QByteArray, content);
     QFETCH(bool, json);
     const QString path = content.isEmpty() ? m_dir.filePath(name) : writeFile(m_dir, name, content);
-    KrvSimProcess sim({});
+    SimPeer sim;
 
-    const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", path});
+    // --force takes a real image of the other kind, never a file that is no firmware.
+    const CliRun run = runServing({"--tcp", QStringLiteral("127.0.0.1:%1").arg(sim.tcp.port()), "--json", "flash", path, "--force"});
     QCOMPARE(run.exitCode, 2);
-    QVERIFY(!run.err.contains("Wecke KRV auf!"));  // the device was not touched
+    QVERIFY(sim.device.frames.isEmpty());  // the device was not touched
+    QVERIFY(!run.err.contains("Wecke KRV auf!"));
+    QVERIFY(!run.err.contains("--force") && !run.out.contains("--force"));
     if (!json) {
         QVERIFY(run.out.isEmpty());
         return;
