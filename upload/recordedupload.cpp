@@ -21,7 +21,7 @@ void runRecordedUpload(Upload &upload, Context &ctx, const QString &folder, cons
     upload.btUpdateClick();
     recorder.end();
     const QString path = newRecordPath(folder, recorder.startedUtc());
-    const QString problem = writeFileAtomically(path, recorder.json(link, UploadRecorder::outcomeOf(ctx, upload)));
+    const QString problem = writeFileAtomically(path, recorder.json(link, UploadRecorder::outcomeOf(upload)));
     if (!problem.isEmpty())
         ctx.ui.showMessage(notWritten + problem);
 }

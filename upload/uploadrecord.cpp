@@ -128,13 +128,12 @@ void UploadRecorder::end()
     m_durationMs = m_clock.elapsed();
 }
 
-RecordOutcome UploadRecorder::outcomeOf(const Context &ctx, const Upload &upload)
+RecordOutcome UploadRecorder::outcomeOf(const Upload &upload)
 {
     const char *result = "failed";
     switch (upload.outcome) {
     case Upload::Outcome::Ok: result = "ok"; break;
-    // A lost modem carrier ends the run like a cancel, but nobody cancelled.
-    case Upload::Outcome::Cancelled: result = ctx.link.CarrierLost ? "failed" : "cancelled"; break;
+    case Upload::Outcome::Cancelled: result = "cancelled"; break;
     case Upload::Outcome::Refused: result = "refused"; break;
     case Upload::Outcome::SwitchClosed: result = "switch-closed"; break;
     case Upload::Outcome::ImageRejected: result = "image-rejected"; break;

@@ -43,7 +43,7 @@ public:
     qint64 durationMs() const { return m_durationMs; }
 
     // The outcome as the upload left it.
-    static RecordOutcome outcomeOf(const Context &ctx, const Upload &upload);
+    static RecordOutcome outcomeOf(const Upload &upload);
 
 private:
     const Context &m_ctx;
