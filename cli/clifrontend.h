@@ -16,6 +16,8 @@ public:
     bool yesNoAnswer = false;
     // Given once to the first password prompt; a second prompt gives up.
     QByteArray password;
+    // A new conversation (the device restarted) may ask for it once more.
+    void offerPasswordAgain() { m_passwordPrompts = 0; }
 
     // Every message box shown, in order (for --json).
     QStringList messages;

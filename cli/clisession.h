@@ -2,6 +2,7 @@
 #include "comport/eabort.h"
 #include "link/context.h"
 #include "link/link.h"
+#include "upload/recordlink.h"
 
 #include <QList>
 #include <QStringList>
@@ -17,6 +18,7 @@ enum ExitCode : int {
     ExitUsage = 2,           // usage error or bad input file
     ExitPrecheckRefused = 3, // a pre-check failed and --yes (or --force) was not given
     ExitSwitchClosed = 4,    // calibration switch closed
+    ExitVerifyMismatch = 5,  // flash --verify: the device runs another firmware than the file's
     ExitCancelled = 130,     // Ctrl-C
 };
 
@@ -34,6 +36,8 @@ struct CliSession {
     std::function<QString()> openLink;
     // Ctrl-C; by default it asks the running operation to stop.
     std::function<void()> onInterrupt;
+    // The link as the command line chose it, for records.
+    RecordLink linkFacts = {};
 };
 
 // Ctrl-C asks the operation to stop (the link's CancelRequested); so does a

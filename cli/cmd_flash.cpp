@@ -11,9 +11,13 @@
 #include "link/link.h"
 #include "link/readout.h"
 #include "options/optionsmodel.h"
+#include "orvabout/versinfo.h"
+#include "upload/flashverify.h"
 #include "upload/prechecks.h"
 #include "upload/upload.h"
+#include "upload/uploadrecord.h"
 
+#include <QFileInfo>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -27,6 +31,8 @@ struct FlashArgs {
     bool onlyFabdata = false;
     bool yes = false;
     bool force = false;
+    bool verify = false;
+    QString report;  // the record's file; empty: none
 };
 
 // The command line has checked the option names and given each its value.
@@ -50,13 +56,29 @@ QString parseArgs(const QStringList &args, FlashArgs &a)
             a.yes = true;
         } else if (w == QLatin1String("--force")) {
             a.force = true;
+        } else if (w == QLatin1String("--verify")) {
+            a.verify = true;
+        } else if (w == QLatin1String("--report")) {
+            a.report = args[++i];
         } else if (a.file.isEmpty()) {
             a.file = w;
         } else {
             return QStringLiteral("nur eine Datei angeben, nicht auch \"%1\"").arg(w);
         }
     }
-    return a.file.isEmpty() ? QStringLiteral("die Firmware-Datei angeben") : QString();
+    if (a.file.isEmpty())
+        return QStringLiteral("die Firmware-Datei angeben");
+    // Only the factory data leave the firmware as it was: nothing to compare.
+    if (a.verify && a.onlyFabdata)
+        return QStringLiteral("--verify prüft die neue Firmware; mit --only-fabdata wird keine gesendet");
+    if (!a.report.isEmpty()) {
+        const QFileInfo report(a.report);
+        if (report.isDir())
+            return QStringLiteral("--report braucht einen Dateinamen, %1 ist ein Ordner").arg(a.report);
+        if (const QString problem = recordFolderProblem(report.absolutePath()); !problem.isEmpty())
+            return QStringLiteral("--report: ") + problem;
+    }
+    return {};
 }
 
 // The edit boxes hold ASCII text of at most their length.
@@ -128,16 +150,46 @@ struct Report {
     QString error;  // empty when the run succeeded
 };
 
-int report(CliSession &s, const Report &r)
+// What a run adds to its report for scripts and campaigns.
+struct RunFacts {
+    const DeviceDescription &before;
+    std::optional<FlashVerify::Result> verification;
+    qint64 durationMs = 0;
+    QString record;  // the record written; empty: none
+};
+
+OrderedJson identityJson(const QString &version, int date)
+{
+    return OrderedJson().add("version", version.trimmed()).add("buildDate", date);
+}
+
+int report(CliSession &s, const Report &r, const RunFacts &f)
 {
     const QString phase = phaseName(r.uploadPhase);
+    const std::optional<FlashVerify::Result> &v = f.verification;
+    const bool readAfter = v && (v->status == FlashVerify::Status::Verified || v->status == FlashVerify::Status::Mismatch);
     if (s.json) {
         OrderedJson o;
         o.add("result", QLatin1String(r.result.name))
             .add("UploadPhase", r.uploadPhase)
             .add("phaseName", phase)
             .add("message", r.message)
-            .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords));
+            .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords))
+            .add("durationMs", f.durationMs);
+        OrderedJson device;
+        if (f.before.DeviceInfoRead)
+            device.add("before", identityJson(f.before.VersionText, f.before.DeviceFwDate));
+        else
+            device.add("before", QJsonValue());
+        if (readAfter)
+            device.add("after", identityJson(v->device.version, v->device.date));
+        else
+            device.add("after", QJsonValue());
+        o.add("device", device);
+        if (v)
+            o.add("verification", OrderedJson().add("status", QLatin1String(FlashVerify::statusName(v->status))).add("text", v->text));
+        if (!f.record.isEmpty())
+            o.add("report", f.record);
         if (!r.error.isEmpty())
             o.add("error", r.error);
         s.out << o.text() << Qt::endl;
@@ -146,9 +198,54 @@ int report(CliSession &s, const Report &r)
         const bool namesPhase = r.message.endsWith(QStringLiteral("PS: ") + QString::number(r.uploadPhase));
         s.out << r.result.words << ": " << r.message << (namesPhase ? QStringLiteral(" (%1)").arg(phase) : QString()) << "\n"
               << QStringLiteral("Wdh: %1 Adr: %2 Dat: %3").arg(r.counters.repeats).arg(r.counters.addressRecords).arg(r.counters.dataRecords)
-              << Qt::endl;
+              << "\n";
+        if (v)
+            s.out << v->text << "\n";
+        if (!f.record.isEmpty())
+            s.out << "Protokoll: " << f.record << "\n";
+        s.out.flush();
     }
     return r.result.exitCode;
+}
+
+const Result kMismatch{"mismatch", "Firmware im KRV stimmt nicht", ExitVerifyMismatch};
+
+// The check after the restart decides the run's result.
+void takeVerification(CliSession &s, Report &r, const FlashVerify::Result &v)
+{
+    s.err << v.text << Qt::endl;
+    switch (v.status) {
+    case FlashVerify::Status::Verified: return;
+    case FlashVerify::Status::Mismatch: r.result = kMismatch; break;
+    case FlashVerify::Status::NoAnswer: r.result = kFailed; break;
+    case FlashVerify::Status::Cancelled: r.result = kCancelled; break;
+    }
+    r.error = v.text;
+}
+
+// The run's record, when one was asked for. False, said on stderr and in the
+// report, when it could not be written.
+bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recorder, Report &r)
+{
+    const QString problem = writeFileAtomically(path, recorder.json(s.linkFacts, {QLatin1String(r.result.name), r.uploadPhase, r.message, r.counters}));
+    if (problem.isEmpty())
+        return true;
+    const QString text = QStringLiteral("Upload-Protokoll nicht geschrieben: ") + problem;
+    s.err << "flash: " << text << Qt::endl;
+    r.error = r.error.isEmpty() ? text : r.error + QLatin1Char(' ') + text;
+    if (r.result.exitCode == ExitOk)
+        r.result = {"failed", "Protokoll fehlt", ExitFailed};
+    return false;
+}
+
+// The end of every run that got to the device: its record, then its report.
+int finishRun(CliSession &s, const FlashArgs &a, UploadRecorder &recorder, Report &r)
+{
+    recorder.end();
+    RunFacts facts{s.ctx.device, recorder.verification(), recorder.durationMs(), {}};
+    if (!a.report.isEmpty() && writeRecord(s, a.report, recorder, r))
+        facts.record = QFileInfo(a.report).absoluteFilePath();
+    return report(s, r, facts);
 }
 
 // Reads the device and decides the answer to the pre-check question. A
@@ -203,10 +300,13 @@ int runFlash(CliSession &s, const QStringList &args)
 
     Link &link = s.ctx.link;
     Upload upload(s.ctx);
+    UploadRecorder recorder(s.ctx, upload, QStringLiteral("quillon-cli"), TVersInfo().FileVersion());
+    recorder.begin();
+    const FirmwareIdentity fileIdentity = identityOf(s.ctx.image);
     // An image the upload refuses is refused before the readout too.
     if (Upload::acceptsImage(s.ctx.image)) {
-        if (const std::optional<Report> early = prepareRun(s, a))
-            return report(s, *early);
+        if (std::optional<Report> early = prepareRun(s, a))
+            return finishRun(s, a, recorder, *early);
     }
 
     // --trace writes its own lines to stderr: no bar between them.
@@ -219,8 +319,9 @@ int runFlash(CliSession &s, const QStringList &args)
     }
     // Once the device programs, it cannot be stopped: say so, once.
     bool toldCannotStop = false;
+    bool verifying = false;
     s.onInterrupt = [&] {
-        if (upload.UploadPhase != 5) {
+        if (upload.UploadPhase != 5 || verifying) {
             link.CancelRequested = true;
         } else if (!toldCannotStop) {
             toldCannotStop = true;
@@ -252,7 +353,15 @@ int runFlash(CliSession &s, const QStringList &args)
         if (upload.outcome != Upload::Outcome::SwitchClosed && upload.outcome != Upload::Outcome::ImageRejected)
             s.err << "Zustand: " << deviceStateAfter(upload.UploadPhase) << Qt::endl;
     }
-    return report(s, r);
+    if (a.verify && upload.outcome == Upload::Outcome::Ok) {
+        verifying = true;
+        s.ui.offerPasswordAgain();
+        FlashVerify verify(s.ctx);
+        const FlashVerify::Result v = verify.run(fileIdentity);
+        recorder.setVerification(v);
+        takeVerification(s, r, v);
+    }
+    return finishRun(s, a, recorder, r);
 }
 
 const QList<CliOption> kOptions = {
@@ -262,6 +371,9 @@ const QList<CliOption> kOptions = {
     {"--only-fabdata", nullptr, "nur die Fabrikdaten senden"},
     {"--yes", nullptr, "trotz Versionsprüfung weiter (gleiche oder ältere Firmware)"},
     {"--force", nullptr, "auch eine Datei senden, die nicht zum KRV passt (FLASH zu klein, andere Geräteart); schließt --yes ein"},
+    {"--verify", nullptr, "nach dem Upload auf den Neustart des KRV warten (bis 60 s) und prüfen, ob es die Firmware der Datei meldet "
+                          "(Build-Datum und Kennung); sonst Exit-Code 5"},
+    {"--report", "DATEI.json", "ein Protokoll des Uploads als JSON in diese Datei schreiben (ohne Lese-Passwort)"},
 };
 
 const CliCommand registration("flash", "DATEI", "Firmware-Datei (HEX oder BIN) laden und ins KRV übertragen", kOptions, true, &runFlash);

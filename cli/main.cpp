@@ -112,6 +112,11 @@ int main(int argc, char *argv[])
         return message;
     };
     session.onInterrupt = [&link] { link.CancelRequested = true; };
+    if (link.TcpMode)
+        session.linkFacts = {QStringLiteral("tcp"), options.tcpHost, options.tcpPort, {}, 0, {}};
+    else if (serial)
+        session.linkFacts = {dial ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, options.port,
+                             options.baud.value_or(9600), options.dial.value_or(QString())};
 
     // Ctrl-C goes to the running command; every wait notices it.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {

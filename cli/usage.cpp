@@ -58,6 +58,7 @@ const QList<ExitCodeHelp> &exitCodeHelp()
         {ExitUsage, "Aufruffehler oder unbrauchbare Datei"},
         {ExitPrecheckRefused, "Vorprüfung fehlgeschlagen (ohne --yes bzw. --force)"},
         {ExitSwitchClosed, "Eichschalter zu"},
+        {ExitVerifyMismatch, "flash --verify: das KRV meldet nach dem Neustart eine andere Firmware als die der Datei"},
         {ExitCancelled, "Abbruch mit Strg-C"},
     };
     return codes;

@@ -104,16 +104,20 @@ struct Pass {
 int Pass::readVersion()
 {
     const int result = ask(ctx, "B004", QStringLiteral("Lese Version"), a);
-    if (result == 21)
-        ctx.ui.setCaption(QStringLiteral("lbVersion"), QString::fromLatin1(a.mid(5, 14)));
+    if (result == 21) {
+        ctx.device.VersionText = QString::fromLatin1(a.mid(5, 14));
+        ctx.ui.setCaption(QStringLiteral("lbVersion"), ctx.device.VersionText);
+    }
     return result;
 }
 
 int Pass::readFabNr()
 {
     const int result = ask(ctx, "B142", QStringLiteral("Lese Fabriknummer"), a);
-    if (result > 7)
-        ctx.ui.options().setFabNr(factoryNumber(a));
+    if (result > 7) {
+        ctx.device.FabNr = factoryNumber(a);
+        ctx.ui.options().setFabNr(ctx.device.FabNr);
+    }
     return result;
 }
 
@@ -122,8 +126,10 @@ int Pass::readBuild() { return ReadFwBuild(ctx); }
 int Pass::readBaujahr()
 {
     const int result = ask(ctx, "B143", QStringLiteral("Lese Baujahr"), a);
-    if (result == 11)
-        ctx.ui.options().setBaujahr(QString::fromLatin1(a.mid(5, 4)));
+    if (result == 11) {
+        ctx.device.Baujahr = QString::fromLatin1(a.mid(5, 4));
+        ctx.ui.options().setBaujahr(ctx.device.Baujahr);
+    }
     return result;
 }
 
@@ -235,6 +241,9 @@ void ReadDeviceInfo(Context &ctx)
     Pass pass{ctx, ui.options().cbF4, {}, {}};
     clearWindow(ctx);
     ctx.device.DeviceKind = 0;
+    ctx.device.VersionText.clear();
+    ctx.device.FabNr.clear();
+    ctx.device.Baujahr.clear();
     ctx.link.CancelRequested = false;
 
     int result = WakeDevice(ctx);

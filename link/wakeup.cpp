@@ -11,7 +11,7 @@ constexpr int kWakeTimeoutMs = 3000;
 constexpr int kSettleMs = 1000;
 }
 
-int WakeDevice(Context &ctx)
+int WakeDevice(Context &ctx, std::optional<QDeadlineTimer> until)
 {
     Link &link = ctx.link;
     Frontend &ui = ctx.ui;
@@ -20,12 +20,14 @@ int WakeDevice(Context &ctx)
     link.PurgeInput();
 
     QByteArray answer;
-    for (int attempt = 1; attempt <= kTries; ++attempt) {
+    const auto triesLeft = [&](int attempt) { return until ? !until->hasExpired() : attempt <= kTries; };
+    for (int attempt = 1; triesLeft(attempt); ++attempt) {
         ui.setStatus(1, QStringLiteral("Versuch ") + QString::number(attempt));
         // Always with CRC: a device without CRC answers anyway, just without
         // the CRC text, and that is how we tell the two apart.
         link.SendCommand("Q", true);
-        const int result = link.ReceiveFrame(answer, true, kWakeTimeoutMs);
+        const int timeoutMs = until ? int(qMin<qint64>(kWakeTimeoutMs, until->remainingTime())) : kWakeTimeoutMs;
+        const int result = link.ReceiveFrame(answer, true, timeoutMs);
         if (result == 3 || result == -3) {
             if (answer.at(1) == 'Q') {
                 link.UseCrc = result == 3;

@@ -1,5 +1,7 @@
 #include "mainwindow/form1.h"
 
+#include "upload/recordedupload.h"
+
 #include "comport/eabort.h"
 #include "image/binsave.h"
 #include "link/deviceclock.h"
@@ -11,6 +13,7 @@
 #include "mainwindow/helpviewer.h"
 #include "mainwindow/pnfab.h"
 #include "mainwindow/speedbuttonicon.h"
+#include "upload/recordedupload.h"
 
 #include <QAction>
 #include <QApplication>
@@ -186,8 +189,15 @@ void TForm1::btSetTimeClick()
 
 void TForm1::btUpdateClick()
 {
-    if (m_operations == 0)
-        upload.btUpdateClick();
+    if (m_operations != 0)
+        return;
+    RecordLink facts;
+    if (link.TcpMode)
+        facts = {QStringLiteral("tcp"), link.tcpTarget().connectTo(), link.tcpPort(), {}, 0, {}};
+    else
+        facts = {link.ModemConnected ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, Comm1.DeviceName(),
+                 int(BaudRateValue(TBaudRate(link.SavedBaudRate))), QString::fromLatin1(modem.PhoneNumber)};
+    runRecordedUpload(upload, ctx, RecordFolder, facts, QCoreApplication::applicationVersion());
 }
 
 void TForm1::btAbbruchClick() { upload.btAbbruchClick(); }

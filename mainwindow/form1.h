@@ -48,6 +48,7 @@ public:
     OpenDialog openDialog;
     int FlowControlChoice = 0;
     bool ExitRequested = false;
+    QString RecordFolder;  // settings [Protokoll] Ordner: one upload record per run
 
     // Start-up, once the window is first shown.
     void FormShow();

@@ -53,6 +53,7 @@ void TForm1::LoadSettings()
     link.TcpMode = settings.Ethernet != 0 ? 1 : 0;
     m_commDialog->EthernetConfirmed = link.TcpMode;
     m_commDialog->EditIP->setText(settings.IP);
+    RecordFolder = settings.Ordner;
 }
 
 void TForm1::connectionChoice()

@@ -9,6 +9,7 @@ namespace {
 const QString Code = QStringLiteral("Code");
 const QString File = QStringLiteral("File");
 const QString Connection = QStringLiteral("Connection");
+const QString Protokoll = QStringLiteral("Protokoll");
 }  // namespace
 
 ProgramSettings ProgramSettings::load(const TIniFile &ini)
@@ -21,6 +22,7 @@ ProgramSettings ProgramSettings::load(const TIniFile &ini)
     s.Port = ini.ReadString(Connection, QStringLiteral("Port"), s.Port);
     s.Ethernet = ini.ReadInteger(Connection, QStringLiteral("Ethernet"), s.Ethernet);
     s.IP = ini.ReadString(Connection, QStringLiteral("IP"), s.IP);
+    s.Ordner = ini.ReadString(Protokoll, QStringLiteral("Ordner"), s.Ordner).trimmed();
     return s;
 }
 

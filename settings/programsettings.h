@@ -17,6 +17,9 @@ struct ProgramSettings {
     int Ethernet = 0;  // non-zero: the device is reached over TCP
     QString Port = QStringLiteral("8000");
     QString IP = DefaultIp;
+    // [Protokoll]: the folder that takes one upload record per run; empty:
+    // none. Only read: the program never writes it.
+    QString Ordner;
 
     bool operator==(const ProgramSettings &) const = default;
 

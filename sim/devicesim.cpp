@@ -135,7 +135,7 @@ void DeviceSim::command(const QByteArray &body)
 
 void DeviceSim::answer(const QByteArray &body)
 {
-    if (faults.silent || (profile.silentAfterFrames >= 0 && frames.size() > profile.silentAfterFrames))
+    if (faults.silent || starting || (profile.silentAfterFrames >= 0 && frames.size() > profile.silentAfterFrames))
         return;
     QByteArray out = faults.noiseBefore;
     out += STX + body + ETX;

@@ -27,6 +27,9 @@ public:
         int dropLinkAfterFrames = -1; // ask the transport to drop the link after n frames
     } faults;
 
+    // Restarting after programming: the device answers nothing.
+    bool starting = false;
+
     // The flash-update mode after "1FLASH", with its own faults.
     FlashSide flash{*this};
 
@@ -45,6 +48,8 @@ public:
 signals:
     void send(const QByteArray &bytes);
     void dropLink();
+    // The device restarts: a TCP line to it closes, a serial line stays.
+    void restarting();
     void lineSpeedChanged(int bitsPerSecond);
     // "1FLASH" arrived; the flash side takes over the byte stream.
     void flashRequested();

@@ -11,6 +11,9 @@ constexpr quint8 kGarbage = 0x5A;
 constexpr int kAddressRecordLength = 6;
 constexpr int kDataRecordLength = 259;
 constexpr int kBlockSize = 256;
+constexpr int kIdentificationOffset = 0xFF00;
+constexpr int kDateOffset = 0xFF07;
+constexpr int kVersionLength = 15;
 }
 
 FlashSide::FlashSide(DeviceSim &device, QObject *parent) : QObject(parent), m_device(device)
@@ -23,6 +26,7 @@ FlashSide::FlashSide(DeviceSim &device, QObject *parent) : QObject(parent), m_de
 void FlashSide::reset()
 {
     m_letterTimer.stop();
+    m_device.starting = false;
     m_device.setRawHandler(nullptr);
     m_inFlashMode = false;
     m_programmed = false;
@@ -98,9 +102,9 @@ bool FlashSide::faultAnswered(Kind kind, int address)
     if (n == faults.dropLinkAtRecord) {
         records.append({kind, address, 0});
         emit m_device.dropLink();
-        // A device that lost its line starts afresh in the command protocol.
-        m_programmed = true;
-        QTimer::singleShot(0, this, &FlashSide::leaveFlashMode);
+        // The device does not notice a lost line: it stays in its flash-update
+        // mode and takes whatever comes next for records.
+        m_record.clear();
         return true;
     }
     if (faults.silentFromRecord > 0 && n >= faults.silentFromRecord) {
@@ -216,4 +220,32 @@ void FlashSide::leaveFlashMode()
     m_inFlashMode = false;
     m_device.setRawHandler(nullptr);
     emit m_device.lineSpeedChanged(commandBitsPerSecond);
+    if (restart.modelled)
+        restartDevice();
+}
+
+void FlashSide::restartDevice()
+{
+    m_device.starting = true;
+    emit m_device.restarting();
+    if (restart.neverBack)
+        return;
+    QTimer::singleShot(restart.silentMs, this, [this] {
+        if (!restart.oldFirmware)
+            runFlashedFirmware();
+        m_device.starting = false;
+    });
+}
+
+void FlashSide::runFlashedFirmware()
+{
+    // Only the factory data sent: the identification area was not written and
+    // the firmware is the one it had.
+    if (quint8(flash.at(kIdentificationOffset)) == 0xFF)
+        return;
+    QByteArray identification = flash.mid(kIdentificationOffset, kDateOffset - kIdentificationOffset);
+    identification.truncate(identification.indexOf('\0') < 0 ? identification.size() : identification.indexOf('\0'));
+    const QByteArray day = flash.mid(kDateOffset, 2), month = flash.mid(kDateOffset + 2, 2), year = flash.mid(kDateOffset + 4, 4);
+    m_device.profile.answers["B004"] = identification.leftJustified(kVersionLength, ' ', true);
+    m_device.profile.answers["B937"] = "V1" + day + month + year + "R00001";
 }

@@ -59,6 +59,17 @@ public:
         QByteArray letters;
     } faults;
 
+    // The restart after "P". Modelled, the device closes a TCP line, answers
+    // nothing for silentMs, then reads out as the firmware now in its flash
+    // (the version text is the image's identification text, the build date
+    // the image's date). Not modelled, it answers at once, as before.
+    struct Restart {
+        bool modelled = false;
+        int silentMs = 3000;
+        bool oldFirmware = false;  // the burn did not take: it still runs what it ran
+        bool neverBack = false;    // it does not start again
+    } restart;
+
     // Back to the command protocol with an erased record log.
     void reset();
 
@@ -75,6 +86,8 @@ private:
     void startProgramming();
     void sendNextLetter();
     void leaveFlashMode();
+    void restartDevice();
+    void runFlashedFirmware();
 
     DeviceSim &m_device;
     bool m_inFlashMode = false;

@@ -50,11 +50,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption endAckOption(QStringLiteral("end-ack"), QStringLiteral("Answer the end record with ACK instead of \"F\"."));
     const QCommandLineOption noGoOnOption(QStringLiteral("no-goon"), QStringLiteral("Never answer \"1FLASH\"."));
     const QCommandLineOption letterIntervalOption(QStringLiteral("letter-interval"), QStringLiteral("Milliseconds between programming letters (0 = all at once)."), QStringLiteral("MS"));
+    const QCommandLineOption restartOption(QStringLiteral("restart"), QStringLiteral("After programming, restart: close a TCP line, answer nothing for MS, then read out as the flashed firmware."), QStringLiteral("MS"));
+    const QCommandLineOption restartOldOption(QStringLiteral("restart-old"), QStringLiteral("The restart comes back with the old firmware (implies --restart 3000 unless given)."));
+    const QCommandLineOption neverBackOption(QStringLiteral("never-back"), QStringLiteral("The restart never ends: no answer after programming."));
     const QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Put a Hayes modem in front of the device (pseudo-terminal only)."));
     const QCommandLineOption modemAnswerOption(QStringLiteral("modem-answer"), QStringLiteral("The modem's answer to a dial: connect, nocarrier, busy, ring or silent."), QStringLiteral("ANSWER"), QStringLiteral("connect"));
     parser.addOptions({portOption, ptyOption, slowLineOption, profileOption, silentOption, noiseOption, splitOption,
                        nakOption, garbageOption, silentFromOption, dropAtOption, endAckOption, noGoOnOption,
-                       letterIntervalOption, modemOption, modemAnswerOption});
+                       letterIntervalOption, restartOption, restartOldOption, neverBackOption, modemOption, modemAnswerOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -78,7 +81,8 @@ int main(int argc, char *argv[])
     const auto silentFrom = numberOption(parser, silentFromOption, 1 << 20, err);
     const auto dropAt = numberOption(parser, dropAtOption, 1 << 20, err);
     const auto letterInterval = numberOption(parser, letterIntervalOption, 60000, err);
-    if (!port || !split || !nak || !garbage || !silentFrom || !dropAt || !letterInterval)
+    const auto restartMs = numberOption(parser, restartOption, 600000, err);
+    if (!port || !split || !nak || !garbage || !silentFrom || !dropAt || !letterInterval || !restartMs)
         return 2;
     const bool pty = parser.isSet(ptyOption);
     if (parser.isSet(slowLineOption) && !pty) {
@@ -108,6 +112,12 @@ int main(int argc, char *argv[])
     flash.endAnsweredWithAck = parser.isSet(endAckOption);
     flash.noGoOnFlashing = parser.isSet(noGoOnOption);
     device.flash.letterIntervalMs = *letterInterval;
+    FlashSide::Restart &restart = device.flash.restart;
+    restart.modelled = parser.isSet(restartOption) || parser.isSet(restartOldOption) || parser.isSet(neverBackOption);
+    if (parser.isSet(restartOption))
+        restart.silentMs = *restartMs;
+    restart.oldFirmware = parser.isSet(restartOldOption);
+    restart.neverBack = parser.isSet(neverBackOption);
 
     if (pty) {
         PtyTransport line(device);

@@ -10,6 +10,11 @@ TcpTransport::TcpTransport(DeviceSim &device, QObject *parent) : QObject(parent)
             m_client->write(bytes);
     });
     connect(&m_device, &DeviceSim::dropLink, this, &TcpTransport::dropClient);
+    // What the device sent before it restarts still arrives: a close, not an abort.
+    connect(&m_device, &DeviceSim::restarting, this, [this] {
+        if (m_client)
+            m_client->disconnectFromHost();
+    });
 }
 
 bool TcpTransport::listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }

@@ -39,6 +39,11 @@ void Upload::btAbbruchClick()
 
 bool Upload::acceptsImage(const FirmwareImage &image) { return notFirmwareReason(image).isEmpty(); }
 
+QString Upload::preCheckQuestion(const QString &checkMessage)
+{
+    return checkMessage + QStringLiteral("\nUpload sollte beendet werden!!\n\nUpload beenden?");
+}
+
 bool Upload::imageUploadable()
 {
     // The device kind is one bit of the image: without these checks any file
@@ -64,6 +69,8 @@ void Upload::prepare()
     m_ctx.link.CarrierLost = false;  // a loss before this run is not its failure
     UploadPhase = 1;
     CheckMessage.clear();
+    preCheck = {};
+    preCheckEnded.reset();
     counters = {};
     recordCounters = {};
     m_switchClosed = false;
@@ -78,13 +85,14 @@ void Upload::checkDevice()
     else
         link.LinkFailed = false;
 
-    const PreCheckResult check = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
-    UploadPhase = check.code;
-    CheckMessage = check.message;
+    preCheck = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
+    UploadPhase = preCheck.code;
+    CheckMessage = preCheck.message;
     if (UploadPhase == 1)
         return;
     m_ctx.ui.setStatus(1, CheckMessage);
-    if (m_ctx.ui.askYesNo(CheckMessage + QStringLiteral("\nUpload sollte beendet werden!!\n\nUpload beenden?"))) {
+    preCheckEnded = m_ctx.ui.askYesNo(preCheckQuestion(CheckMessage));
+    if (*preCheckEnded) {
         UploadPhase = 0;
         link.CancelRequested = false;
         link.LinkFailed = true;

@@ -1,8 +1,10 @@
 #pragma once
 #include "upload/blocktransfer.h"
+#include "upload/prechecks.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 struct Context;
 struct FirmwareImage;
@@ -41,9 +43,13 @@ public:
     // The image is a KRV firmware (notFirmwareReason); btUpdateClick refuses
     // any other before anything is sent, whatever the user answers.
     static bool acceptsImage(const FirmwareImage &image);
+    // The question after a failed pre-check; Yes ends the run.
+    static QString preCheckQuestion(const QString &checkMessage);
 
     int UploadPhase = 0;
     QString CheckMessage;
+    PreCheckResult preCheck;            // of the last run
+    std::optional<bool> preCheckEnded;  // the answer to "Upload beenden?" when a check failed
     TransferCounters counters;        // as the status line shows them; the programming reuses them
     TransferCounters recordCounters;  // as the record transfer left them
     Outcome outcome = Outcome::None;

@@ -1,0 +1,56 @@
+#include "upload/firmwareidentity.h"
+
+#include "image/firmwareimage.h"
+#include "image/imagefacts.h"
+#include "link/readoutdecode.h"
+
+#include <QDate>
+
+namespace {
+constexpr int kVersionAnswerLength = 21;
+constexpr int kBuildAnswerLength = 22;
+constexpr int kVersionLength = 14;
+}
+
+FirmwareIdentity identityOf(const FirmwareImage &image)
+{
+    return {identificationText(image).trimmed(), firmwareDate(image)};
+}
+
+std::optional<QString> versionFromAnswer(const QByteArray &frame, int result)
+{
+    if (result != kVersionAnswerLength || frame.size() < 5 + kVersionLength)
+        return std::nullopt;
+    return QString::fromLatin1(frame.mid(5, kVersionLength));
+}
+
+std::optional<int> buildDateFromAnswer(const QByteArray &frame, int result)
+{
+    if (result != kBuildAnswerLength || frame.size() < kBuildAnswerLength)
+        return std::nullopt;
+    const int date = firmwareDate(frame);
+    if (!QDate(date / 10000, date / 100 % 100, date % 100).isValid())
+        return std::nullopt;
+    return date;
+}
+
+QString dateText(int yyyymmdd)
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(yyyymmdd % 100, 2, 10, QLatin1Char('0'))
+        .arg(yyyymmdd / 100 % 100, 2, 10, QLatin1Char('0'))
+        .arg(yyyymmdd / 10000, 4, 10, QLatin1Char('0'));
+}
+
+QStringList identityDifferences(const FirmwareIdentity &image, const FirmwareIdentity &device)
+{
+    QStringList differences;
+    if (device.date != image.date)
+        differences << QStringLiteral("Build-Datum im KRV %1, in der Datei %2").arg(dateText(device.date), dateText(image.date));
+    // The version text names more than the identification (device, version,
+    // variant); the identification must be part of it.
+    const QString version = device.version.trimmed();
+    if (image.version.isEmpty() || !version.contains(image.version))
+        differences << QStringLiteral("Version im KRV \"%1\" enthält die Kennung der Datei \"%2\" nicht").arg(version, image.version);
+    return differences;
+}

@@ -1,0 +1,100 @@
+#include "upload/flashverify.h"
+
+#include "link/context.h"
+#include "link/frontend.h"
+#include "link/link.h"
+#include "link/wakeup.h"
+
+#include <QElapsedTimer>
+
+namespace {
+constexpr int kCommandTimeoutMs = 2000;
+
+struct Answer {
+    QByteArray frame;
+    int result = 0;
+};
+
+Answer ask(Link &link, const char *command)
+{
+    Answer a;
+    link.SendCommand(command, link.UseCrc);
+    a.result = link.ReceiveFrame(a.frame, link.UseCrc, kCommandTimeoutMs);
+    return a;
+}
+}
+
+const char *FlashVerify::statusName(Status status)
+{
+    switch (status) {
+    case Status::Verified: return "verified";
+    case Status::Mismatch: return "mismatch";
+    case Status::NoAnswer: return "no-answer";
+    case Status::Cancelled: return "cancelled";
+    }
+    return "";
+}
+
+FlashVerify::Result FlashVerify::run(const FirmwareIdentity &image)
+{
+    Link &link = m_ctx.link;
+    Frontend &ui = m_ctx.ui;
+    QElapsedTimer clock;
+    clock.start();
+    const QDeadlineTimer until(waitMs);
+    link.CancelRequested = false;
+    link.LinkFailed = false;
+    ui.setStatus(0, QStringLiteral("Warte auf den Neustart des KRV"));
+
+    Result r;
+    bool passwordRefused = false;
+    // A device still starting may wake but not yet answer a read: try again.
+    while (!until.hasExpired() && !link.CancelRequested) {
+        link.LinkFailed = false;
+        if (WakeDevice(m_ctx, until) <= 0) {
+            passwordRefused = !link.LinkFailed && !link.CancelRequested;
+            if (passwordRefused)  // no point in trying on
+                break;
+            continue;
+        }
+        ui.setStatus(0, QStringLiteral("Prüfe die Firmware im KRV"));
+        const Answer versionAnswer = ask(link, "B004");
+        const std::optional<QString> version = versionFromAnswer(versionAnswer.frame, versionAnswer.result);
+        if (!version)
+            continue;
+        const Answer buildAnswer = ask(link, "B937");
+        const std::optional<int> date = buildDateFromAnswer(buildAnswer.frame, buildAnswer.result);
+        if (!date)
+            continue;
+        r.device = {*version, *date};
+        r.differences = identityDifferences(image, r.device);
+        r.status = r.differences.isEmpty() ? Status::Verified : Status::Mismatch;
+        break;
+    }
+    if (r.status == Status::NoAnswer && link.CancelRequested)
+        r.status = Status::Cancelled;
+    r.elapsedMs = clock.elapsed();
+    ui.setStatus(0, QString());
+    ui.setStatus(1, QString());
+
+    switch (r.status) {
+    case Status::Verified:
+        r.text = QStringLiteral("Verifiziert: Das KRV meldet \"%1\", Build %2; das ist die Firmware der Datei.")
+                     .arg(r.device.version.trimmed(), dateText(r.device.date));
+        break;
+    case Status::Mismatch:
+        r.text = QStringLiteral("Prüfung fehlgeschlagen: Das KRV meldet nach dem Neustart eine andere Firmware: ")
+            + r.differences.join(QStringLiteral("; ")) + QLatin1Char('.');
+        break;
+    case Status::NoAnswer:
+        r.text = passwordRefused
+            ? QStringLiteral("Prüfung fehlgeschlagen: Das KRV verlangt nach dem Neustart ein Lese-Passwort, das nicht angenommen wurde.")
+            : QStringLiteral("Prüfung fehlgeschlagen: Das KRV hat sich nach dem Neustart nicht innerhalb von %1 s gemeldet.")
+                  .arg((waitMs + 999) / 1000);
+        break;
+    case Status::Cancelled:
+        r.text = QStringLiteral("Prüfung abgebrochen: Die Firmware im KRV wurde nicht geprüft.");
+        break;
+    }
+    return r;
+}
