@@ -1,5 +1,5 @@
 """F1 on "Upload": the manual opens at the upload topic, beside the main
-window."""
+window, which started centred on the screen."""
 
 import device
 import journey
@@ -30,6 +30,9 @@ def run(j):
     marked = [item.name for item in find_all(topics, "list item") if selected(item)]
     if marked != ["Firmware übertragen (Upload)"]:
         ui.fail(f"the topic list marks {marked!r}")
+    x, y, w, h = extents(main)
+    if abs(2 * x + w - 2560) > 2 or abs(2 * y + h - 1440) > 2:
+        ui.fail(f"the main window {extents(main)} is not centred on the screen of 2560 x 1440")
     if overlap(extents(help_window), extents(main)):
         ui.fail(f"the manual {extents(help_window)} covers the main window {extents(main)}")
 

@@ -184,15 +184,11 @@ class Ui:
     def main_window(self, timeout=20.0):
         return self.window(re.compile(r"^Quillon"), roles=("frame",), timeout=timeout)
 
-    def message_box(self, timeout=10.0, besides=()):
-        """The next message box (an alert or dialog with an OK, Ja or Nein
-        button); returns (window, its text)."""
-        def probe():
-            for w in self.windows():
-                if role(w) in ("alert", "dialog") and w not in besides and find(w, "push button", re.compile(r"^(OK|&?Ja|&?Nein|Yes|No)$")):
-                    return w
-            return None
-        box = self.wait("a message box", probe, timeout)
+    def message_box(self, timeout=10.0):
+        """The next message box (Qt shows them as alerts); returns (window,
+        its text)."""
+        box = self.wait("a message box", lambda: next((w for w in self.windows() if role(w) == "alert"), None),
+                        timeout)
         return box, self.box_text(box)
 
     @staticmethod
