@@ -1,5 +1,7 @@
-"""The clock buttons of the options panel, after KRV-Info (they rely on its
-wake-up): "Systemzeit" reads the device clock, "Uhr stellen" sets it to the PC's time, which a second read shows."""
+"""KRV-Info ticks the device's options; then the clock buttons of the
+options panel (they rely on the readout's wake-up): "Systemzeit" reads the
+device clock, "Uhr stellen" sets it to the PC's time, which a second read
+shows."""
 
 import datetime
 import os
@@ -7,7 +9,7 @@ import os
 import device
 import journey
 import steps
-from ui import enabled, find
+from ui import checked, enabled, find
 
 
 def shown_time(ui, label, other_than):
@@ -23,6 +25,11 @@ def run(j):
     ui = program.ui
     main = ui.main_window()
     steps.read_device(ui)
+    # The readout ticks the options the device reports.
+    for option in ("PTB-Zeit", "Vernetzt", "DSfG", "4 Analogeingänge"):
+        box = find(main, "check box", option)
+        if box is None or not checked(box):
+            ui.fail(f"the option {option!r} is not ticked after KRV-Info")
     read = find(main, "push button", "Systemzeit")
     clock_panel = read.parent
     label = find(clock_panel, "label")

@@ -9,7 +9,6 @@ import time
 import closebox
 
 
-
 class _LazyAtspi:
     """pyatspi finds the accessibility bus when it is first imported: only
     after the journey's desktop has been entered."""
@@ -197,11 +196,9 @@ class Ui:
 
     def answer(self, box, button):
         """Presses a button of a box (by caption) and waits for the box to go."""
-        self.click(self.wait(f"the button {button!r}", lambda: find(box, "push button", re.compile(f"^&?{re.escape(button)}$"))))
+        caption = re.compile(f"^&?{re.escape(button)}$")
+        self.click(self.wait(f"the button {button!r}", lambda: find(box, "push button", caption)))
         self.gone(box, f"the box with {button!r}")
-
-    def control(self, root, role_name, name, timeout=10.0):
-        return self.wait(f"{role_name} {name!r}", lambda: find(root, role_name, name), timeout)
 
     # -- input -------------------------------------------------------------
 
