@@ -9,6 +9,7 @@ import select
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 
@@ -54,11 +55,13 @@ class Desktop:
         self.bus_address = None
         self._xvfb = None
         self._bus = None
+        self._runtime = None
 
     def start(self, timeout=15.0):
         deadline = time.monotonic() + timeout
-        runtime = os.path.join(self.workdir, "runtime")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        # The buses' sockets live here; a socket's path may not be long, so
+        # not below the build folder.
+        runtime = tempfile.mkdtemp(prefix="quillon-e2e-")
         self._runtime = runtime
 
         read_end, write_end = os.pipe()
@@ -116,6 +119,8 @@ class Desktop:
     def stop(self):
         end_group(self._bus)
         end_group(self._xvfb)
+        if self._runtime:
+            shutil.rmtree(self._runtime, ignore_errors=True)
 
     def screenshot(self, path, crop=None):
         """The screen (or the rectangle x, y, w, h of it) as a PNG; False
