@@ -30,7 +30,7 @@ def run(j):
     code = program.exit_code(timeout=5, after="after Datei › Beenden")
     if code != 0:
         ui.fail(f"the program ended with exit code {code}")
-    steps.check_settings_written(ui, program.settings, writes, expect_writes=1, file_name=firmware,
+    steps.check_settings_written(ui, program.settings, writes, file_name=firmware,
                                  connection_ethernet=1, connection_ip="127.0.0.1", connection_port=sim.port)
 
 

@@ -75,5 +75,5 @@ class WriteCounter:
                     self._count += 1
                 offset += 16 + length
 
-    def close(self):
+    def stop(self):
         os.close(self._fd)
