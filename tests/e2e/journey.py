@@ -4,6 +4,7 @@ left behind (logs, screenshots) in a folder of its own."""
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -72,6 +73,9 @@ class Journey:
         return self.program
 
     def __enter__(self):
+        # A test runner ends a journey that overran with SIGTERM: what it
+        # started runs in sessions of their own and must be ended here.
+        signal.signal(signal.SIGTERM, _terminated)
         self.desktop.start()
         self.desktop.enter()
         return self
@@ -86,6 +90,10 @@ class Journey:
                 traceback.print_exc()
         self.desktop.stop()
         return False
+
+
+def _terminated(signum, frame):
+    raise SystemExit(f"ended by signal {signum}")
 
 
 def main(name, journey, **options):

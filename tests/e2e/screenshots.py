@@ -11,6 +11,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # nothing written into the source folder
 
 import device  # noqa: E402
 import journey  # noqa: E402
@@ -89,7 +90,14 @@ def main():
     os.environ.setdefault("SAMPLE_IMAGE", os.path.join(build, "sim", "sample-image"))
     os.environ.setdefault("E2E_WORKDIR", os.path.join(out, "work"))
     for scale in (1, 2):
-        subprocess.run([sys.executable, os.path.abspath(__file__), out, build, str(scale)], check=True, timeout=300)
+        child = subprocess.Popen([sys.executable, os.path.abspath(__file__), out, build, str(scale)])
+        try:
+            code = child.wait(timeout=300)
+        except subprocess.TimeoutExpired:
+            child.terminate()  # it ends what it started
+            code = child.wait(timeout=30)
+        if code != 0:
+            sys.exit(f"screenshots at scale {scale} failed")
 
 
 if __name__ == "__main__":
