@@ -37,7 +37,7 @@ void CliFrontend::askReadPassword(QByteArray &readPassword)
         m_err << "Lesepasswort: gesendet" << Qt::endl;
     } else {
         readPassword.clear();
-        m_err << "Lesepasswort: " << (password.isEmpty() ? "keins angegeben (--password)" : "abgelehnt") << Qt::endl;
+        m_err << "Lesepasswort: " << (password.isEmpty() ? "keins angegeben (--password-file, QUILLON_PASSWORD oder --password)" : "abgelehnt") << Qt::endl;
     }
 }
 

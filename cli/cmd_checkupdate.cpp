@@ -9,7 +9,6 @@
 #include "orvabout/versinfo.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 enum : int { ExitNewerAvailable = 10 };
@@ -42,27 +41,32 @@ QString parseCheckOptions(const QStringList &args, CheckOptions &o)
     return {};
 }
 
-// A download with the window's start text and its last progress line.
-bool fetch(CliSession &s, const QUrl &url, const QString &path)
+// A transfer with the window's start text, its last progress line and why
+// it failed. Ctrl-C aborts it.
+bool transfer(CliSession &s, const bool &interrupted, HttpDownload &download,
+              const std::function<bool(const HttpDownload::Progress &)> &run)
 {
+    if (interrupted)
+        return false;
     s.err << updateText(UpdateText::DownloadStarting, German) << Qt::endl;
     QString lastProgress;
-    HttpDownload download;
-    const bool ok = download.run(url, path, [&lastProgress](qint64 received, qint64 total) {
+    const bool ok = run([&lastProgress](qint64 received, qint64 total) {
         if (total > 0)
             lastProgress = progressLine(received, total, German);
         return true;
     });
     if (!lastProgress.isEmpty())
         s.err << "\n" << lastProgress << Qt::endl;
-    if (!ok)
+    if (!ok && !interrupted)
         s.err << download.errorString() << Qt::endl;
     return ok;
 }
 
 // The installer into dir under its safe name, checked against the version
-// file's checksum; the saved path, or empty (nothing left in dir).
-QString downloadInstaller(CliSession &s, const VersionFileEntry &entry, const QString &dir)
+// file's checksum; the saved path, or empty (a file of that name in dir
+// stays as it was).
+QString downloadInstaller(CliSession &s, const bool &interrupted, HttpDownload &download, const VersionFileEntry &entry,
+                          const QString &dir)
 {
     const QString name = safeInstallerName(entry.fileName);
     if (name.isEmpty()) {
@@ -70,13 +74,12 @@ QString downloadInstaller(CliSession &s, const VersionFileEntry &entry, const QS
         return {};
     }
     const QString path = QDir(dir).filePath(name);
-    if (!fetch(s, QUrl(entry.downloadUrl), path)) {
-        s.err << updateText(UpdateText::DownloadFailed, German) << Qt::endl;
-        return {};
-    }
-    if (!entry.sha256.isEmpty() && !installerMatches(path, entry.sha256)) {
-        QFile::remove(path);
-        s.err << updateText(UpdateText::ChecksumMismatch, German) << Qt::endl;
+    const bool ok = transfer(s, interrupted, download, [&](const HttpDownload::Progress &progress) {
+        return download.run(QUrl(entry.downloadUrl), path, HttpDownload::InstallerLimits, progress, entry.sha256);
+    });
+    if (!ok) {
+        if (!interrupted)
+            s.err << updateText(UpdateText::DownloadFailed, German) << Qt::endl;
         return {};
     }
     s.err << path << Qt::endl << updateText(UpdateText::Saved, German) << Qt::endl;
@@ -110,10 +113,24 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
     }
 
     const TVersInfo info;
+    HttpDownload download;
+    bool interrupted = false;
+    // Ctrl-C ends the transfer that runs, and keeps the next from starting.
+    s.onInterrupt = [&] {
+        interrupted = true;
+        download.abort();
+    };
     const UpdateCheckResult result = UpdateCheck::run(
         info.FileVersion(), info.InternalName(), options.base,
         [&s](UpdateText line) { s.err << updateText(line, German) << Qt::endl; },
-        [&s](const QUrl &url, const QString &path) { return fetch(s, url, path); });
+        [&](const QUrl &url) {
+            std::optional<QByteArray> text;
+            transfer(s, interrupted, download, [&](const HttpDownload::Progress &progress) {
+                text = download.fetch(url, HttpDownload::VersionFileLimits, progress);
+                return text.has_value();
+            });
+            return text;
+        });
 
     int code = ExitOk;
     QString saved;
@@ -126,13 +143,17 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
         if (options.downloadDir.isEmpty()) {
             code = ExitNewerAvailable;
         } else {
-            saved = downloadInstaller(s, result.entry, options.downloadDir);
+            saved = downloadInstaller(s, interrupted, download, result.entry, options.downloadDir);
             code = saved.isEmpty() ? ExitFailed : ExitOk;
         }
         break;
     case UpdateOutcome::Current:
     case UpdateOutcome::Older:
         break;
+    }
+    if (interrupted) {
+        s.err << "Abbruch mit Strg-C" << Qt::endl;
+        code = ExitCancelled;
     }
 
     if (s.json) {
@@ -143,7 +164,7 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
             .add("VersDate", textOrNull(reached, result.entry.date))
             .add("DownloadURL", textOrNull(reached, result.entry.downloadUrl))
             .add("FileName", textOrNull(reached, result.entry.fileName))
-            .add("result", QString::fromLatin1(outcomeName(result.outcome)))
+            .add("result", QString::fromLatin1(interrupted ? "cancelled" : outcomeName(result.outcome)))
             .add("saved", textOrNull(!saved.isEmpty(), saved));
         s.out << json.text() << Qt::endl;
     }

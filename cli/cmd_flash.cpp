@@ -108,8 +108,8 @@ Result resultOf(Upload::Outcome outcome)
     case Upload::Outcome::Cancelled: return {"cancelled", "abgebrochen", ExitCancelled};
     case Upload::Outcome::Refused: return {"refused", "abgelehnt", ExitPrecheckRefused};
     case Upload::Outcome::SwitchClosed: return {"switch-closed", "Eichschalter zu", ExitSwitchClosed};
-    // An image without information block or identification is a bad input
-    // file; nothing was sent.
+    // An image that is no KRV firmware is a bad input file; nothing was
+    // sent, and --force does not change that.
     case Upload::Outcome::ImageRejected: return {"failed", "fehlgeschlagen", ExitUsage};
     case Upload::Outcome::Failed:
     case Upload::Outcome::None: break;

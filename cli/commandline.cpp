@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 
 #include "cli/nearest.h"
+#include "cli/passwordsource.h"
 #include "cli/serialsetup.h"
 #include "link/modem.h"
 
@@ -70,14 +71,20 @@ QString setGlobal(GlobalOptions &o, const QString &name, const QString &value)
             return QStringLiteral("--modem-init: ") + why;
         o.modemInit = value;
     } else if (name == QLatin1String("--password")) {
+        if (!o.password.isEmpty())
+            return QStringLiteral("--password und --password-file schließen einander aus");
         o.password = value.toLatin1();
-        if (o.password.size() < 4 || o.password.size() > 8)
-            return QStringLiteral("--password braucht 4 bis 8 Zeichen");
+        return passwordLengthProblem(o.password, name);
+    } else if (name == QLatin1String("--password-file")) {
+        if (!o.password.isEmpty())
+            return QStringLiteral("--password und --password-file schließen einander aus");
+        return readPasswordFile(value, o.password);
     }
     return {};
 }
 
 bool isHelp(const QString &word) { return word == QLatin1String("-h") || word == QLatin1String("--help"); }
+bool isVersion(const QString &word) { return word == QLatin1String("-V") || word == QLatin1String("--version"); }
 
 // The error text; empty when the line is good.
 QString parse(const QStringList &words, CommandLine &line)
@@ -124,6 +131,11 @@ QString parse(const QStringList &words, CommandLine &line)
     }
     if (!line.command)
         return QStringLiteral("kein Befehl angegeben");
+    if (line.options.password.isEmpty() && qEnvironmentVariableIsSet(PasswordVariable)) {
+        line.options.password = qgetenv(PasswordVariable);
+        if (const QString problem = passwordLengthProblem(line.options.password, QLatin1String(PasswordVariable)); !problem.isEmpty())
+            return problem;
+    }
     if (!line.options.tcpHost.isEmpty() && !line.options.port.isEmpty())
         return QStringLiteral("entweder --tcp oder --port angeben, nicht beide");
     if (!line.options.tcpHost.isEmpty() && line.options.dial)
@@ -144,11 +156,13 @@ const QList<CliOption> &globalOptions()
         {"--baud", "N", "Baudrate der seriellen Schnittstelle (Vorgabe 9600)"},
         {"--dial", "NUMMER", "KRV über das Modem an --port anrufen, danach auflegen"},
         {"--modem-init", "TEXT", "vor dem Anruf an das Modem senden (\"at\" TEXT)"},
-        {"--password", "TEXT", "Lesepasswort des KRV (4 bis 8 Zeichen)"},
+        {"--password", "TEXT", "Lesepasswort des KRV (4 bis 8 Zeichen); für andere in ps sichtbar"},
+        {"--password-file", "DATEI", "Lesepasswort aus der ersten Zeile von DATEI; ohne beide Optionen gilt QUILLON_PASSWORD"},
         {"--json", nullptr, "Ergebnis als ein JSON-Objekt auf stdout"},
         {"--trace", nullptr, "jedes gesendete und empfangene Byte auf stderr zeigen"},
         {"--quiet", nullptr, "keine Statuszeilen auf stderr"},
         {"--help", nullptr, "diese Hilfe (-h); nach einem Befehl dessen Hilfe"},
+        {"--version", nullptr, "die Version des Programms (-V)"},
     };
     return options;
 }
@@ -162,6 +176,10 @@ CommandLine parseCommandLine(const QStringList &words)
         for (const QString &word : words.mid(1))
             if ((line.command = CliCommand::find(word)))
                 break;
+        return line;
+    }
+    if (std::any_of(words.begin() + 1, words.end(), isVersion)) {
+        line.want = CommandLine::Want::Version;
         return line;
     }
     line.error = parse(words, line);

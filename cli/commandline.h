@@ -26,7 +26,7 @@ struct GlobalOptions {
 // "--name=value"; the command's arguments keep their order, each option as
 // "--name" followed by its value.
 struct CommandLine {
-    enum class Want { Run, Help, Error };
+    enum class Want { Run, Help, Version, Error };
     Want want = Want::Run;
     GlobalOptions options;
     const CliCommand *command = nullptr;  // with Help: the command to explain, or none

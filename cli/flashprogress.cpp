@@ -10,6 +10,16 @@ constexpr int kMinBarWidth = 5;
 // A record takes well under a millisecond over TCP: redraw at a pace a
 // person can read, not once per record.
 constexpr int kRedrawMs = 100;
+
+// "2:05", "1:02:05".
+QString clockText(qint64 ms)
+{
+    const qint64 seconds = ms / 1000;
+    const QString minutesAndSeconds = QStringLiteral("%1:%2").arg(seconds / 60 % 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (seconds < 3600)
+        return minutesAndSeconds;
+    return QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutesAndSeconds.rightJustified(5, QLatin1Char('0')));
+}
 }
 
 int terminalColumns(int fd)
@@ -63,9 +73,19 @@ void FlashProgress::draw(const QString &line, bool now)
     m_err.flush();
 }
 
-QString FlashProgress::dataLine(int sent, int total) const
+QString FlashProgress::dataLine(int sent, int total)
 {
-    const QString count = QStringLiteral(" %1/%2").arg(sent).arg(total);
+    if (!m_sinceStart.isValid())
+        m_sinceStart.start();
+    const qint64 elapsed = m_sinceStart.elapsed();
+    const int percent = total > 0 ? int(qint64(sent) * 100 / total) : 100;
+    // The records so far set the pace of the rest; until one has gone there is none.
+    const QString remaining = sent > 0 ? clockText(elapsed * (total - sent) / sent) : QStringLiteral("-:--");
+    const QString share = QStringLiteral(" %1 %  %2/%3").arg(percent, 3).arg(sent).arg(total);
+    QString count = share + QStringLiteral("  %1, noch %2").arg(clockText(elapsed), remaining);
+    // A narrow terminal keeps the bar and the share, without the times.
+    if (m_columns - 1 - 8 - kMinBarWidth < count.size())
+        count = share;
     const int width = qBound(kMinBarWidth, m_columns - 1 - int(count.size()) - 8, kMaxBarWidth);
     const int filled = total > 0 ? int(qint64(sent) * width / total) : width;
     return QStringLiteral("Daten [%1%2]").arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('.'))) + count;

@@ -8,7 +8,8 @@
 class CliFrontend;
 
 // The flash command's progress bar on a terminal of the given width: data
-// records sent against the non-blank blocks to send, then the counts of the
+// records sent against the non-blank blocks to send, with the share in
+// percent, the time taken and the time still to go, then the counts of the
 // device's programming letters. It owns the line while it runs, so the
 // status lines are held back meanwhile.
 class FlashProgress {
@@ -23,7 +24,9 @@ public:
 private:
     void draw(const QString &line, bool now);
     void endLine();
-    QString dataLine(int sent, int total) const;
+    // The bar, the share sent, the time since the first record and the time
+    // the rest will take at the pace so far.
+    QString dataLine(int sent, int total);
     QString letterLine() const;
 
     QTextStream &m_err;
@@ -35,6 +38,7 @@ private:
     QString m_line;  // as last drawn
     TransferCounters m_letters;  // "E" in repeats, "a" in addressRecords, "p" in dataRecords
     QElapsedTimer m_sinceDrawn;
+    QElapsedTimer m_sinceStart;  // the data records' transfer
 };
 
 // Columns of the terminal on fd; COLUMNS or 80 when it does not say.

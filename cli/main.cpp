@@ -15,6 +15,7 @@
 #include "link/link.h"
 #include "link/modem.h"
 #include "options/optionsmodel.h"
+#include "orvabout/versinfo.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -48,6 +49,10 @@ int main(int argc, char *argv[])
             printCommandHelp(out, *line.command);
         else
             printUsage(out);
+        return ExitOk;
+    }
+    if (line.want == CommandLine::Want::Version) {
+        out << "quillon-cli " << TVersInfo().FileVersion() << Qt::endl;
         return ExitOk;
     }
     if (line.want == CommandLine::Want::Error) {

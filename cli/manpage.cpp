@@ -2,6 +2,7 @@
 
 #include "cli/clisession.h"
 #include "cli/commandline.h"
+#include "cli/passwordsource.h"
 #include "cli/usage.h"
 
 namespace {
@@ -68,6 +69,10 @@ void printManPage(QTextStream &out, const QString &version, const QString &manua
     }
     out << ".SH OPTIONEN\n";
     options(out, globalOptions());
+    out << ".SH UMGEBUNG\n.TP\n" << bold(QLatin1String(PasswordVariable)) << "\n"
+        << roff(QStringLiteral("Lesepasswort des KRV, wenn weder --password noch --password-file angegeben ist; "
+                               "anders als --password nicht in ps zu sehen."))
+        << "\n";
     out << ".SH EXIT\\-CODES\n";
     for (const ExitCodeHelp &c : exitCodeHelp())
         out << ".TP\n" << c.code << "\n" << roff(QString::fromUtf8(c.meaning)) << "\n";

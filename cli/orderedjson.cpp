@@ -14,3 +14,11 @@ OrderedJson &OrderedJson::addRaw(const char *key, const QByteArray &encodedValue
     m_members.append('"' + QByteArray(key) + "\":" + encodedValue);
     return *this;
 }
+
+OrderedJson &OrderedJson::add(const char *key, const QList<OrderedJson> &objects)
+{
+    QByteArrayList texts;
+    for (const OrderedJson &o : objects)
+        texts.append(o.text());
+    return addRaw(key, '[' + texts.join(',') + ']');
+}

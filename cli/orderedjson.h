@@ -8,6 +8,7 @@ class OrderedJson {
 public:
     OrderedJson &add(const char *key, const QJsonValue &value);
     OrderedJson &add(const char *key, const OrderedJson &object) { return addRaw(key, object.text()); }
+    OrderedJson &add(const char *key, const QList<OrderedJson> &objects);
     QByteArray text() const { return '{' + m_members.join(',') + '}'; }
 
 private:

@@ -1,4 +1,5 @@
 #include "cli/serialsetup.h"
+#include "cli/portreport.h"
 #include "link/comportlink.h"
 #include "link/frontend.h"
 
@@ -14,6 +15,7 @@ std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device,
         // The port's message has the system's reason; say which device it was
         // ("COM1" stands for a device file here).
         ui.showMessage(QStringLiteral("quillon-cli: die serielle Schnittstelle %1 lässt sich nicht öffnen").arg(port.DevicePath()));
+        ui.showMessage(presentPortsText());
         throw;
     }
     return link;

@@ -39,7 +39,7 @@ QString wrapped(const QString &text)
 
 QString usageSynopsis()
 {
-    return QStringLiteral("quillon-cli [--tcp HOST:PORT | --port GERÄT [--baud N] [--dial NUMMER [--modem-init TEXT]]] [--password TEXT] [--json] [--trace] [--quiet] BEFEHL ...");
+    return QStringLiteral("quillon-cli [--tcp HOST:PORT | --port GERÄT [--baud N] [--dial NUMMER [--modem-init TEXT]]] [--password-file DATEI | --password TEXT] [--json] [--trace] [--quiet] BEFEHL ...");
 }
 
 QString commandSynopsis(const CliCommand &command)

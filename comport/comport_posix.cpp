@@ -430,6 +430,12 @@ int TCustomComPort::queuedOutput()
 {
     int count = 0;
     Check(::ioctl(int(m_handle), TIOCOUTQ, &count) == 0);
+    // A line source stands in for a device without lines: with CTS output
+    // flow control and its CTS low, the driver would keep what it was given.
+    int lines = 0;
+    if (ModemLineSource() && m_options.contains(opOutputCTSFlow) && readModemLines(int(m_handle), lines)
+        && !(lines & TIOCM_CTS))
+        return std::max(count, 1);
     return count;
 }
 

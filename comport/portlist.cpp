@@ -91,21 +91,21 @@ QString readLine(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readLine()).trimmed() : QString();
 }
 
-// Maker and product as the USB device reports them. The tty's device is the
-// USB interface (ttyACM) or a port below it (ttyUSB); the USB device holding
-// the strings is one or two folders up.
-QString adapterDescription(const QString &ttyName)
+// Maker, product and serial number as the USB device reports them. The
+// tty's device is the USB interface (ttyACM) or a port below it (ttyUSB);
+// the USB device holding the strings is one or two folders up.
+void readAdapterStrings(const QString &ttyName, SerialPortEntry &entry)
 {
     QString folder = QFileInfo(rooted(QStringLiteral("/sys/class/tty/%1/device").arg(ttyName))).canonicalFilePath();
     for (int level = 0; level < 3 && !folder.isEmpty(); ++level) {
-        const QString product = readLine(folder + QStringLiteral("/product"));
-        if (!product.isEmpty()) {
-            const QString maker = readLine(folder + QStringLiteral("/manufacturer"));
-            return maker.isEmpty() ? product : maker + QLatin1Char(' ') + product;
+        entry.product = readLine(folder + QStringLiteral("/product"));
+        if (!entry.product.isEmpty()) {
+            entry.maker = readLine(folder + QStringLiteral("/manufacturer"));
+            entry.serial = readLine(folder + QStringLiteral("/serial"));
+            return;
         }
         folder = QFileInfo(folder).path();
     }
-    return {};
 }
 
 // The USB adapters' device files, by kind and then by number.
@@ -127,7 +127,22 @@ QStringList usbAdapterNames()
 
 void SetPortListRoot(const QString &root) { g_root = root; }
 
+QString SerialPortEntry::description() const
+{
+    return maker.isEmpty() ? product : maker + QLatin1Char(' ') + product;
+}
+
 int CheckComPort(const QString &name) { return probe(name).result; }
+
+PortState portState(const QString &name)
+{
+    const Probe found = probe(name);
+    if (found.result == 1)
+        return PortState::Missing;
+    if (found.result == 0)
+        return PortState::Free;
+    return found.systemError == EACCES || found.systemError == EPERM ? PortState::NoPermission : PortState::Busy;
+}
 
 int CountComPorts(int limit)
 {
@@ -142,15 +157,18 @@ QList<SerialPortEntry> PresentSerialPorts()
 {
     QList<SerialPortEntry> ports;
     for (int number : knownComNumbers())
-        ports.append({QStringLiteral("COM%1").arg(number), QString()});
-    for (const QString &name : usbAdapterNames())
-        ports.append({QStringLiteral("/dev/") + name, adapterDescription(name)});
+        ports.append({QStringLiteral("COM%1").arg(number), QStringLiteral("/dev/ttyS%1").arg(number - 1)});
+    for (const QString &name : usbAdapterNames()) {
+        SerialPortEntry entry{QStringLiteral("/dev/") + name, QStringLiteral("/dev/") + name};
+        readAdapterStrings(name, entry);
+        ports.append(entry);
+    }
     return ports;
 }
 
 QString comPortProblem(const QString &name)
 {
-    if (probe(name).systemError != EACCES)
+    if (portState(name) != PortState::NoPermission)
         return {};
     return QStringLiteral("Sie haben keine Berechtigung für %1. Nehmen Sie Ihr Benutzerkonto in die Gruppe "
                           "\"dialout\" auf (sudo usermod -aG dialout $USER) und melden Sie sich danach neu an.")

@@ -14,9 +14,22 @@ int CheckComPort(const QString &name);
 // stopping as soon as the count reaches limit.
 int CountComPorts(int limit);
 
+// Whether the program could take a port now: present and free, unknown to
+// the system, held by another program, or refused for want of permission
+// (the user is not in the group "dialout").
+enum class PortState { Free, Missing, Busy, NoPermission };
+PortState portState(const QString &name);
+
 struct SerialPortEntry {
-    QString name;         // "COM1" or "/dev/ttyUSB0"
-    QString description;  // the adapter's maker and product; empty for the built-in ports
+    QString name;  // "COM1" or "/dev/ttyUSB0"
+    QString path;  // the device file: "/dev/ttyS0", "/dev/ttyUSB0"
+    // What the USB adapter says of itself; empty for the built-in ports.
+    QString maker;
+    QString product;
+    QString serial;
+
+    // Maker and product, as a person tells adapters apart.
+    QString description() const;
 };
 
 // The present ports: the known COMn in order, then the USB adapters

@@ -14,5 +14,13 @@ QString identificationText(const FirmwareImage &image);
 // (month) and 0xFF0B (year).
 int firmwareDate(const FirmwareImage &image);
 
+// Why the image is no KRV firmware, in German; empty when it is one. A
+// firmware has the information block and the identification area, a
+// printable identification text at 0xFF00 and a firmware date that is a real
+// day from 1990 up to the year after currentYear. Random data fail this.
+QString notFirmwareReason(const FirmwareImage &image, int currentYear);
+// The same against today's date.
+QString notFirmwareReason(const FirmwareImage &image);
+
 // Byte of the information block (the last 32 bytes); none without a block.
 std::optional<quint8> infoBlockByte(const FirmwareImage &image, int index);

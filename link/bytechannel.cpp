@@ -6,26 +6,27 @@
 
 #include <QCoreApplication>
 
-void Link::SendBytes(const QByteArray &data)
+bool Link::SendBytes(const QByteArray &data, int holdLimitMs, const std::function<bool()> &stop)
 {
     if (!TcpMode) {
-        if (m_serial) {
-            if (trace)
-                trace(true, data);
-            m_serial->SendBytes(data.constData(), int(data.size()));
-        }
-        return;
+        if (!m_serial)
+            return false;
+        if (trace)
+            trace(true, data);
+        return m_serial->SendBytes(data.constData(), int(data.size()), holdLimitMs,
+                                   stop ? stop : [this] { return CancelRequested; });
     }
     if (!TcpConnected) {
         if (TcpLinkState == 0)
             ConnectTcp();
         if (!TcpConnected)
-            return;  // dropped; the caller's receive times out
+            return false;  // dropped; the caller's receive times out
     }
     if (trace)
         trace(true, data);
     Client.write(data);
     Client.flush();
+    return true;
 }
 
 void Link::SendByte(quint8 byte)

@@ -34,10 +34,25 @@ void ComPortLink::requireOpen()
     Comm1.CheckActive();
 }
 
-void ComPortLink::SendBytes(const char *data, int count)
+bool ComPortLink::SendBytes(const char *data, int count, int holdLimitMs, const std::function<bool()> &stop)
 {
     requireOpen();
+    const QDeadlineTimer deadline(qint64(count + 1) * lineBitsPerCharacter() * 1000 / lineSpeed() + holdLimitMs,
+                                  Qt::PreciseTimer);
+    // A byte sent without waiting (SendByte) may still be queued, and the
+    // write would wait for it without a limit.
+    if (!waitUntilSent(deadline, stop))
+        return false;
     Comm1.Write(data, count, false);
+    if (!waitUntilSent(deadline, stop))
+        return false;
+    // Handed to the line, the last bytes out of the chip too.
+    Comm1.WaitForWriteCompletion();
+    return true;
+}
+
+bool ComPortLink::waitUntilSent(const QDeadlineTimer &deadline, const std::function<bool()> &stop)
+{
     // A record takes about 140 ms on the line at 19200 bit/s: wait for it in
     // the event loop, so the window repaints and the cancel controls work,
     // and wake when the bytes should have left. Bytes held back by flow
@@ -49,13 +64,19 @@ void ComPortLink::SendBytes(const char *data, int count)
         const qint64 queued = Comm1.OutputCount() + (Comm1.WritePending() ? 1 : 0);
         if (queued == 0)
             break;
-        heldMs = queued == lastQueued ? qMin<qint64>(qMax<qint64>(2 * heldMs, 2), 50) : 0;
+        const bool held = queued == lastQueued;
+        if (deadline.hasExpired() || (held && stop && stop())) {
+            // A line held by CTS (modem off, three-wire cable) may never
+            // take them, and every later write would wait behind them.
+            Comm1.PurgeOutput();
+            return false;
+        }
+        heldMs = held ? qMin<qint64>(qMax<qint64>(2 * heldMs, 2), 50) : 0;
         lastQueued = queued;
         const qint64 lineMs = queued * lineBitsPerCharacter() * 1000 / lineSpeed();
-        sleepInEventLoop(QDeadlineTimer(std::max<qint64>({1, lineMs, heldMs})));
+        sleepInEventLoop(QDeadlineTimer(std::min(std::max<qint64>({1, lineMs, heldMs}), deadline.remainingTime() + 1)));
     }
-    // Handed to the line, the last bytes out of the chip too.
-    Comm1.WaitForWriteCompletion();
+    return true;
 }
 
 int ComPortLink::lineSpeed() const { return qMax(1, int(Comm1.CustomBaudRate())); }

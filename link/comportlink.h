@@ -2,6 +2,8 @@
 #include "comport/comport.h"
 #include "link/seriallink.h"
 
+#include <QDeadlineTimer>
+
 class Frontend;
 
 // The byte channel's serial side over the program's port Comm1, with the
@@ -12,7 +14,7 @@ public:
     // Comm1 gets the program's stored settings (9600 8E1, RTS on, ...), closed.
     explicit ComPortLink(Frontend &ui);
 
-    void SendBytes(const char *data, int count) override;
+    bool SendBytes(const char *data, int count, int holdLimitMs, const std::function<bool()> &stop) override;
     void SendByte(quint8 byte) override;
     int PollByte(quint8 &byte) override;
     void PurgeInput() override;
@@ -29,6 +31,9 @@ public:
 
 private:
     void requireOpen();
+    // Until the port's output queue is empty; false, with the queue
+    // discarded, once the deadline passes or stop() says so while it is held.
+    bool waitUntilSent(const QDeadlineTimer &deadline, const std::function<bool()> &stop);
     // Bits per second and bits per character on the line, for the time a
     // write takes.
     int lineSpeed() const;

@@ -65,7 +65,13 @@ public:
     int ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity = AnswerBufferSize);
 
     // Byte channel.
-    void SendBytes(const QByteArray &data);
+    // Waits until the bytes have left, at most holdLimitMs longer than the
+    // line needs for them (flow control can hold them for good); while they
+    // are held, stop() ends the wait too (default: CancelRequested). False
+    // when they did not all leave; the rest is discarded, and the caller's
+    // receive then runs out of time.
+    static constexpr int SendHoldLimitMs = 5000;
+    bool SendBytes(const QByteArray &data, int holdLimitMs = SendHoldLimitMs, const std::function<bool()> &stop = {});
     void SendByte(quint8 byte);
     int PollByte(quint8 &byte);
     quint8 WaitByte(int timeoutMs);

@@ -122,7 +122,13 @@ void Modem::Comm1RLSDChange()
 void Modem::ModemInit(const QByteArray &text)
 {
     m_link.PurgeInput();
-    m_link.SendBytes("at" + text + '\r');
+    // Bounded by the modem's limit alone: a click on btInit during a dial
+    // sets the cancel that ends the dial, not this.
+    if (!m_link.SendBytes("at" + text + '\r', InitTimeoutMs, [] { return false; })) {
+        m_link.LinkFailed = true;
+        m_ui.setCaption(kMoMeld, QStringLiteral("Timeout!"));
+        return;
+    }
     WaitModemReply(InitTimeoutMs);
 }
 
@@ -157,10 +163,13 @@ int Modem::DialDevice()
     m_port.SetParity(paNone);  // also applies the CTS flow control added before
     m_reply.clear();
     m_link.PurgeInput();
-    m_link.SendBytes("atd" + PhoneNumber + '\r');
     m_link.LinkFailed = false;
-    Timer1.start(DialTimeoutMs);
     m_link.ModemConnected = false;
+    // The limit runs from before the write: a line held by CTS must not keep
+    // it from starting, and a cancel ends the write as it ends the wait.
+    Timer1.start(DialTimeoutMs);
+    m_link.SendBytes("atd" + PhoneNumber + '\r', DialTimeoutMs,
+                     [this] { return m_link.CancelRequested || m_link.LinkFailed; });
     while (!m_link.CancelRequested && !m_link.LinkFailed) {
         quint8 byte;
         if (m_link.PollByte(byte)) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QtGlobal>
+#include <functional>
 
 // The byte channel's serial side: what the channel needs of the serial port
 // Comm1 while TcpMode is 0. Implemented over TComPort; an interface so the
@@ -8,8 +9,12 @@ class SerialLink {
 public:
     virtual ~SerialLink() = default;
 
-    // Send a block and return when it has left (Write with wait-on-completion).
-    virtual void SendBytes(const char *data, int count) = 0;
+    // Send a block and return when it has left (Write with wait-on-completion),
+    // or give up when bytes held back by flow control have not left
+    // holdLimitMs after the line would have carried them, or when stop()
+    // says so while they are held. Given up, the unsent rest is discarded, so
+    // no later write waits behind it. True when everything left.
+    virtual bool SendBytes(const char *data, int count, int holdLimitMs, const std::function<bool()> &stop) = 0;
     // Send one byte without waiting for completion (WriteByte).
     virtual void SendByte(quint8 byte) = 0;
     // 1 and the byte when one was waiting, else 0; never waits.

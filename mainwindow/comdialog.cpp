@@ -1,4 +1,5 @@
 #include "mainwindow/comdialog.h"
+#include "mainwindow/portlistdelegate.h"
 #include "comport/comport.h"
 #include "comport/portlist.h"
 #include "widgets/advedit.h"
@@ -93,6 +94,7 @@ TCommDialog::TCommDialog(QWidget *parent) : QDialog(parent)
     cbName = field(new QComboBox(this), "cbName", Label1, QRect(kLeft, 26, kFullWidth, kRowHeight));
     cbName->setEditable(true);
     cbName->setInsertPolicy(QComboBox::NoInsert);
+    cbName->setItemDelegate(new PortListDelegate(cbName));
 
     int top = 60;
     lbBaud = label(this, "lbBaud", QStringLiteral("Geschwindigkeit"), kLeft, top);
@@ -191,8 +193,8 @@ void TCommDialog::fillPortList()
     cbName->clear();
     for (const SerialPortEntry &port : PresentSerialPorts()) {
         cbName->addItem(port.name);
-        if (!port.description.isEmpty())
-            cbName->setItemData(cbName->count() - 1, port.description, Qt::ToolTipRole);
+        if (!port.description().isEmpty())
+            cbName->setItemData(cbName->count() - 1, port.description(), Qt::ToolTipRole);
     }
     cbName->addItem(TcpClientItem);
     cbName->setCurrentIndex(cbName->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive));

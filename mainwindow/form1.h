@@ -52,6 +52,8 @@ public:
     // Start-up, once the window is first shown.
     void FormShow();
     void LoadSettings();
+    // Loads a firmware file given at start, as "Öffnen" would.
+    void openAtStart(const QString &path);
     // The one-second tick (Timer3): the exit, then the TCP link's duty.
     void Timer3Timer();
     void smCloseClick();

@@ -16,9 +16,11 @@ Program::~Program()
     GetNewVers = nullptr;
 }
 
-void Program::start()
+void Program::start(const QString &file)
 {
     centreOnScreen(form1);
     form1.show();
     form1.FormShow();
+    if (!file.isEmpty() && !form1.terminated())
+        form1.openAtStart(file);
 }

@@ -12,9 +12,10 @@ public:
     explicit Program(const QString &settingsPath);
     ~Program();
 
-    // Shows the main window and runs its start-up. Afterwards
-    // form1.terminated() says whether the user ended the program there.
-    void start();
+    // Shows the main window and runs its start-up; then, once the link is
+    // chosen, loads file when one is given. Afterwards form1.terminated()
+    // says whether the user ended the program there.
+    void start(const QString &file = {});
 
     // The manual's window; tests may hand the main window another viewer.
     HelpWindow help;

@@ -1,29 +1,45 @@
 // Quillon: loads new firmware into KRV470 and KRV465 devices.
 #include "mainwindow/controls.h"
 #include "mainwindow/program.h"
+#include "mainwindow/startoptions.h"
+#include "orvabout/versinfo.h"
 #include "settings/programsettings.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTextStream>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
 {
+    // Read before the application object exists: it needs a display, and
+    // --help and --version must answer without one.
+    QStringList words;
+    for (int i = 0; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    const StartOptions start = parseStartOptions(words);
+    switch (start.want) {
+    case StartOptions::Want::Help:
+        QTextStream(stdout) << startHelpText();
+        return 0;
+    case StartOptions::Want::Version:
+        QTextStream(stdout) << "quillon " << TVersInfo().FileVersion() << "\n";
+        return 0;
+    case StartOptions::Want::Error:
+        QTextStream(stderr) << "quillon: " << start.error << "\nHilfe: quillon --help\n";
+        return 2;
+    case StartOptions::Want::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
+    // The window's class and the desktop entry's name: a dock matches the
+    // window with the menu entry and its icon.
     QApplication::setApplicationName(QStringLiteral("quillon"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Firmware-Update für KRV470 und KRV465"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("Diese Einstellungsdatei verwenden."),
-                                      QStringLiteral("FILE"));
-    parser.addOption(settings);
-    parser.process(app);
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.orv.quillon"));
 
     // The program speaks German; so do Qt's own dialogs and buttons.
     QTranslator qtTexts;
@@ -32,10 +48,10 @@ int main(int argc, char *argv[])
         QCoreApplication::installTranslator(&qtTexts);
 
     try {
-        Program program(settingsFilePath(parser.value(settings), QCoreApplication::applicationFilePath()));
+        Program program(settingsFilePath(start.settingsPath, QCoreApplication::applicationFilePath()));
         // Ends every event loop, nested ones included: no window is asked again.
         QObject::connect(&program.form1, &TForm1::programEnded, &app, [] { QCoreApplication::exit(0); });
-        program.start();
+        program.start(start.file);
         if (!program.form1.terminated())
             app.exec();
     } catch (const std::exception &e) {

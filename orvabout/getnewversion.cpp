@@ -186,7 +186,14 @@ void TGetNewVers::FormActivate()
     const UpdateCheckResult result = UpdateCheck::run(
         VersInfo1->FileVersion(), VersInfo1->InternalName(), updateBaseUrl(),
         [this](UpdateText line) { log(text(line)); },
-        [this](const QUrl &url, const QString &path) { return DownloadFile(url.toString(), path); });
+        [this](const QUrl &url) {
+            std::optional<QByteArray> text;
+            runTransfer([&](const HttpDownload::Progress &progress) {
+                text = m_download->fetch(url, HttpDownload::VersionFileLimits, progress);
+                return text.has_value();
+            });
+            return text;
+        });
     if (result.outcome == UpdateOutcome::Unreachable) {
         btClose->setEnabled(true);
         return;
@@ -204,7 +211,7 @@ void TGetNewVers::FormActivate()
     }
 }
 
-bool TGetNewVers::DownloadFile(const QString &url, const QString &localPath)
+bool TGetNewVers::runTransfer(const std::function<bool(const HttpDownload::Progress &)> &transfer)
 {
     m_closeAllowed = false;
     btCancel->setVisible(true);
@@ -213,18 +220,27 @@ bool TGetNewVers::DownloadFile(const QString &url, const QString &localPath)
     m_callback.reset();
     log(text(UpdateText::DownloadStarting));
 
-    const bool ok = m_download->run(QUrl(url), localPath,
-                                    [this](qint64 received, qint64 total) { return m_callback.OnProgress(received, total); });
+    const bool ok = transfer([this](qint64 received, qint64 total) { return m_callback.OnProgress(received, total); });
 
     btCancel->setVisible(false);
     btClose->setEnabled(true);
     m_closeAllowed = true;
-    if ((m_status & Cancelled) || !ok) {
-        QFile::remove(localPath);
+    if (m_status & Cancelled)
+        return false;
+    if (!ok) {
+        log(m_download->errorString());
         return false;
     }
     m_status |= Succeeded;
     return true;
+}
+
+bool TGetNewVers::DownloadFile(const QString &url, const QString &localPath)
+{
+    // A failed download leaves a file that was at localPath as it was.
+    return runTransfer([&](const HttpDownload::Progress &progress) {
+        return m_download->run(QUrl(url), localPath, HttpDownload::InstallerLimits, progress, m_sha256);
+    });
 }
 
 void TGetNewVers::btCloseClick()
@@ -282,11 +298,6 @@ void TGetNewVers::reportDownload()
     log(m_localPath);
     if (!QFileInfo::exists(m_localPath)) {
         log(text(UpdateText::NotSaved));
-        return;
-    }
-    if (!m_sha256.isEmpty() && !installerMatches(m_localPath, m_sha256)) {
-        QFile::remove(m_localPath);
-        log(text(UpdateText::ChecksumMismatch));
         return;
     }
     log(text(UpdateText::Saved));

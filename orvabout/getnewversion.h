@@ -1,4 +1,5 @@
 #pragma once
+#include "orvabout/httpdownload.h"
 #include "orvabout/orvabout_global.h"
 
 #include <QDialog>
@@ -11,7 +12,6 @@ class QPushButton;
 class TGetNewVers;
 class TVersInfo;
 enum class UpdateText;
-class HttpDownload;
 
 // The download's progress hook: a cancel flag, a count of reports, and the
 // progress line in the owning window's log.
@@ -86,6 +86,9 @@ private:
     // version file no usable name.
     QString chooseLocalPath();
     void reportDownload();
+    // Runs a transfer with the window in its download state (cancel shown,
+    // close refused) and logs why it failed; true when it succeeded.
+    bool runTransfer(const std::function<bool(const HttpDownload::Progress &)> &transfer);
 
     QString m_localPath;
     quint32 m_status = 0;

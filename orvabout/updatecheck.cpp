@@ -1,6 +1,5 @@
 #include "orvabout/updatecheck.h"
 
-#include <QTemporaryDir>
 
 QUrl updateBaseUrl()
 {
@@ -17,19 +16,16 @@ UpdateCheckResult UpdateCheck::run(const QString &installedVersion, const QStrin
     log(UpdateText::Connecting);
     log(UpdateText::Patience);
 
-    // A folder only this user can enter: nobody can plant a link at the
-    // file's name, and the folder goes with its content when the check ends.
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("cur_ver.tmp"));
     QUrl url = base;
     url.setPath(base.path().chopped(base.path().endsWith(QLatin1Char('/')) ? 1 : 0) + QStringLiteral("/sw/cur_ver.txt"));
-    if (!folder.isValid() || !fetch(url, path)) {
+    const std::optional<QByteArray> text = fetch(url);
+    if (!text) {
         log(UpdateText::VersionFileMissing);
         return result;
     }
 
     log(UpdateText::ReadingLatest);
-    result.entry = readVersionFile(path, internalName);
+    result.entry = readVersionFile(*text, internalName);
     result.latest = versInfoToInt(result.entry.version);
     if (result.latest < 0) {
         result.outcome = UpdateOutcome::Unknown;

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 // The update server's base address: ORV_UPDATE_URL from the environment when
 // set, else the address the build was configured with.
@@ -27,12 +28,12 @@ struct UpdateCheckResult {
 };
 
 // The check the web-update window runs on activation and quillon-cli runs as
-// check-update: log the steps, fetch the version file into a private
-// temporary folder, compare, remove the file again.
+// check-update: log the steps, fetch the version file, compare. The file is
+// held in memory only: nothing is left behind, however the process ends.
 struct UpdateCheck {
     using Log = std::function<void(UpdateText)>;
-    // Fetches url into the file at path; true on success.
-    using Fetch = std::function<bool(const QUrl &url, const QString &path)>;
+    // The body at url (within HttpDownload::VersionFileLimits), or nothing.
+    using Fetch = std::function<std::optional<QByteArray>(const QUrl &url)>;
 
     static UpdateCheckResult run(const QString &installedVersion, const QString &internalName, const QUrl &base,
                                  const Log &log, const Fetch &fetch);

@@ -4,9 +4,9 @@
 
 #include <limits>
 
-VersionFileEntry readVersionFile(const QString &path, const QString &internalName)
+VersionFileEntry readVersionFile(const QByteArray &text, const QString &internalName)
 {
-    const TIniFile file(path);
+    const TIniFile file(QStringLiteral("cur_ver.txt"), text);
     VersionFileEntry entry;
     entry.version = file.ReadString(QStringLiteral("Currentversions"), internalName, QStringLiteral("x.y.z.x"));
     entry.date = file.ReadString(QStringLiteral("VersDate"), internalName, QStringLiteral("TT.MM.JJJJ"));

@@ -10,7 +10,8 @@ struct VersionFileEntry {
     QString sha256;       // [SHA256], empty when the file names no checksum
 };
 
-VersionFileEntry readVersionFile(const QString &path, const QString &internalName);
+// The version file's text as the server sent it.
+VersionFileEntry readVersionFile(const QByteArray &text, const QString &internalName);
 
 // "a.b.c.d" as a × 1000000 + b × 10000 + c × 100 + d; -1 unless exactly four
 // parts, each starting with a digit. Parts of 100 or more overlap the next

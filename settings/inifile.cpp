@@ -1,5 +1,6 @@
 #include "settings/inifile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -81,7 +82,17 @@ bool writeAll(QSaveFile &file, const QByteArray &bytes)
 
 TIniFile::TIniFile(const QString &path) : m_path(path)
 {
-    read();
+    QFile file(m_path);
+    if (file.open(QIODevice::ReadOnly))  // a missing or unreadable file reads as empty
+        read(file);
+}
+
+TIniFile::TIniFile(const QString &name, const QByteArray &text) : m_path(name)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    read(buffer);
 }
 
 TIniFile::Line TIniFile::parseLine(const QString &text)
@@ -114,11 +125,8 @@ TIniFile::Line TIniFile::parseLine(const QString &text)
     return line;
 }
 
-void TIniFile::read()
+void TIniFile::read(QIODevice &file)
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;  // a missing or unreadable file reads as empty
     QByteArray bytes = file.read(MaxFileSize);
     m_truncated = !file.atEnd();
     if (bytes.startsWith("\xEF\xBB\xBF")) {
@@ -258,7 +266,7 @@ bool TIniFile::UpdateFile()
     const QString shownPath = QDir::toNativeSeparators(m_path);
     if (m_truncated) {
         // Only the first part was read; writing it back would cut off the rest.
-        m_error = QStringLiteral("%1: larger than %2 bytes, left unchanged").arg(shownPath).arg(MaxFileSize);
+        m_error = QStringLiteral("%1 ist größer als %2 Bytes und bleibt unverändert.").arg(shownPath).arg(MaxFileSize);
         return false;
     }
     // A missing folder is made here; if that fails, the open below says why.

@@ -1,5 +1,6 @@
 #pragma once
 #include <QList>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,9 @@ public:
     static constexpr qint64 MaxFileSize = 1 << 20;
 
     explicit TIniFile(const QString &path);
+    // The text of a file fetched into memory (the update server's version
+    // file); name is what FileName() says. Nothing is read from disk.
+    TIniFile(const QString &name, const QByteArray &text);
 
     QString FileName() const { return m_path; }
 
@@ -44,7 +48,7 @@ private:
     };
 
     static Line parseLine(const QString &text);
-    void read();
+    void read(QIODevice &file);
     QByteArray fileText() const;
 
     // Index of the first header of the section, or -1.

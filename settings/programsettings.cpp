@@ -41,10 +41,14 @@ QString settingsFilePath(const QString &explicitPath, const QString &programPath
 {
     if (!explicitPath.isEmpty())
         return explicitPath;
-    const QFileInfo program(programPath);
-    const QFileInfo folder(program.absolutePath());
-    if (!programPath.isEmpty() && folder.isDir() && folder.isWritable())
-        return program.absolutePath() + u'/' + program.completeBaseName() + QStringLiteral(".INI");
+    // A portable copy brings its file along; none is ever made there, since
+    // the program's folder belongs to the package manager.
+    if (!programPath.isEmpty()) {
+        const QFileInfo program(programPath);
+        const QString beside = program.absolutePath() + u'/' + program.completeBaseName() + QStringLiteral(".INI");
+        if (QFileInfo(beside).isFile())
+            return beside;
+    }
     // The folder is made when the file is first written.
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/quillon.INI");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/quillon/quillon.INI");
 }

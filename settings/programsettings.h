@@ -25,6 +25,7 @@ struct ProgramSettings {
 };
 
 // Where the settings file lives: explicitPath when given; else beside the
-// program under its name with the extension ".INI" when that folder is
-// writable; else "quillon.INI" in the user's configuration folder.
+// program under its name with the extension ".INI" when that file exists;
+// else "quillon/quillon.INI" in the user's configuration folder
+// ($XDG_CONFIG_HOME, by default ~/.config).
 QString settingsFilePath(const QString &explicitPath, const QString &programPath);

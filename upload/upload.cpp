@@ -2,6 +2,7 @@
 
 #include "comport/eabort.h"
 #include "image/firmwareimage.h"
+#include "image/imagefacts.h"
 #include "link/context.h"
 #include "link/devicedescription.h"
 #include "link/frontend.h"
@@ -36,21 +37,16 @@ void Upload::btAbbruchClick()
     m_ctx.link.LinkFailed = false;
 }
 
-bool Upload::acceptsImage(const FirmwareImage &image)
-{
-    // The factory data go into the information block and the checks read the
-    // identification area: an image without them cannot be a firmware.
-    return image.hasInfoBlock() && image.hasIdentification();
-}
+bool Upload::acceptsImage(const FirmwareImage &image) { return notFirmwareReason(image).isEmpty(); }
 
 bool Upload::imageUploadable()
 {
-    const FirmwareImage &image = m_ctx.image;
-    if (acceptsImage(image))
+    // The device kind is one bit of the image: without these checks any file
+    // would pass as the firmware of one kind or the other.
+    const QString reason = notFirmwareReason(m_ctx.image);
+    if (reason.isEmpty())
         return true;
-    resultMessage = QStringLiteral("Upload nicht möglich: Das Image (%1 Bytes) hat keinen Informationsblock "
-                                   "oder keine Kennung!")
-                        .arg(image.ImageSize);
+    resultMessage = reason;
     m_ctx.ui.showMessage(resultMessage);
     outcome = Outcome::ImageRejected;
     return false;
@@ -65,6 +61,7 @@ void Upload::prepare()
     ui.options().cbOnlyFabdata.setEnabled(false);
     m_ctx.link.CancelRequested = false;
     m_ctx.link.LinkFailed = false;
+    m_ctx.link.CarrierLost = false;  // a loss before this run is not its failure
     UploadPhase = 1;
     CheckMessage.clear();
     counters = {};
@@ -184,6 +181,11 @@ void Upload::finish()
         outcome = Outcome::Refused;
     } else if (m_portFailed) {
         outcome = Outcome::Failed;
+    } else if (link.CancelRequested && link.CarrierLost) {
+        // The hang-up ended the waits as a cancel would, but nobody chose it.
+        outcome = Outcome::Failed;
+        resultMessage = QStringLiteral("Upload beendet: Modemverbindung verloren (kein Träger mehr)! PS: ")
+                        + QString::number(UploadPhase);
     } else if (link.CancelRequested) {
         outcome = Outcome::Cancelled;
         resultMessage = QStringLiteral("Abbruch durch den kundigen Benutzer!  ;-)");

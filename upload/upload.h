@@ -38,8 +38,8 @@ public:
     // From the start to the end of a run, the programming phase included.
     bool running() const { return m_running; }
 
-    // The image has the information block and identification area the upload
-    // needs; btUpdateClick refuses any other before anything is sent.
+    // The image is a KRV firmware (notFirmwareReason); btUpdateClick refuses
+    // any other before anything is sent, whatever the user answers.
     static bool acceptsImage(const FirmwareImage &image);
 
     int UploadPhase = 0;

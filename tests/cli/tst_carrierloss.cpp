@@ -11,11 +11,68 @@
 #include "sim/devicesim.h"
 #include "sim/hayesmodem.h"
 #include "sim/ptytransport.h"
+#include "tests/cli/smallimage.h"
 #include "tests/support/cliprocess.h"
 #include "tests/support/simulatedmodemlines.h"
+#include "tests/support/testfiles.h"
 
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+namespace {
+// A call through the Hayes simulator on a pseudo-terminal to the simulated
+// device, and a CLI session on it.
+struct ModemCall {
+    SimulatedModemLines lines;  // first: outlives the port that reads it
+    QString outText, errText;
+    QTextStream out{&outText}, err{&errText};
+    FirmwareImage image;
+    OptionsModel panel{image.FileAnalogInputs};
+    CliFrontend ui;
+    DeviceDescription device;
+    Link link{ui};
+    DeviceSim sim{DeviceProfile::fromJson({})};
+    PtyTransport pty{sim};
+    HayesModem hayes{sim};
+    ComPortLink serial{ui};
+    Modem modem{link, ui, serial.Comm1};
+    CliSession s{Context{link, ui, device, image}, ui, true, out, err, [] { return QString(); }, {}};
+
+    explicit ModemCall(bool json) : ui(panel, err, true)
+    {
+        s.json = json;
+        s.onInterrupt = [this] { link.CancelRequested = true; };
+    }
+    // True when the call is up.
+    bool dial()
+    {
+        if (!pty.open())
+            return false;
+        pty.setModem(&hayes);
+        QObject::connect(&hayes, &HayesModem::carrierChanged, [this](bool on) { lines.setCarrier(on); });
+        hayes.answerDelayMs = 50;
+        serial.Comm1.SetDeviceName(pty.slavePath());
+        serial.Comm1.Open();
+        link.setSerialLink(&serial);
+        modem.edRufChange(QStringLiteral("0815"));
+        modem.btRufClick();
+        return link.ModemConnected;
+    }
+    int run(const QString &command, const QStringList &args)
+    {
+        try {
+            const int code = CliCommand::find(command)->run(s, args);
+            out.flush();
+            err.flush();
+            return code;
+        } catch (const EAbort &) {
+            return -1;  // a port error ended the command
+        }
+    }
+};
+}
 
 class TestCarrierLoss : public QObject {
     Q_OBJECT
@@ -41,49 +98,41 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, error);
 
-        SimulatedModemLines lines;  // first: outlives the port that reads it
-        QString outText, errText;
-        QTextStream out(&outText), err(&errText);
-        FirmwareImage image;
-        OptionsModel panel(image.FileAnalogInputs);
-        CliFrontend ui(panel, err, true);
-        DeviceDescription device;
-        Link link(ui);
-        DeviceSim sim{DeviceProfile::fromJson({})};
-        PtyTransport pty{sim};
-        HayesModem hayes{sim};
-        QVERIFY(pty.open());
-        pty.setModem(&hayes);
-        QObject::connect(&hayes, &HayesModem::carrierChanged, [&lines](bool on) { lines.setCarrier(on); });
-        hayes.answerDelayMs = 50;
-        ComPortLink serial{ui};
-        serial.Comm1.SetDeviceName(pty.slavePath());
-        serial.Comm1.Open();
-        link.setSerialLink(&serial);
-        Modem modem{link, ui, serial.Comm1};
-        modem.edRufChange(QStringLiteral("0815"));
-        modem.btRufClick();
-        QVERIFY(link.ModemConnected);
-
-        CliSession s{Context{link, ui, device, image}, ui, true, out, err, [] { return QString(); }, {}};
-        s.onInterrupt = [&link] { link.CancelRequested = true; };
+        ModemCall call(true);
+        QVERIFY(call.dial());
         // The device falls silent; the stop comes while the command waits for it.
-        sim.faults.silent = true;
+        call.sim.faults.silent = true;
         if (carrierDrops)
-            QTimer::singleShot(300, &hayes, &HayesModem::hangUp);
+            QTimer::singleShot(300, &call.hayes, &HayesModem::hangUp);
         else
-            QTimer::singleShot(300, [&s] { s.onInterrupt(); });
+            QTimer::singleShot(300, [&call] { call.s.onInterrupt(); });
         const QStringList args = command == QLatin1String("raw") ? QStringList{QStringLiteral("B100")} : QStringList();
-        int code = -1;
-        try {
-            code = CliCommand::find(command)->run(s, args);
-        } catch (const EAbort &) {
-            QFAIL("a port error ended the command");
-        }
-        out.flush();
+        const int code = call.run(command, args);
         QCOMPARE(code, exitCode);
-        QCOMPARE(jsonOf(CliRun{0, outText.toUtf8(), {}, 0}).value("error").toString(), error);
-        QCOMPARE(link.ModemConnected, !carrierDrops);
+        QCOMPARE(jsonOf(CliRun{0, call.outText.toUtf8(), {}, 0}).value("error").toString(), error);
+        QCOMPARE(call.link.ModemConnected, !carrierDrops);
+    }
+
+    // The upload through the call: the call drops once the device has
+    // switched to its flash mode. The window shows the same final message.
+    void flashSaysTheCallWasLost()
+    {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, QStringLiteral("fw.bin"), smallImage());
+        ModemCall call(false);
+        QVERIFY(call.dial());
+        QObject::connect(&call.sim, &DeviceSim::flashRequested, &call.hayes,
+                         [&call] { QTimer::singleShot(300, &call.hayes, &HayesModem::hangUp); });
+        const int code = call.run(QStringLiteral("flash"), {path, QStringLiteral("--yes")});
+        QCOMPARE(code, int(ExitFailed));
+        QVERIFY2(call.outText.contains(QRegularExpression(
+                     QStringLiteral("^fehlgeschlagen: Upload beendet: Modemverbindung verloren \\(kein Träger mehr\\)! PS: [34] "))),
+                 qPrintable(call.outText));
+        QVERIFY2(!(call.outText + call.errText).contains(QStringLiteral("Abbruch")), qPrintable(call.errText));
+        // The upload's one message box, as the window shows it.
+        QVERIFY2(call.ui.lastMessage().startsWith(QStringLiteral("Upload beendet: Modemverbindung verloren")),
+                 qPrintable(call.ui.lastMessage()));
+        QVERIFY(!call.link.ModemConnected);
     }
 };
 

@@ -8,8 +8,10 @@
 #include "tests/support/testfiles.h"
 
 #include <QJsonDocument>
+#include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -46,6 +48,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void progressBarOnATerminal();
+    void progressSaysShareAndTimeLeft();
 
 private:
     QTemporaryDir m_dir;
@@ -230,6 +233,16 @@ void TstFlash::badFiles_data()
     QTest::newRow("missing") << "missing.bin" << QByteArray() << false;
     QTest::newRow("HEX checksum wrong") << "bad.hex" << QByteArray(":0400000001020304F1\r\n:00000001FF\r\n") << false;
     QTest::newRow("too small for a firmware") << "tiny.bin" << QByteArray(0x100, 'x') << true;
+    // Of firmware size, but no firmware: the device kind would be one bit of chance.
+    QByteArray random(0x40000, '\0');
+    QRandomGenerator(19).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+    QTest::newRow("random bytes") << "random.bin" << random << true;
+    QByteArray zeroDate = smallImage();
+    zeroDate.replace(0xFF07, 8, "00000000");
+    QTest::newRow("zero date") << "zerodate.bin" << zeroDate << true;
+    QByteArray noIdentification = smallImage();
+    noIdentification[0xFF00] = '\0';
+    QTest::newRow("empty identification") << "noid.bin" << noIdentification << true;
 }
 
 void TstFlash::badFiles()
@@ -238,11 +251,14 @@ void TstFlash::badFiles()
     QFETCH(QByteArray, content);
     QFETCH(bool, json);
     const QString path = content.isEmpty() ? m_dir.filePath(name) : writeFile(m_dir, name, content);
-    KrvSimProcess sim({});
+    SimPeer sim;
 
-    const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", path});
+    // --force takes a real image of the other kind, never a file that is no firmware.
+    const CliRun run = runServing({"--tcp", QStringLiteral("127.0.0.1:%1").arg(sim.tcp.port()), "--json", "flash", path, "--force"});
     QCOMPARE(run.exitCode, 2);
-    QVERIFY(!run.err.contains("Wecke KRV auf!"));  // the device was not touched
+    QVERIFY(sim.device.frames.isEmpty());  // the device was not touched
+    QVERIFY(!run.err.contains("Wecke KRV auf!"));
+    QVERIFY(!run.err.contains("--force") && !run.out.contains("--force"));
     if (!json) {
         QVERIFY(run.out.isEmpty());
         return;
@@ -289,12 +305,55 @@ void TstFlash::progressBarOnATerminal()
 
     const QByteArray &screen = run.err;
     const QByteArray blocks = QByteArray::number(nonBlankBlocks(smallImage()));
-    QVERIFY2(screen.contains("\rDaten [" + QByteArray(40, '#') + "] " + blocks + '/' + blocks), screen.right(2000).constData());
+    QVERIFY2(QRegularExpression(QStringLiteral("\rDaten \\[#{20,40}\\] 100 %  %1/%1  ").arg(blocks)).match(QString::fromUtf8(screen)).hasMatch(),
+             screen.right(2000).constData());
     QVERIFY(screen.contains("\rProgrammierung: E "));
     QVERIFY(screen.contains("\x1b[K\r\n" + kSuccess.toUtf8()));  // the counts end their line
     QVERIFY(screen.contains("\n" + kSuccess.toUtf8()));
     // The bar replaces the status line of every record.
     QVERIFY(!screen.contains("Wdh: 0 Adr: 1 Dat: 5"));
+}
+
+// On a line as slow as the device's (19200 bit/s after the switch) the bar
+// says how far the records are and how long the rest will take at the pace
+// of the records so far.
+void TstFlash::progressSaysShareAndTimeLeft()
+{
+    PtyPair terminal;
+    QVERIFY(terminal.isValid());
+    KrvSimProcess sim({QStringLiteral("--pty"), QStringLiteral("--slow-line")});
+    QVERIFY2(!sim.pty().isEmpty(), qPrintable(sim.firstLine));
+    // About fifty records, some seconds on that line: erased code sends nothing.
+    QByteArray bytes = smallImage();
+    bytes.replace(0x0000, 0x8000, QByteArray(0x8000, char(0xFF)));
+    bytes.replace(0x9100, 0x4F00, QByteArray(0x4F00, char(0xFF)));
+    const QString image = writeFile(m_dir, QStringLiteral("slow.bin"), bytes);
+    const CliRun run = runServing({"--port", sim.pty(), "flash", image}, &terminal, 120000);
+    QCOMPARE(run.exitCode, 0);
+
+    struct Frame {
+        int percent, sent, total, elapsed, remaining;  // seconds; remaining -1 before the first record
+    };
+    QList<Frame> frames;
+    static const QRegularExpression frame(QStringLiteral("\rDaten \\[[#.]+\\] +(\\d+) %  (\\d+)/(\\d+)  (\\d+):(\\d\\d), noch (?:(\\d+):(\\d\\d)|-:--)"));
+    for (const QRegularExpressionMatch &m : frame.globalMatch(QString::fromUtf8(run.err)))
+        frames.append({m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                       m.captured(4).toInt() * 60 + m.captured(5).toInt(),
+                       m.captured(6).isEmpty() ? -1 : m.captured(6).toInt() * 60 + m.captured(7).toInt()});
+    QVERIFY2(frames.size() >= 5, run.err.right(2000).constData());
+    for (const Frame &f : frames) {
+        QCOMPARE(f.percent, f.sent * 100 / f.total);
+        QVERIFY(f.remaining >= 0 || f.sent == 0);
+    }
+    const Frame &last = frames.constLast();
+    QCOMPARE(last.sent, last.total);
+    QCOMPARE(last.remaining, 0);
+    QVERIFY2(last.elapsed >= 3, qPrintable(QString::number(last.elapsed)));  // the slow line is slow
+    // Half-way, the time so far and the time still to go add up to the whole.
+    const auto half = std::find_if(frames.begin(), frames.end(), [](const Frame &f) { return f.percent >= 50; });
+    QVERIFY(half != frames.end());
+    QVERIFY2(qAbs(half->elapsed + half->remaining - last.elapsed) <= qMax(2, last.elapsed / 4),
+             qPrintable(QStringLiteral("%1 + %2 against %3").arg(half->elapsed).arg(half->remaining).arg(last.elapsed)));
 }
 
 QTEST_GUILESS_MAIN(TstFlash)

@@ -252,7 +252,7 @@ private slots:
             for (const QString &line : screen.split(lineBreak))
                 QVERIFY2(line.size() < 50 || !(line.startsWith("Daten [") || line.startsWith("Programmierung")), qPrintable(line));
             QVERIFY2(screen.contains(QRegularExpression(QStringLiteral("Programmierung: E \\d+  a \\d+  p [1-9]\\d*"))), qPrintable(screen));
-            QVERIFY(screen.contains(QRegularExpression(QStringLiteral("Daten \\[#+\\] \\d+/\\d+"))));
+            QVERIFY(screen.contains(QRegularExpression(QStringLiteral("Daten \\[#+\\] +100 %  (\\d+)/\\1  \\d+:\\d\\d, noch 0:00"))));
         }
         // Not a terminal: the counters at most once a second, not once per record.
         {
@@ -306,13 +306,28 @@ private slots:
         QTest::newRow("--baud with --tcp after the command") << QStringList{"info", "--baud=19200", "--tcp=127.0.0.1:1"} << 2 << "nicht für --tcp";
         QTest::newRow("a rate of the list") << QStringList{"--port", "/dev/quillon-no-such-port", "--baud", "115200", "raw", "Q"} << 1
                                             << "lässt sich nicht öffnen";
+        const QString missing = m_dir.filePath("no-password");
+        const QString shortOne = writeFile(m_dir, "short-password", "abc\n");
+        QTest::newRow("password file missing") << QStringList{"--password-file", missing, "info"} << 2
+                                               << "--password-file: " + missing + " lässt sich nicht lesen: ";
+        QTest::newRow("password file a folder") << QStringList{"info", "--password-file", m_dir.path()} << 2 << "lässt sich nicht lesen";
+        QTest::newRow("password in the file too short") << QStringList{"--password-file", shortOne, "info"} << 2
+                                                        << "das Lesepasswort braucht 4 bis 8 Zeichen";
+        QTest::newRow("both password options") << QStringList{"--password", "geheim", "--password-file", shortOne, "info"} << 2
+                                               << "schließen einander aus";
+        QTest::newRow("environment too long") << QStringList{"QUILLON_PASSWORD=neunstell", "info"} << 2
+                                              << "QUILLON_PASSWORD: das Lesepasswort braucht 4 bis 8 Zeichen";
     }
     void inputChecks()
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, shown);
-        const CliRun run = runQuillonCli(args);
+        // Leading NAME=value words go into the environment.
+        QStringList env;
+        while (!args.isEmpty() && args.constFirst().contains(QLatin1Char('=')) && !args.constFirst().startsWith(QLatin1Char('-')))
+            env << args.takeFirst();
+        const CliRun run = runQuillonCli(args, 20000, env);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(QString::fromUtf8(run.err).contains(shown), run.err.constData());
     }

@@ -1,5 +1,6 @@
 // quillon-cli info, time and set-time against krvsim, as a script runs them.
 #include "tests/support/cliprocess.h"
+#include "tests/support/testfiles.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -160,26 +161,39 @@ private slots:
     }
 
     // The password is given once; asked again (wrong) or never given: exit 1.
+    // From a file or the environment it stays out of ps, and out of every output.
     void password_data()
     {
         QTest::addColumn<QStringList>("passwordArgs");
+        QTest::addColumn<QStringList>("env");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("promptAnswer");
-        QTest::newRow("right") << QStringList{"--password", "geheim"} << 0 << QByteArray("Lesepasswort: gesendet\n");
-        QTest::newRow("wrong") << QStringList{"--password", "falsch"} << 1 << QByteArray("Lesepasswort: abgelehnt\n");
-        QTest::newRow("none") << QStringList{} << 1 << QByteArray("Lesepasswort: keins angegeben (--password)\n");
+        const QString file = writeFile(m_dir, QStringLiteral("password"), "geheim\n");
+        const QString crlfFile = writeFile(m_dir, QStringLiteral("password-crlf"), "geheim\r\nand more\n");
+        const QByteArray sent("Lesepasswort: gesendet\n");
+        QTest::newRow("right") << QStringList{"--password", "geheim"} << QStringList{} << 0 << sent;
+        QTest::newRow("wrong") << QStringList{"--password", "falsch"} << QStringList{} << 1 << QByteArray("Lesepasswort: abgelehnt\n");
+        QTest::newRow("none") << QStringList{} << QStringList{} << 1
+                              << QByteArray("Lesepasswort: keins angegeben (--password-file, QUILLON_PASSWORD oder --password)\n");
+        QTest::newRow("file") << QStringList{"--password-file", file} << QStringList{} << 0 << sent;
+        QTest::newRow("file's first line, CR LF") << QStringList{"--password-file=" + crlfFile} << QStringList{} << 0 << sent;
+        QTest::newRow("environment") << QStringList{} << QStringList{"QUILLON_PASSWORD=geheim"} << 0 << sent;
+        QTest::newRow("the option before the environment") << QStringList{"--password-file", file}
+                                                           << QStringList{"QUILLON_PASSWORD=falsch"} << 0 << sent;
     }
     void password()
     {
         QFETCH(QStringList, passwordArgs);
+        QFETCH(QStringList, env);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, promptAnswer);
         KrvSimProcess sim({"--profile", profile("password")});
         for (const QString &command : {QStringLiteral("info"), QStringLiteral("time")}) {
-            const CliRun run = runQuillonCli(QStringList{"--tcp", sim.target(), "--json"} + passwordArgs + QStringList{command});
+            const CliRun run = runQuillonCli(QStringList{"--tcp", sim.target(), "--json"} + passwordArgs + QStringList{command}, 20000, env);
             QCOMPARE(run.exitCode, exitCode);
             QVERIFY2(run.elapsedMs < 5000, qPrintable(QString::number(run.elapsedMs)));  // no four tries
             QVERIFY2(run.err.contains(promptAnswer), run.err.constData());
+            QVERIFY2(!run.out.contains("geheim") && !run.err.contains("geheim"), run.out + run.err);
             const QJsonObject o = jsonOf(run);
             if (command == "info") {
                 QCOMPARE(o.value("DeviceInfoRead").toBool(), exitCode == 0);
@@ -191,6 +205,9 @@ private slots:
                 QVERIFY2(run.err.endsWith("KRV reagiert falsch oder nicht!\n"), run.err.constData());
         }
     }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestInfo)

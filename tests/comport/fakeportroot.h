@@ -19,9 +19,10 @@ public:
         write(tty + QStringLiteral("/type"), QByteArray::number(type));
     }
 
-    // /dev/<name>, and its USB device's product string one folder above the
-    // tty's device, as for a ttyACM port.
-    void addUsbAdapter(const QString &name, const QByteArray &product = {})
+    // /dev/<name>, and its USB device's strings one folder above the tty's
+    // device, as for a ttyACM port.
+    void addUsbAdapter(const QString &name, const QByteArray &product = {}, const QByteArray &maker = {},
+                       const QByteArray &serial = {})
     {
         write(QStringLiteral("dev/") + name, {});
         const QString usbDevice = QStringLiteral("sys/devices/usb1/") + name;
@@ -31,12 +32,18 @@ public:
                     m_dir.filePath(QStringLiteral("sys/class/tty/%1/device").arg(name)));
         if (!product.isEmpty())
             write(usbDevice + QStringLiteral("/product"), product + '\n');
+        if (!maker.isEmpty())
+            write(usbDevice + QStringLiteral("/manufacturer"), maker + '\n');
+        if (!serial.isEmpty())
+            write(usbDevice + QStringLiteral("/serial"), serial + '\n');
     }
 
-    // /dev/<name> as a link to a real device (a pseudo-terminal); its name here.
+    // /dev/<name> as a link to a real device (a pseudo-terminal), in place of
+    // any file of that name; its name here.
     QString linkDevice(const QString &name, const QString &target)
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("dev"));
+        QFile::remove(m_dir.filePath(QStringLiteral("dev/") + name));
         QFile::link(target, m_dir.filePath(QStringLiteral("dev/") + name));
         return QStringLiteral("/dev/") + name;
     }

@@ -22,16 +22,18 @@ void TestPortList::freeBusyAndUnknown()
     PtyPair pty;
     QVERIFY(pty.isValid());
     QCOMPARE(CheckComPort(pty.slavePath), 0);
+    QCOMPARE(portState(pty.slavePath), PortState::Free);
     {
         TComPort holder;
         holder.SetDeviceName(pty.slavePath);
         holder.Open();
         QCOMPARE(CheckComPort(pty.slavePath), 2);
+        QCOMPARE(portState(pty.slavePath), PortState::Busy);
         QVERIFY(comPortProblem(pty.slavePath).isEmpty());
     }
     QCOMPARE(CheckComPort(pty.slavePath), 0);  // the tests left it free
     for (const char *name : {"/dev/ttyUSB97", "/dev/does-not-exist", "COM255", "ttyACM97", "TCP/IP Client", "/tmp"})
-        QVERIFY2(CheckComPort(QString::fromLatin1(name)) == 1, name);
+        QVERIFY2(CheckComPort(QString::fromLatin1(name)) == 1 && portState(QString::fromLatin1(name)) == PortState::Missing, name);
 }
 
 void TestPortList::refusedAccessGivesAdvice()
@@ -40,16 +42,19 @@ void TestPortList::refusedAccessGivesAdvice()
     QVERIFY(pty.isValid());
     QCOMPARE(::chmod(QFile::encodeName(pty.slavePath).constData(), 0), 0);
     int result;
+    PortState state;
     QString advice;
     {
         WithoutAccessOverride asUser;
         if (!asUser.active())
             QSKIP("cannot give up the permission override here");
         result = CheckComPort(pty.slavePath);
+        state = portState(pty.slavePath);
         advice = comPortProblem(pty.slavePath);
     }
 
     QCOMPARE(result, 2);
+    QCOMPARE(state, PortState::NoPermission);
     QVERIFY2(advice.contains(QLatin1String("\"dialout\" auf (sudo usermod -aG dialout $USER)")), qPrintable(advice));
 }
 
@@ -71,16 +76,20 @@ void TestPortList::comPortsByTheSysfsRules()
     root.linkDevice(QStringLiteral("ttyS1"), pty.slavePath);
     root.addUsbAdapter(QStringLiteral("ttyUSB10"));
     root.addUsbAdapter(QStringLiteral("ttyACM0"), "USB Modem");
-    root.addUsbAdapter(QStringLiteral("ttyUSB2"), "USB-Serial Controller");
+    root.addUsbAdapter(QStringLiteral("ttyUSB2"), "USB-Serial Controller", "Prolific", "A7X3");
     root.addUsbAdapter(QStringLiteral("ttyUSBx"));
 
-    QStringList names, descriptions;
+    QStringList names, paths, descriptions, serials;
     for (const SerialPortEntry &port : PresentSerialPorts()) {
         names << port.name;
-        descriptions << port.description;
+        paths << port.path;
+        descriptions << port.description();
+        serials << port.serial;
     }
     QCOMPARE(names, (QStringList{"COM1", "COM4", "COM11", "COM255", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0"}));
-    QCOMPARE(descriptions, (QStringList{"", "", "", "", "USB-Serial Controller", "", "USB Modem"}));
+    QCOMPARE(paths, (QStringList{"/dev/ttyS0", "/dev/ttyS3", "/dev/ttyS10", "/dev/ttyS254", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0"}));
+    QCOMPARE(descriptions, (QStringList{"", "", "", "", "Prolific USB-Serial Controller", "", "USB Modem"}));
+    QCOMPARE(serials, (QStringList{"", "", "", "", "A7X3", "", ""}));
     QCOMPARE(CountComPorts(2), 2);
     QCOMPARE(CountComPorts(10), 4);
     QCOMPARE(CountComPorts(0), 4);  // a limit never reached counts all

@@ -22,6 +22,8 @@ private slots:
     void silentDialTimesOut();
     void initDuringDialEndsIt();
     void carrierLossEndsWaitAndHangsUp();
+    void heldCtsEndsDialByLimitOrCancel_data();
+    void heldCtsEndsDialByLimitOrCancel();
     void overlongTextsAreRefused();
 };
 
@@ -194,6 +196,44 @@ void TestModem::carrierLossEndsWaitAndHangsUp()
     // The cancel stays: the clock gives up at once.
     btTimeClick(rig.ctx);
     QCOMPARE(rig.st.ui.caption(QStringLiteral("lbTime")), QStringLiteral("Timeout!"));
+}
+
+void TestModem::heldCtsEndsDialByLimitOrCancel_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("limit") << false;
+    QTest::newRow("Abbruch") << true;
+}
+
+void TestModem::heldCtsEndsDialByLimitOrCancel()
+{
+    QFETCH(bool, cancel);
+    // Modem off on a three-wire cable: CTS stays low and the port, with CTS
+    // flow control, never gets its output onto the line.
+    ModemRig rig(false);
+    rig.lines.setCts(false);
+    rig.modem.DialTimeoutMs = 1500;
+    rig.modem.edRufChange(QStringLiteral("0815"));
+    if (cancel)  // the cancel controls, Ctrl-C and the close box all set it
+        QTimer::singleShot(300, [&rig] { rig.link.CancelRequested = true; });
+    QElapsedTimer clock;
+    clock.start();
+    rig.modem.btRufClick();
+    const qint64 dialMs = clock.elapsed();
+    if (cancel)
+        QVERIFY2(dialMs >= 250 && dialMs < 1200, qPrintable(QString::number(dialMs)));
+    else
+        QVERIFY2(dialMs >= 1450 && dialMs < 2500, qPrintable(QString::number(dialMs)));
+    QVERIFY(!rig.link.ModemConnected);
+    QVERIFY(!rig.modem.Dialling);
+    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btRuf")));
+
+    // The initialisation after it, on the still held line, ends by its own limit.
+    clock.restart();
+    rig.modem.btInitClick(QStringLiteral("Z"));
+    QVERIFY2(clock.elapsed() >= 1950 && clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(rig.meld(), QStringLiteral("Timeout!"));
+    QVERIFY(rig.link.LinkFailed);
 }
 
 void TestModem::overlongTextsAreRefused()

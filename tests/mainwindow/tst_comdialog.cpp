@@ -2,6 +2,7 @@
 // when a typed or chosen name is tested, and what OK and Abbruch leave.
 #include "comport/comport.h"
 #include "mainwindow/comdialog.h"
+#include "mainwindow/portlistdelegate.h"
 #include "tests/comport/fakeportroot.h"
 #include "tests/comport/ptypair.h"
 #include "widgets/advedit.h"
@@ -98,6 +99,16 @@ void TestCommDialog::listsAndPortList()
     rig.dialog.show();
     QCOMPARE(rig.items(), (QStringList{"COM1", "/dev/ttyACM0", "TCP/IP Client"}));
     QCOMPARE(rig.dialog.cbName->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("USB Modem"));
+    // The open list shows the adapter beside its path.
+    struct ShownRow : PortListDelegate {
+        using PortListDelegate::initStyleOption;
+    } shown;
+    QVERIFY(qobject_cast<PortListDelegate *>(rig.dialog.cbName->itemDelegate()));
+    QStyleOptionViewItem row;
+    shown.initStyleOption(&row, rig.dialog.cbName->model()->index(1, 0));
+    QCOMPARE(row.text, QStringLiteral("/dev/ttyACM0   USB Modem"));
+    shown.initStyleOption(&row, rig.dialog.cbName->model()->index(0, 0));
+    QCOMPARE(row.text, QStringLiteral("COM1"));
     QCOMPARE(rig.dialog.cbName->currentText(), QStringLiteral("COM7"));
     QVERIFY(rig.messages.isEmpty());
 }

@@ -4,12 +4,14 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 class TestCheckUpdate : public QObject
 {
@@ -21,6 +23,8 @@ private slots:
     void check();
     void download_data();
     void download();
+    void tricklingServerEnds_data();
+    void tricklingServerEnds();
 
 private:
     LocalHttpServer m_server;
@@ -67,6 +71,8 @@ void TestCheckUpdate::check_data()
     QTest::newRow("installed newer") << QByteArray("0.0.0.1") << 0 << "older" << QByteArray("Deine Version ist aktueller!! :-))");
     QTest::newRow("no usable version") << QByteArray("1.2.3") << 1 << "unknown" << QByteArray("Keine Versionsinfo verfügbar!");
     QTest::newRow("unreachable") << QByteArray("-") << 1 << "unreachable" << QByteArray("Konnte Updatefile nicht finden!");
+    QTest::newRow("version file of 200 MB") << QByteArray("huge") << 1 << "unreachable"
+                                            << QByteArray("Die Datei ist größer als 65536 Bytes.\nKonnte Updatefile nicht finden!");
 }
 
 void TestCheckUpdate::check()
@@ -78,6 +84,11 @@ void TestCheckUpdate::check()
     m_server.serveVersionFile(latest.isEmpty() ? m_installed.toLatin1() : latest);
     if (latest == "-")
         m_server.setAnswer(QStringLiteral("/sw/cur_ver.txt"), {QByteArray(), 404});
+    if (latest == "huge") {
+        LocalHttpServer::Answer huge;
+        huge.fillTo = qint64(200) << 20;
+        m_server.setAnswer(QStringLiteral("/sw/cur_ver.txt"), huge);
+    }
 
     const CliRun run = runServing({QStringLiteral("--json"), QStringLiteral("check-update")});
     QCOMPARE(run.exitCode, exitCode);
@@ -96,32 +107,93 @@ void TestCheckUpdate::download_data()
     const QByteArray rightSum = QCryptographicHash::hash(QByteArray(200000, 'i'), QCryptographicHash::Sha256).toHex();
     QTest::addColumn<QByteArray>("extra");
     QTest::addColumn<int>("installerStatus");
+    QTest::addColumn<QByteArray>("fileName");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("no checksum") << QByteArray() << 200 << true;
-    QTest::newRow("checksum matches") << "[SHA256]\nquillon=" + rightSum.toUpper() + "\n" << 200 << true;
-    QTest::newRow("checksum differs") << "[SHA256]\nQuillon=" + QByteArray(64, '0') + "\n" << 200 << false;
-    QTest::newRow("installer missing") << QByteArray() << 404 << false;
+    QTest::addColumn<QByteArray>("why");  // on stderr when nothing was saved
+    QTest::newRow("no checksum") << QByteArray() << 200 << QByteArray("../../x") << true << QByteArray();
+    QTest::newRow("checksum matches") << "[SHA256]\nquillon=" + rightSum.toUpper() + "\n" << 200 << QByteArray("../../x")
+                                      << true << QByteArray();
+    QTest::newRow("checksum differs") << "[SHA256]\nQuillon=" + QByteArray(64, '0') + "\n" << 200 << QByteArray("../../x")
+                                      << false << QByteArray("Die Prüfsumme des Downloads stimmt nicht");
+    QTest::newRow("installer missing") << QByteArray() << 404 << QByteArray("../../x") << false
+                                       << QByteArray("Der Server antwortet mit HTTP-Status 404.");
+    QTest::newRow("hidden file name") << QByteArray() << 200 << QByteArray(".bashrc") << false
+                                      << QByteArray("Das Updatefile nennt keinen gültigen Dateinamen!");
 }
 
 void TestCheckUpdate::download()
 {
     QFETCH(QByteArray, extra);
     QFETCH(int, installerStatus);
+    QFETCH(QByteArray, fileName);
     QFETCH(bool, saved);
-    m_server.serveVersionFile("999.0.0.0", extra);
+    QFETCH(QByteArray, why);
+    m_server.serveVersionFile("999.0.0.0", extra, fileName);
     m_server.setAnswer(QStringLiteral("/files/setup.bin"), {QByteArray(200000, 'i'), installerStatus});
     QTemporaryDir root;
     const QString dir = root.filePath(QStringLiteral("a/b"));
     QVERIFY(QDir().mkpath(dir));
+    // The installer downloaded before: only a complete download replaces it.
+    QFile old(QDir(dir).filePath("x"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
 
     const CliRun run = runServing({QStringLiteral("--json"), QStringLiteral("check-update"), QStringLiteral("--download"), dir});
     QCOMPARE(run.exitCode, saved ? 0 : 1);
     const QJsonObject json = QJsonDocument::fromJson(run.out).object();
-    // "../../x" stays inside the folder as "x"; a refused download leaves nothing.
-    QCOMPARE(QDir(dir).entryList(QDir::Files), saved ? QStringList{"x"} : QStringList());
-    QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList());
+    // "../../x" stays inside the folder as "x"; a refused download adds nothing.
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"x"});
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), saved ? QByteArray(200000, 'i') : QByteArray("old"));
+    QCOMPARE(QDir(root.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(json.value("saved").toString(), saved ? QDir(dir).filePath("x") : QString());
-    QCOMPARE(run.err.contains("Die Prüfsumme des Downloads stimmt nicht"), extra.startsWith("[SHA256]") && !saved);
+    QVERIFY2(run.err.contains(why), run.err.constData());
+    QVERIFY(!run.err.contains("Operation") && !run.err.contains("Connection"));
+}
+
+void TestCheckUpdate::tricklingServerEnds_data()
+{
+    QTest::addColumn<bool>("ctrlC");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("lastLine");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    QTest::newRow("Ctrl-C") << true << 130 << QByteArray("Abbruch mit Strg-C") << 0 << 3000;
+    // The version file's own limit, waited out.
+    QTest::newRow("time limit") << false << 1 << QByteArray("Der Download hat länger als 20 s gedauert.\nKonnte Updatefile nicht finden!")
+                                << 18500 << 26000;
+}
+
+void TestCheckUpdate::tricklingServerEnds()
+{
+    QFETCH(bool, ctrlC);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, lastLine);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    LocalHttpServer::Answer trickle{QByteArray(60000, ';')};  // within the size limit
+    trickle.trickleMs = 1000;  // well inside the stall time-out, for ever
+    m_server.setAnswer(QStringLiteral("/sw/cur_ver.txt"), trickle);
+    const int before = m_server.requests(QStringLiteral("/sw/cur_ver.txt"));
+
+    QProcess cli;
+    cli.start(qEnvironmentVariable("QUILLON_CLI"), {QStringLiteral("--json"), QStringLiteral("check-update")});
+    QVERIFY(cli.waitForStarted());
+    // This process serves the trickle: wait in its event loop.
+    QVERIFY(QTest::qWaitFor([&] { return m_server.requests(QStringLiteral("/sw/cur_ver.txt")) > before; }, 10000));
+    QTest::qWait(1500);
+    QCOMPARE(cli.state(), QProcess::Running);
+    QElapsedTimer clock;
+    clock.start();
+    if (ctrlC)
+        QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
+    QVERIFY(QTest::qWaitFor([&] { return cli.state() == QProcess::NotRunning; }, 30000));
+    QVERIFY2(clock.elapsed() >= minMs - 1500 && clock.elapsed() < maxMs, qPrintable(QString::number(clock.elapsed())));
+    const QByteArray err = cli.readAllStandardError();
+    QCOMPARE(cli.exitCode(), exitCode);
+    QVERIFY2(err.trimmed().endsWith(lastLine), err.constData());
+    QCOMPARE(QJsonDocument::fromJson(cli.readAllStandardOutput()).object().value("result").toString(),
+             ctrlC ? QStringLiteral("cancelled") : QStringLiteral("unreachable"));
 }
 
 QTEST_MAIN(TestCheckUpdate)

@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -36,7 +37,8 @@ private slots:
     void check();
     void downloadAndStart_data();
     void downloadAndStart();
-    void cancelDeletesPartialFileAndCloseIsRefusedMeanwhile();
+    void cancelKeepsTheOldFileAndCloseIsRefusedMeanwhile();
+    void hiddenFileNameIsRefused();
     void versInfoToInt_data();
     void versInfoToInt();
 
@@ -167,37 +169,60 @@ void TestGetNewVers::downloadAndStart()
         QTRY_VERIFY(QFileInfo::exists(saved + QStringLiteral(".ran")));
 }
 
-void TestGetNewVers::cancelDeletesPartialFileAndCloseIsRefusedMeanwhile()
+void TestGetNewVers::cancelKeepsTheOldFileAndCloseIsRefusedMeanwhile()
 {
     m_server.serveVersionFile("1.0.1.0");
-    m_server.setAnswer(QStringLiteral("/files/setup.bin"), {m_installer, 200, 64 * 1024});
+    // A server that trickles a byte now and then: only the cancel ends it soon.
+    LocalHttpServer::Answer trickle{m_installer};
+    trickle.trickleMs = 200;
+    m_server.setAnswer(QStringLiteral("/files/setup.bin"), trickle);
+    QFile old(m_folder.filePath(QStringLiteral("x")));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
     auto window = openChecked();
     QVERIFY(window);
 
-    bool partialSeen = false;
+    QStringList filesMeanwhile;
     bool visibleAfterClose = false;
     QTimer whileDownloading;
     connect(&whileDownloading, &QTimer::timeout, this, [&] {
         if (!window->Memo1->toPlainText().contains(QStringLiteral(" von 1048576 Bytes")))
             return;
         whileDownloading.stop();
-        partialSeen = QFileInfo::exists(m_folder.filePath(QStringLiteral("x")));
+        filesMeanwhile = QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden);
         window->close();
         QTest::keyClick(window.get(), Qt::Key_Escape);
         visibleAfterClose = window->isVisible();
         QTest::mouseClick(window->btCancel, Qt::LeftButton);
     });
     whileDownloading.start(5);
+    QElapsedTimer clock;
+    clock.start();
     downloadWithDialogCancelled(*window);
 
-    QVERIFY(partialSeen);
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(filesMeanwhile, QStringList{"x"});  // no temporary file to be left behind
     QVERIFY(visibleAfterClose);
-    QVERIFY(!QFileInfo::exists(m_folder.filePath(QStringLiteral("x"))));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"x"});
     QCOMPARE(log(*window).last(), QStringLiteral("Download vom kundigen User abgebrochen!"));
     QVERIFY(!window->btUpdate->isEnabled());
     QVERIFY(!window->btCancel->isVisible());
     window->close();
     QVERIFY(!window->isVisible());
+}
+
+void TestGetNewVers::hiddenFileNameIsRefused()
+{
+    m_server.serveVersionFile("1.0.1.0", {}, "../.bashrc");
+    const int before = m_server.requests(QStringLiteral("/files/setup.bin"));
+    auto window = openChecked();
+    QVERIFY(window);
+    downloadWithDialogCancelled(*window);
+    QCOMPARE(log(*window).last(), QStringLiteral("Das Updatefile nennt keinen gültigen Dateinamen!"));
+    QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(m_server.requests(QStringLiteral("/files/setup.bin")), before);
 }
 
 void TestGetNewVers::versInfoToInt_data()

@@ -28,11 +28,41 @@ library=$(env -u LD_LIBRARY_PATH ldd "$root/usr/bin/quillon" | awk '/liborvabout
 [[ "$library" == "$root"/usr/lib/*/quillon/liborvabout.so.0.* ]] || fail "quillon loads liborvabout from '$library'"
 
 for f in usr/share/doc/quillon/help/index.html usr/share/doc/quillon/help/upload.html \
-         usr/share/doc/quillon/copyright usr/share/icons/hicolor/scalable/apps/quillon.svg; do
+         usr/share/doc/quillon/copyright usr/share/icons/hicolor/scalable/apps/quillon.svg \
+         usr/share/bash-completion/completions/quillon-cli usr/share/mime/packages/example.orv.quillon.xml; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
-desktop-file-validate "$root"/usr/share/applications/*.desktop || fail "desktop-file-validate"
+desktop=$root/usr/share/applications/example.orv.quillon.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml || fail "appstreamcli validate"
+
+# "Open with": the entry takes a file and names the types; Debian's MIME
+# database learns the Intel-HEX type from the package's definition.
+grep -qx 'Exec=quillon %f' "$desktop" || fail "desktop entry: Exec without %f"
+grep -qx 'MimeType=text/x-ihex;application/octet-stream;' "$desktop" || fail "desktop entry: MimeType"
+wmclass=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+[ "$wmclass" = quillon ] || fail "desktop entry: StartupWMClass '$wmclass'"
+mkdir -p "$work/mime/packages"
+cp /usr/share/mime/packages/freedesktop.org.xml "$root"/usr/share/mime/packages/*.xml "$work/mime/packages/"
+update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database"
+grep -qx 'text/x-ihex:\*.hex' "$work/mime/globs" || fail "*.hex is not text/x-ihex: $(grep -i hex "$work/mime/globs")"
+# AppStream shows the screenshots of docs/.
+for shot in $(grep -o '<image[^>]*>[^<]*' "$root"/usr/share/metainfo/*.metainfo.xml | sed 's|.*/||'); do
+  [ -f "$(dirname "$0")/../../docs/$shot" ] || fail "AppStream names $shot, which docs/ lacks"
+done
+grep -q '<screenshot type="default">' "$root"/usr/share/metainfo/*.metainfo.xml || fail "AppStream: no screenshot"
+
+# --help and --version of both programs answer without a display.
+for program in quillon quillon-cli; do
+  for option in --version -V --help; do
+    text=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LD_LIBRARY_PATH "$root/usr/bin/$program" $option 2>&1) \
+      || fail "$program $option: $text"
+    case $option in
+      --help) grep -q "^Aufruf: $program" <<<"$text" || fail "$program --help printed: $text" ;;
+      *) [ "$text" = "$program $(sed -n 's/^FileVersion: //p' <<<"$version")" ] || fail "$program $option printed: $text" ;;
+    esac
+  done
+done
 
 # The man pages render without a warning, and quillon-cli's names every
 # command and option its --help names.
@@ -47,7 +77,55 @@ for word in $words; do
   grep -qF -- "$word" "$work/quillon-cli.txt" || fail "the man page lacks $word"
 done
 
-# Lintian: errors fail, the rest is shown.
+# The bash completion offers every command --help names, and after each
+# command every option its --help and the program's --help name.
+completion=$root/usr/share/bash-completion/completions/quillon-cli
+offered() {
+  bash -c 'source "$1" && shift && COMP_WORDS=("$@") && COMP_CWORD=$(($# - 1)) && _quillon_cli && printf "%s\n" "${COMPREPLY[@]}"' \
+    _ "$completion" quillon-cli "$@" | sort -u
+}
+named_options() { "$root/usr/bin/quillon-cli" "$@" --help | { grep -oE -- '^  --[a-z0-9-]+' || true; } | tr -d ' ' | sort -u; }
+commands=$("$root/usr/bin/quillon-cli" --help | sed -n '/^Befehle:/,/^$/p' | grep -oE '^  [a-z-]+' | tr -d ' ' | sort -u)
+[ -n "$commands" ] || fail "quillon-cli --help names no command"
+[ "$(offered "")" = "$commands" ] || fail "completion offers commands '$(offered "" | xargs)', --help names '$(xargs <<<"$commands")'"
+[ "$(offered --)" = "$(named_options)" ] || fail "completion offers options '$(offered -- | xargs)'"
+for command in $commands; do
+  expected=$( (named_options; named_options "$command") | sort -u)
+  [ "$(offered "$command" --)" = "$expected" ] || fail "completion after $command offers '$(offered "$command" -- | xargs)'"
+done
+
+# Installed as root (by dpkg, into a root and a database of its own), started
+# without --settings and closed as a user closes it: the program ends, its
+# settings go to the user's configuration folder, and no file appears beside
+# it; purging leaves none behind. Its settings say TCP to 127.0.0.1, so no
+# serial port is touched. The window's class is the desktop entry's
+# StartupWMClass.
+inst=$work/inst
+mkdir -p "$inst/var/lib/dpkg/info" "$inst/var/lib/dpkg/updates"
+touch "$inst/var/lib/dpkg/status"
+dpkg_private() { dpkg --instdir="$inst" --admindir="$inst/var/lib/dpkg" --force-depends "$@" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg $*"; }; }
+dpkg_private -i "$deb"
+programs=$(ls -A "$inst/usr/bin")
+home=$work/home
+settings=$home/.config/quillon/quillon.INI
+mkdir -p "$(dirname "$settings")"
+printf '[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=9\n' >"$settings"
+[ "$(id -u)" -eq 0 ] || echo "note: not root, the program runs as $(id -un)"
+env -u LD_LIBRARY_PATH -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" \
+  xvfb-run -a -s "-nolisten tcp" bash -c '
+    cd / && "$1" & pid=$!
+    "$2" "Quillon - "
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && { echo "still running 10 s after the close"; kill "$pid"; }
+    wait "$pid"; echo "exit $?"' _ "$inst/usr/bin/quillon" "$(dirname "$0")/closewindow.py" >"$work/window.txt" 2>"$work/quillon.log" || true
+[ "$(cat "$work/window.txt")" = "quillon $wmclass
+exit 0" ] || fail "window class and end: $(cat "$work/window.txt" "$work/quillon.log")"
+grep -q '^\[Code\]' "$settings" || fail "the exit did not write $settings: $(cat "$settings")"
+[ "$(ls -A "$inst/usr/bin")" = "$programs" ] || fail "running quillon left $(ls -A "$inst/usr/bin" | xargs) in /usr/bin"
+dpkg_private --purge quillon
+[ -z "$(ls -A "$inst/usr/bin" 2>/dev/null)" ] || fail "purge left $(ls -A "$inst/usr/bin" | xargs) in /usr/bin"
+
+# Lintian: errors and warnings fail, the rest is shown.
 lintian --tag-display-limit 0 -I --pedantic "$deb" 2>&1 | grep -v "root privileges" | tee "$work/lintian.txt" || true
-! grep -q "^E:" "$work/lintian.txt" || fail "lintian reports errors"
+! grep -q "^[EW]:" "$work/lintian.txt" || fail "lintian reports errors or warnings"
 echo "package ok: $(basename "$deb")"

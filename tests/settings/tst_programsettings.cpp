@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
 
 class TestProgramSettings : public QObject {
     Q_OBJECT
@@ -19,6 +18,7 @@ private slots:
     void handEditedFile();
     void settingsFilePath_data();
     void settingsFilePath();
+    void withoutXdgConfigHomeTheHomeFolder();
     void configurationFolderIsMadeOnWrite();
 
 private:
@@ -99,17 +99,21 @@ void TestProgramSettings::settingsFilePath_data()
     QTest::addColumn<QString>("expected");
 
     const QString bin = m_dir.filePath(QStringLiteral("bin"));
-    QVERIFY(QDir().mkpath(bin));
-    const QString plainFile = m_dir.filePath(QStringLiteral("plain"));
-    QFile plain(plainFile);
-    QVERIFY(plain.open(QIODevice::WriteOnly));
+    const QString portable = m_dir.filePath(QStringLiteral("portable"));
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(portable));
+    for (const QString &existing : {portable + "/quillon.INI", portable + "/Quillon.v2.INI"}) {
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir().mkpath(portable + "/folder.INI"));
 
-    QTest::newRow("explicit path wins") << "/etc/quillon/own.ini" << bin + "/quillon" << "/etc/quillon/own.ini";
-    QTest::newRow("program without extension") << "" << bin + "/quillon" << bin + "/quillon.INI";
-    QTest::newRow("extension replaced") << "" << bin + "/Quillon.v2.exe" << bin + "/Quillon.v2.INI";
+    QTest::newRow("explicit path wins") << "/etc/quillon/own.ini" << portable + "/quillon" << "/etc/quillon/own.ini";
+    QTest::newRow("existing file beside the program") << "" << portable + "/quillon" << portable + "/quillon.INI";
+    QTest::newRow("extension replaced") << "" << portable + "/Quillon.v2.exe" << portable + "/Quillon.v2.INI";
+    QTest::newRow("writable folder without a file") << "" << bin + "/quillon" << configFile();
+    QTest::newRow("a folder of that name is no file") << "" << portable + "/folder" << configFile();
     QTest::newRow("missing folder") << "" << m_dir.filePath(QStringLiteral("gone/quillon")) << configFile();
-    QTest::newRow("folder is a file") << "" << plainFile + "/quillon" << configFile();
-    QTest::newRow("read-only folder") << "" << m_dir.filePath(QStringLiteral("ro/quillon")) << configFile();
+    QTest::newRow("no program path") << "" << "" << configFile();
 }
 
 void TestProgramSettings::settingsFilePath()
@@ -117,15 +121,19 @@ void TestProgramSettings::settingsFilePath()
     QFETCH(QString, explicitPath);
     QFETCH(QString, programPath);
     QFETCH(QString, expected);
-
-    const QString readOnly = m_dir.filePath(QStringLiteral("ro"));
-    if (programPath.startsWith(readOnly)) {
-        if (geteuid() == 0)
-            QSKIP("permission bits do not stop root");
-        QVERIFY(QDir().mkpath(readOnly));
-        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
-    }
     QCOMPARE(::settingsFilePath(explicitPath, programPath), expected);
+}
+
+void TestProgramSettings::withoutXdgConfigHomeTheHomeFolder()
+{
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString path = ::settingsFilePath(QString(), m_dir.filePath(QStringLiteral("bin/quillon")));
+    qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+    QCOMPARE(path, home.path() + QStringLiteral("/.config/quillon/quillon.INI"));
 }
 
 void TestProgramSettings::configurationFolderIsMadeOnWrite()

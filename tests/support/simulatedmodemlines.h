@@ -14,7 +14,9 @@ public:
     SimulatedModemLines(const SimulatedModemLines &) = delete;
     SimulatedModemLines &operator=(const SimulatedModemLines &) = delete;
 
-    void setCarrier(bool present) { m_lines = present ? (kIdle | TIOCM_CAR) : kIdle; }
+    void setCarrier(bool present) { present ? m_lines |= TIOCM_CAR : m_lines &= ~TIOCM_CAR; }
+    // CTS low holds the output of a port with CTS flow control (modem off).
+    void setCts(bool high) { high ? m_lines |= TIOCM_CTS : m_lines &= ~TIOCM_CTS; }
     bool read(int, int &lines) override
     {
         lines = m_lines;

@@ -2,6 +2,9 @@
 // calibration switch, cancel, the final message and the window's controls.
 #include "tests/upload/uploadrig.h"
 
+#include <QDate>
+#include <QRandomGenerator>
+
 class TstProcedure : public QObject {
     Q_OBJECT
 private slots:
@@ -15,6 +18,8 @@ private slots:
     void cancelWhileTheDeviceSwitchesOver();
     void controlsDuringAndAfterTheRun();
     void imageWithoutInformationBlockIsRefused();
+    void onlyFirmwareIsUploaded_data();
+    void onlyFirmwareIsUploaded();
 };
 
 void TstProcedure::preCheckQuestion_data()
@@ -214,6 +219,56 @@ void TstProcedure::imageWithoutInformationBlockIsRefused()
         QVERIFY(std::all_of(rig.st.image.ImageBuffer.begin(), rig.st.image.ImageBuffer.begin() + 0x10000,
                             [](quint8 b) { return b == 0xFF; }));
     }
+}
+
+void TstProcedure::onlyFirmwareIsUploaded_data()
+{
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<QString>("reason");  // the message starts so; empty: a firmware
+    const int nextYear = QDate::currentDate().year() + 1;
+    const auto withDate = [](const QByteArray &date) { return QByteArray(blockImage({0})).replace(0xFF07, 8, date); };
+    const auto withIdentification = [](const QByteArray &text) {
+        return QByteArray(blockImage({0})).replace(0xFF00, 7, text.leftJustified(7, '\0'));
+    };
+    QByteArray random(0x10000, '\0');
+    QRandomGenerator(5).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+    const QString noFirmware = QStringLiteral("Upload nicht möglich: Die Datei ist keine KRV-Firmware! ");
+    const QString badDate = noFirmware + QStringLiteral("Das Firmware-Datum bei 0xFF07 (\"%1\") ist kein gültiger Tag zwischen 1990 und %2.");
+
+    QTest::newRow("sample") << blockImage({0}) << QString();
+    QTest::newRow("DSfG, date behind") << withIdentification("DSfG") << QString();
+    QTest::newRow("first day of 1990") << withDate("01011990") << QString();
+    QTest::newRow("next year") << withDate("3112" + QByteArray::number(nextYear)) << QString();
+    QTest::newRow("random bytes") << random << noFirmware;  // which check it fails is chance
+    QTest::newRow("zero date") << withDate("00000000") << badDate.arg("00000000").arg(nextYear);
+    QTest::newRow("erased date") << withDate(QByteArray(8, char(0xFF))) << badDate.arg("........").arg(nextYear);
+    QTest::newRow("30 February") << withDate("30022009") << badDate.arg("30022009").arg(nextYear);
+    QTest::newRow("1989") << withDate("31121989") << badDate.arg("31121989").arg(nextYear);
+    QTest::newRow("year after next") << withDate("0101" + QByteArray::number(nextYear + 1))
+                                     << badDate.arg("0101" + QString::number(nextYear + 1)).arg(nextYear);
+    QTest::newRow("empty identification") << withIdentification("") << noFirmware + QStringLiteral("Die Kennung bei 0xFF00 ist leer.");
+    QTest::newRow("control character") << withIdentification("KRV\x01") << noFirmware + QStringLiteral("Die Kennung bei 0xFF00 ist kein lesbarer Text.");
+    QTest::newRow("erased identification") << withIdentification(QByteArray(7, char(0xFF)))
+                                           << noFirmware + QStringLiteral("Die Kennung bei 0xFF00 ist kein lesbarer Text.");
+}
+
+void TstProcedure::onlyFirmwareIsUploaded()
+{
+    QFETCH(QByteArray, image);
+    QFETCH(QString, reason);
+    UploadRig rig;
+    rig.load(image);
+    rig.st.ui.answers = {false, false, false};  // No to any question: the user would go on
+    rig.upload.btUpdateClick();
+    if (reason.isEmpty()) {
+        QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
+        return;
+    }
+    QCOMPARE(rig.upload.outcome, Upload::Outcome::ImageRejected);
+    QCOMPARE(rig.st.ui.messages.size(), 1);
+    QVERIFY2(rig.st.ui.messages.first().startsWith(reason), qPrintable(rig.st.ui.messages.first()));
+    QVERIFY(rig.st.ui.questions.isEmpty());
+    QVERIFY(rig.sim.device.frames.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstProcedure)

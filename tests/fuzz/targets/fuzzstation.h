@@ -17,7 +17,7 @@ class ScriptedSerial : public SerialLink {
 public:
     explicit ScriptedSerial(QByteArrayView replies) : m_replies(replies) {}
 
-    void SendBytes(const char *, int) override {}
+    bool SendBytes(const char *, int, int, const std::function<bool()> &) override { return true; }
     void SendByte(quint8) override {}
     int PollByte(quint8 &byte) override
     {

@@ -1,0 +1,25 @@
+#pragma once
+#include "comport/portlist.h"
+
+#include <QList>
+#include <QString>
+
+// The serial ports the window's list offers, each with whether it could be
+// opened now.
+struct PortReport {
+    SerialPortEntry port;
+    PortState state;
+};
+QList<PortReport> reportPorts();
+
+// "COM1" for a built-in port, empty for one that goes by its path.
+inline QString comName(const SerialPortEntry &port) { return port.name == port.path ? QString() : port.name; }
+
+// "frei", "von einem anderen Programm belegt", ...
+QString stateText(PortState state);
+// "free", "busy", ... for scripts.
+const char *stateKey(PortState state);
+
+// One line naming the present ports and their states, for a --port that
+// could not be opened.
+QString presentPortsText();

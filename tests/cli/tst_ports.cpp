@@ -1,0 +1,159 @@
+// quillon-cli ports, and a --port that cannot be opened, on a made-up system
+// whose ports are pseudo-terminals: one free, one held by another program,
+// one the user may not open.
+#include "cli/clifrontend.h"
+#include "cli/clisession.h"
+#include "cli/serialsetup.h"
+#include "comport/comport.h"
+#include "image/firmwareimage.h"
+#include "link/comportlink.h"
+#include "link/devicedescription.h"
+#include "options/optionsmodel.h"
+#include "tests/comport/fakeportroot.h"
+#include "tests/comport/ptypair.h"
+#include "tests/support/cliprocess.h"
+#include "tests/support/withoutaccessoverride.h"
+
+#include <QJsonArray>
+#include <QtTest>
+#include <sys/stat.h>
+
+namespace {
+struct Printed {
+    int code = -1;
+    QString out;
+    QString err;
+    QStringList messages;
+};
+
+// Runs ports (or what with the front end) in this process, as main() would.
+Printed inProcess(bool json, const std::function<void(CliSession &)> &what)
+{
+    FirmwareImage image;
+    OptionsModel panel(image.FileAnalogInputs);
+    Printed printed;
+    QTextStream out(&printed.out), err(&printed.err);
+    CliFrontend ui(panel, err, false);
+    Link link(ui);
+    DeviceDescription device;
+    CliSession s{Context{link, ui, device, image}, ui, json, out, err, {}, {}};
+    what(s);
+    out.flush();
+    err.flush();
+    printed.messages = ui.messages;
+    return printed;
+}
+
+Printed runPorts(bool json)
+{
+    Printed printed;
+    const Printed run = inProcess(json, [&](CliSession &s) { printed.code = CliCommand::find(QStringLiteral("ports"))->run(s, {}); });
+    return {printed.code, run.out, run.err, run.messages};
+}
+}  // namespace
+
+class TestPorts : public QObject {
+    Q_OBJECT
+
+    // COM1 free, a USB adapter busy, a second adapter without permission.
+    struct System {
+        PtyPair uart, usb, locked;
+        FakePortRoot root;
+        TComPort holder;
+        System()
+        {
+            root.addUart(0);
+            root.linkDevice(QStringLiteral("ttyS0"), uart.slavePath);
+            root.addUsbAdapter(QStringLiteral("ttyUSB0"), "FT232R USB UART", "FTDI", "A10K3B");
+            root.linkDevice(QStringLiteral("ttyUSB0"), usb.slavePath);
+            root.addUsbAdapter(QStringLiteral("ttyACM0"), "USB Modem");
+            root.linkDevice(QStringLiteral("ttyACM0"), locked.slavePath);
+            ::chmod(QFile::encodeName(locked.slavePath).constData(), 0);
+            holder.SetDeviceName(usb.slavePath);
+            holder.Open();
+        }
+    };
+
+private slots:
+    void listAsTextAndJson()
+    {
+        System system;
+        Printed text, json;
+        {
+            WithoutAccessOverride asUser;
+            if (!asUser.active())
+                QSKIP("cannot give up the permission override here");
+            text = runPorts(false);
+            json = runPorts(true);
+        }
+
+        QCOMPARE(text.code, 0);
+        QCOMPARE(text.out, QStringLiteral("/dev/ttyS0    COM1  frei\n"
+                                          "/dev/ttyUSB0        von einem anderen Programm belegt  FTDI FT232R USB UART, Seriennummer A10K3B\n"
+                                          "/dev/ttyACM0        keine Berechtigung – Gruppe \"dialout\"  USB Modem\n"));
+        QVERIFY2(text.err.contains(QStringLiteral("Sie haben keine Berechtigung für /dev/ttyACM0. Nehmen Sie Ihr Benutzerkonto in die Gruppe \"dialout\"")),
+                 qPrintable(text.err));
+
+        QCOMPARE(json.code, 0);
+        const QJsonArray ports = QJsonDocument::fromJson(json.out.toUtf8()).object().value("ports").toArray();
+        QCOMPARE(ports.size(), 3);
+        const QJsonObject uart = ports.at(0).toObject(), usb = ports.at(1).toObject(), acm = ports.at(2).toObject();
+        QCOMPARE(uart.keys(), (QStringList{"com", "maker", "path", "product", "serial", "state"}));
+        QCOMPARE(uart.value("path").toString(), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(uart.value("com").toString(), QStringLiteral("COM1"));
+        QVERIFY(uart.value("maker").isNull() && uart.value("serial").isNull());
+        QCOMPARE(uart.value("state").toString(), QStringLiteral("free"));
+        QVERIFY(usb.value("com").isNull());
+        QCOMPARE((QStringList{usb.value("maker").toString(), usb.value("product").toString(), usb.value("serial").toString()}),
+                 (QStringList{"FTDI", "FT232R USB UART", "A10K3B"}));
+        QCOMPARE(usb.value("state").toString(), QStringLiteral("busy"));
+        QCOMPARE(acm.value("state").toString(), QStringLiteral("no-permission"));
+        QVERIFY(acm.value("advice").toString().contains(QLatin1String("sudo usermod -aG dialout $USER")));
+    }
+
+    void noPorts()
+    {
+        FakePortRoot none;
+        const Printed text = runPorts(false);
+        QCOMPARE(text.code, 0);
+        QCOMPARE(text.out, QStringLiteral("Keine serielle Schnittstelle gefunden.\n"));
+        QCOMPARE(runPorts(true).out, QStringLiteral("{\"ports\":[]}\n"));
+    }
+
+    // A --port that is not there names the ports that are.
+    void missingPortNamesThePresentOnes()
+    {
+        System system;
+        const Printed run = inProcess(false, [](CliSession &s) {
+            try {
+                openSerialLink(s.ui, QStringLiteral("/dev/ttyUSB9"), br9600);
+                QFAIL("a missing port opened");
+            } catch (...) {
+            }
+        });
+        QCOMPARE(run.messages.size(), 3);
+        QVERIFY2(run.messages.at(0).endsWith(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(run.messages.at(0)));
+        QCOMPARE(run.messages.at(1), QStringLiteral("quillon-cli: die serielle Schnittstelle /dev/ttyUSB9 lässt sich nicht öffnen"));
+        // Root may open the locked one.
+        QVERIFY2(run.messages.at(2).startsWith(QStringLiteral("Vorhandene Schnittstellen: /dev/ttyS0 (COM1, frei); "
+                                                              "/dev/ttyUSB0 (FTDI FT232R USB UART, von einem anderen Programm belegt); "
+                                                              "/dev/ttyACM0 (USB Modem, ")),
+                 qPrintable(run.messages.at(2)));
+    }
+
+    // The real program on the real system: whatever ports it has are named.
+    void missingPortAsTheProgramSaysIt()
+    {
+        const CliRun run = runQuillonCli({QStringLiteral("--port"), QStringLiteral("/dev/quillon-no-such-port"), QStringLiteral("info")});
+        QCOMPARE(run.exitCode, 1);
+        const QString err = QString::fromUtf8(run.err);
+        const QList<SerialPortEntry> present = PresentSerialPorts();
+        if (present.isEmpty())
+            QVERIFY2(err.contains(QLatin1String("Es ist keine serielle Schnittstelle vorhanden.")), qPrintable(err));
+        for (const SerialPortEntry &port : present)
+            QVERIFY2(err.contains(port.path + QLatin1String(" (")), qPrintable(err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPorts)
+#include "tst_ports.moc"
