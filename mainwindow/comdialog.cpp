@@ -21,7 +21,7 @@ constexpr int kTcpButtonTop = 118;
 
 constexpr int kLeft = 16;
 constexpr int kFullWidth = kWidth - 2 * kLeft;
-constexpr int kFieldLeft = 120;
+constexpr int kFieldLeft = 132;  // room for "Empfangspuffer" indented
 constexpr int kFieldWidth = kWidth - kLeft - kFieldLeft;
 constexpr int kTcpFieldLeft = 88;
 constexpr int kTcpFieldWidth = kWidth - kLeft - kTcpFieldLeft;
@@ -58,6 +58,9 @@ QComboBox *list(QWidget *parent, const char *name, QLabel *caption, const QStrin
 {
     auto *combo = field(new QComboBox(parent), name, caption, QRect(kFieldLeft, top, kFieldWidth, kRowHeight));
     combo->addItems(items);
+    // Editable drop-down lists: a typed entry counts when it names an item.
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
     return combo;
 }
 
@@ -270,6 +273,11 @@ void TCommDialog::cbNameChange()
     if (const QString advice = comPortProblem(name); !advice.isEmpty())
         text += QStringLiteral("\n\n") + advice;
     ShowMessage(text);
+}
+
+int TCommDialog::listIndex(const QComboBox *list)
+{
+    return list->findText(list->currentText().trimmed(), Qt::MatchFixedString);
 }
 
 void TCommDialog::btOKClick()

@@ -24,6 +24,9 @@ public:
     static const QStringList BaudItems, ParityItems, BitItems, StopItems, FlowItems;
     static const QString TcpClientItem;  // "TCP/IP Client"
 
+    // The item a list's text names (typed or chosen), -1 for a text in no list.
+    static int listIndex(const QComboBox *list);
+
     QLabel *Label1;
     QComboBox *cbName;
     QLabel *lbBaud;

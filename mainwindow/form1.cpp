@@ -239,6 +239,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    if (m_terminated)
+        return;
     event->ignore();
     smCloseClick();
 }

@@ -57,7 +57,7 @@ public:
     void Timer3Timer();
     void smCloseClick();
     void SaveSettings();
-    // The program ended (exit step, or "end it" at start-up).
+    // The program ended (exit step, installer start, or "end it" at start-up).
     bool terminated() const { return m_terminated; }
 
     // Handlers.
@@ -88,6 +88,10 @@ public:
     QToolButton *sbOpen, *sbUpdate, *sbAbbruch, *sbComm, *sbHilfe, *sbEnde;
     QPushButton *btOpen, *btUpdate, *btAbbruch, *btKRV, *btRuf, *btInit;
     QLabel *lbConv;
+
+signals:
+    // The program is to end now; its windows are closed already.
+    void programEnded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -36,7 +36,9 @@ void TForm1::setModemControlsEnabled(bool enabled)
 
 void TForm1::smCommClick()
 {
-    if (!upload.running()) {
+    // Not under a running device conversation or an established call:
+    // closing the port would cut it off.
+    if (!upload.running() && m_operations == 0 && !link.ModemConnected) {
         TCommDialog &dialog = *m_commDialog;
         presetDialogFromPort();
         dialog.cbFlow->setCurrentIndex(FlowControlChoice);
@@ -93,8 +95,8 @@ void TForm1::applyDialog()
     takeSerialChoice();
     Comm1.BufferSizes().SetInput(StrToInt(dialog.edRbuf->text()));
     Comm1.BufferSizes().SetOutput(StrToInt(dialog.edTbuf->text()));
-    if (dialog.cbFlow->currentIndex() >= 0)
-        FlowControlChoice = dialog.cbFlow->currentIndex();
+    if (const int flow = TCommDialog::listIndex(dialog.cbFlow); flow >= 0)
+        FlowControlChoice = flow;
     ApplyFlowControl(Comm1, FlowControlChoice);
 }
 
@@ -103,16 +105,16 @@ void TForm1::takeSerialChoice()
     // A typed entry that is in no list keeps the port's value.
     const TCommDialog &dialog = *m_commDialog;
     Comm1.SetDeviceName(dialog.cbName->currentText());
-    if (dialog.cbBaud->currentIndex() >= 0) {
-        link.SavedBaudRate = dialog.cbBaud->currentIndex();
-        Comm1.SetBaudRate(TBaudRate(dialog.cbBaud->currentIndex()));
+    if (const int baud = TCommDialog::listIndex(dialog.cbBaud); baud >= 0) {
+        link.SavedBaudRate = baud;
+        Comm1.SetBaudRate(TBaudRate(baud));
     }
-    if (dialog.cbParity->currentIndex() >= 0)
-        Comm1.SetParity(TParity(dialog.cbParity->currentIndex()));
-    if (dialog.cbBit->currentIndex() >= 0)
-        Comm1.SetDataBits(TDataBits(dialog.cbBit->currentIndex()));
-    if (dialog.cbStop->currentIndex() >= 0)
-        Comm1.SetStopBits(TStopBits(dialog.cbStop->currentIndex()));
+    if (const int parity = TCommDialog::listIndex(dialog.cbParity); parity >= 0)
+        Comm1.SetParity(TParity(parity));
+    if (const int bits = TCommDialog::listIndex(dialog.cbBit); bits >= 0)
+        Comm1.SetDataBits(TDataBits(bits));
+    if (const int stop = TCommDialog::listIndex(dialog.cbStop); stop >= 0)
+        Comm1.SetStopBits(TStopBits(stop));
 }
 
 void TForm1::sbCommMouseDown(Qt::MouseButton button)

@@ -194,10 +194,11 @@ void TForm1::buildStatusBar()
         StatusPanels[panel]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         StatusPanels[panel]->setTextFormat(Qt::PlainText);
     }
-    StatusPanels[0]->setFixedWidth(250);
-    StatusPanels[0]->setAccessibleName(QStringLiteral("Status"));
+    StatusPanels[0]->setFixedWidth(GuiFrontend::StatusPanel0Width);
+    // No fixed accessible names: a screen reader reads what the panels show.
+    StatusPanels[0]->setAccessibleDescription(QStringLiteral("Status"));
     StatusPanels[1]->setMinimumWidth(50);
-    StatusPanels[1]->setAccessibleName(QStringLiteral("Details"));
+    StatusPanels[1]->setAccessibleDescription(QStringLiteral("Details"));
     bar->addWidget(StatusPanels[0]);
     bar->addWidget(StatusPanels[1], 1);
     setStatusBar(bar);

@@ -7,9 +7,21 @@
 #include "settings/programsettings.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLineEdit>
 
+namespace {
+// Why the stored port cannot be used: missing, not permitted (with what to
+// do about it) or in use by another program.
+QString startPortMessage(const QString &name, int checkResult)
+{
+    if (checkResult == 1)
+        return QStringLiteral("Achtung %1 ist nicht verfügbar!!").arg(name);
+    if (const QString advice = comPortProblem(name); !advice.isEmpty())
+        return QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\n%2").arg(name, advice);
+    return QStringLiteral("Achtung %1 ist bereits belegt!!").arg(name);
+}
+}  // namespace
 
 void TForm1::FormShow()
 {
@@ -41,7 +53,6 @@ void TForm1::LoadSettings()
 
 void TForm1::connectionChoice()
 {
-    const int ports = CountComPorts(2);
     for (;;) {
         if (link.TcpMode)
             return;
@@ -49,9 +60,9 @@ void TForm1::connectionChoice()
         const int result = CheckComPort(name);
         if (result == 0)
             return;
-        if (ports >= 2)
-            ui.showMessage(result == 1 ? QStringLiteral("Achtung %1 ist nicht verfügbar!!").arg(name)
-                                       : QStringLiteral("Achtung %1 ist bereits belegt!!").arg(name));
+        // The reason is given whatever the number of ports: a dialog that
+        // opens unasked leaves the user guessing.
+        ui.showMessage(startPortMessage(name, result));
         presetDialogFromPort();
         if (m_commDialog->exec() == QDialog::Accepted) {
             link.TcpMode = m_commDialog->EthernetConfirmed ? 1 : 0;
@@ -72,10 +83,12 @@ void TForm1::openStartLink()
 {
     if (link.TcpMode) {
         ui.setLinkColour(LinkColour::Disconnected);
+        // Locked first: a port text that is no number ends the path, and the
+        // modem panel is no use over TCP either way.
+        setModemControlsEnabled(false);
         guarded([this] {
             takeTcpChoice();
             link.TcpLinkState = 10;
-            setModemControlsEnabled(false);
         });
         return;
     }
@@ -149,13 +162,15 @@ void TForm1::SaveSettings()
             Comm1.Close();
     });
     link.Client.abort();
-    image.ImageBuffer.clear();
-    image.ImageBuffer.shrink_to_fit();
-    image.ImageSize = 0;
+    // The image goes with the window at the very end: a handler that still
+    // runs until then must not write into a released buffer.
 }
 
 void TForm1::terminate()
 {
     m_terminated = true;
-    QCoreApplication::quit();
+    // The window's close box only requests the exit; from here on every
+    // window lets its close through, so nothing keeps the program alive.
+    QApplication::closeAllWindows();
+    emit programEnded();
 }

@@ -58,12 +58,36 @@ void GuiFrontend::changed(const QString &name)
 {
     if (name.startsWith(QLatin1String("StatusBar."))) {
         const int panel = name.endsWith(QLatin1Char('0')) ? 0 : 1;
-        if (m_panels[panel])
+        if (m_panels[panel]) {
             m_panels[panel]->setText(status(panel));
+            fitStatusPanels();
+        }
         return;
     }
     if (QObject *target = m_controls.value(name))
         mirror(name, target);
+}
+
+namespace {
+// The width a panel needs to show its text whole.
+int neededWidth(const QLabel &panel)
+{
+    return panel.fontMetrics().horizontalAdvance(panel.text()) + panel.width() - panel.contentsRect().width()
+           + 2 * panel.margin() + panel.fontMetrics().horizontalAdvance(QLatin1Char('x'));
+}
+}  // namespace
+
+// Panel 0 keeps its width unless the details need it: a result such as the
+// upload's final text must be read whole, the short step name beside it can give way.
+void GuiFrontend::fitStatusPanels()
+{
+    QLabel &panel0 = *m_panels[0];
+    QLabel &panel1 = *m_panels[1];
+    const int room = panel0.width() + panel1.width();
+    int width0 = StatusPanel0Width;
+    if (width0 + neededWidth(panel1) > room)
+        width0 = qMax(qMin(neededWidth(panel0), width0), room - neededWidth(panel1));
+    panel0.setFixedWidth(width0);
 }
 
 void GuiFrontend::mirror(const QString &name, QObject *target)

@@ -30,11 +30,15 @@ public:
 
     LinkColour linkColour() const { return m_colour; }
 
+    // Status panel 0's width while panel 1's text leaves room for it.
+    static constexpr int StatusPanel0Width = 250;
+
 protected:
     void changed(const QString &name) override;
 
 private:
     void mirror(const QString &name, QObject *target);
+    void fitStatusPanels();
 
     QWidget &m_window;
     QHash<QString, QObject *> m_controls;

@@ -1,4 +1,5 @@
 #include "mainwindow/helpwindow.h"
+#include "mainwindow/windowplacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -117,6 +118,8 @@ void HelpWindow::openHit(QListWidgetItem *item)
 
 void HelpWindow::present()
 {
+    if (!isVisible() && m_anchor)
+        placeBeside(*this, *m_anchor);
     show();
     raise();
     activateWindow();

@@ -20,6 +20,9 @@ public:
     void showFinder() override;
     void showContents() override;
 
+    // The window the help belongs to: the help opens beside it.
+    void setAnchor(const QWidget *window) { m_anchor = window; }
+
     // The page shown, by its file name.
     QString currentFile() const;
 
@@ -36,4 +39,5 @@ private:
     void present();
 
     HelpManual m_manual;
+    const QWidget *m_anchor = nullptr;
 };

@@ -102,13 +102,15 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     edBaujahr->setFont(fixedPitch);
     setHint(edBaujahr, QStringLiteral("Baujahr eingeben"));
 
-    lbExdev = placeLabel(this, "lbExdev", QString(), 196, 27, 20);
+    // The F4 list takes the rest of the row so that its longest item shows
+    // whole; the EXDEV marks sit above its right end.
+    lbF4 = placeLabel(this, "lbF4", QString(), 192, 7, 200);
+    cbF4 = place<QComboBox>(this, "cbF4", 192, 24, kWidth - 6 - 192, 21);
+    lbExdev = placeLabel(this, "lbExdev", QString(), 404, 7, 20);
     setHint(lbExdev, QStringLiteral("EXDEV: FW-Variante für externen Datenspeicher"));
-    lbGExdev = placeLabel(this, "lbGExdev", QString(), 220, 27, 30);
+    lbGExdev = placeLabel(this, "lbGExdev", QString(), 428, 7, 30);
     setHint(lbGExdev, QStringLiteral("EXDEV-Art im KRV"));
 
-    lbF4 = placeLabel(this, "lbF4", QString(), 260, 7, 198);
-    cbF4 = place<QComboBox>(this, "cbF4", 260, 24, 198, 21);
     cbF4->addItems(OptionsModel::F4Items);
     cbF4->setEditable(false);
     cbF4->setMaxVisibleItems(5);

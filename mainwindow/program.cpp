@@ -1,11 +1,13 @@
 #include "mainwindow/program.h"
 
+#include "mainwindow/windowplacement.h"
 #include "orvabout/orvabout.h"
 
 Program::Program(const QString &settingsPath) : form1(settingsPath)
 {
     form1.attach(&commDialog, &comForm, &pwForm);
     form1.setHelpViewer(&help);
+    help.setAnchor(&form1);
     GetNewVers = &getNewVers;
 }
 
@@ -16,6 +18,7 @@ Program::~Program()
 
 void Program::start()
 {
+    centreOnScreen(form1);
     form1.show();
     form1.FormShow();
 }

@@ -33,6 +33,8 @@ int main(int argc, char *argv[])
 
     try {
         Program program(settingsFilePath(parser.value(settings), QCoreApplication::applicationFilePath()));
+        // Ends every event loop, nested ones included: no window is asked again.
+        QObject::connect(&program.form1, &TForm1::programEnded, &app, [] { QCoreApplication::exit(0); });
         program.start();
         if (!program.form1.terminated())
             app.exec();

@@ -94,7 +94,9 @@ void TOrvAboutBox::Label1MouseDown()
     update.CanInstall = true;
     if (update.exec() == TGetNewVers::ResultOK) {
         accept();
-        QApplication::quit();  // the installer runs: the host program ends
+        // The installer runs: the host program ends at once, without asking
+        // its windows (the host's main window refuses a plain close).
+        QCoreApplication::exit(0);
     }
 }
 

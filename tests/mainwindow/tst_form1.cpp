@@ -1,10 +1,14 @@
 // The main window as a technician meets it: layout, captions, hints, help
 // requests, status line, file drop. No device is involved.
+#include "mainwindow/comdialog.h"
 #include "mainwindow/pnfab.h"
 #include "mainwindow/program.h"
 #include "sim/sampleimage.h"
+#include "tests/support/captionsfit.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QStatusBar>
 #include <QFile>
@@ -47,24 +51,28 @@ private slots:
         QCOMPARE(w.StatusPanels[0]->width(), 250);
     }
 
-    // Every control fits its panel, and every caption fits its control, so
-    // nothing is cut at any scale factor.
-    void controlsFitTheirPlaces()
+    // Every control fits its place and shows its caption whole, the lists'
+    // items and the longest status texts included, in the main window and
+    // in both layouts of the interface dialog.
+    void nothingIsCut()
     {
         auto p = program();
         p->form1.show();
-        for (QWidget *w : p->form1.centralWidget()->findChildren<QWidget *>()) {
-            if (w->objectName().isEmpty() || !w->isVisibleTo(&p->form1) || w->objectName().startsWith("qt_"))
-                continue;
-            QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(w->objectName()));
-            QString text;
-            if (auto *b = qobject_cast<QAbstractButton *>(w))
-                text = b->text().remove('&');
-            else if (auto *l = qobject_cast<QLabel *>(w); l && !l->wordWrap())
-                text = l->text();
-            const int room = qobject_cast<QPushButton *>(w) ? w->width() - 8 : w->width();
-            if (!text.isEmpty() && !qobject_cast<QCheckBox *>(w))
-                QVERIFY2(w->fontMetrics().horizontalAdvance(text) <= room, qPrintable(w->objectName() + ": " + text));
+        QVERIFY2(cutCaptionsText(p->form1).isEmpty(), qPrintable(cutCaptionsText(p->form1)));
+        TCommDialog &dialog = p->commDialog;
+        dialog.ShowSerialLayout();
+        QVERIFY2(cutCaptionsText(dialog).isEmpty(), qPrintable(cutCaptionsText(dialog)));
+        dialog.EthernetSelected = true;
+        dialog.ShowTcpLayout();
+        QVERIFY2(cutCaptionsText(dialog).isEmpty(), qPrintable(cutCaptionsText(dialog)));
+
+        QStatusBar *bar = p->form1.statusBar();
+        for (const char *text : {"FLASH wurde erfolgreich gebrannt!  :-)", "Erase: 9999 Adr: 9999 Dat: 9999",
+                                 "KRV braucht Lese-Passwort!?!?", "Wdh: 999 Adr: 9999 Dat: 9999"}) {
+            p->form1.ui.setStatus(0, QStringLiteral("Upload"));
+            p->form1.ui.setStatus(1, QString::fromUtf8(text));
+            QApplication::processEvents();
+            QVERIFY2(cutCaptionsText(*bar).isEmpty(), qPrintable(cutCaptionsText(*bar)));
         }
     }
 
@@ -148,6 +156,18 @@ private slots:
         QStatusTipEvent leave(QString{});
         QCoreApplication::sendEvent(p->form1.sbOpen, &leave);
         QCOMPARE(p->form1.StatusPanels[0]->text(), QString());
+    }
+
+    // A screen reader reads what the panels show, not a fixed name.
+    void statusPanelsAreHeard()
+    {
+        auto p = program();
+        p->form1.ui.setStatus(0, QStringLiteral("Upload"));
+        p->form1.ui.setStatus(1, QStringLiteral("Wdh: 0 Adr: 1 Dat: 7"));
+        for (auto [panel, text] : {std::pair{0, "Upload"}, std::pair{1, "Wdh: 0 Adr: 1 Dat: 7"}}) {
+            QAccessibleInterface *heard = QAccessible::queryAccessibleInterface(p->form1.StatusPanels[panel]);
+            QCOMPARE(heard->text(QAccessible::Name), QString::fromLatin1(text));
+        }
     }
 
     void helpRequests()

@@ -75,7 +75,7 @@ private slots:
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(rig.hayes.commands, QList<QByteArray>{"atd0815"});
         QVERIFY(!w.link.ModemConnected);
-        QVERIFY(StartupRig::waitFor([&] { return w.terminated(); }));
+        QVERIFY(StartupRig::waitFor([&] { return !w.isVisible(); }));
     }
 
     void uploadOverTheCall()

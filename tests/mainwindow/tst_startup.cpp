@@ -3,10 +3,14 @@
 #include "options/optionsmodel.h"
 #include "tests/mainwindow/startuprig.h"
 #include "tests/support/simpeer.h"
+#include "tests/support/withoutaccessoverride.h"
+
+#include <sys/stat.h>
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 class TestStartup : public QObject {
@@ -50,6 +54,44 @@ private slots:
         QCOMPARE(w.link.TcpLinkState, 1);
     }
 
+    // A stored port text that is no number: one message, no connection, and
+    // the modem panel, useless over TCP, stays locked.
+    void tcpPortThatIsNoNumber()
+    {
+        FakeSystem system(0);
+        StartupRig rig;
+        rig.writeSettings("[Connection]\r\nEthernet=1\r\nIP=127.0.0.1\r\nPort=80x\r\n");
+        TForm1 &w = rig.start();
+        QTest::qWait(1200);  // a tick: nothing more is shown, nothing dialled
+        QCOMPARE(rig.answerer.texts(), QStringList{QStringLiteral("'80x' ist kein gültiger Integerwert.")});
+        QCOMPARE(w.link.TcpLinkState, 0);
+        QVERIFY(!w.btRuf->isEnabled());
+        QVERIFY(!w.btInit->isEnabled());
+    }
+
+    // The interface dialog does not close the port under a running readout:
+    // the request only refreshes the caption, as during an upload.
+    void interfaceDialogRefusedDuringReadout()
+    {
+        SimPeer sim;
+        sim.device.faults.silent = true;
+        FakeSystem system(0);
+        StartupRig rig;
+        rig.writeSettings(tcpSettings(sim.tcp.port()));
+        TForm1 &w = rig.start();
+        QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
+        QTimer::singleShot(300, &w, [&] {
+            w.sbComm->click();
+            w.btAbbruch->click();
+            w.link.CancelRequested = true;
+        });
+        w.btKRV->click();
+        for (const ModalAnswerer::Seen &seen : rig.answerer.seen)
+            QVERIFY2(seen.className != QLatin1String("TCommDialog"), "the dialog opened under the readout");
+        QCOMPARE(w.ui.linkColour(), LinkColour::Connected);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client 127.0.0.1:%1").arg(sim.tcp.port()));
+    }
+
     void hostNameLeavesTheAddressEmpty()
     {
         FakeSystem system(0);
@@ -61,28 +103,38 @@ private slots:
         w.link.TcpMode = 0;  // no connection attempt to anything that may listen there
     }
 
-    // With fewer than two serial ports no box comes before the dialog; with
-    // two it names the busy port. No repeats the test, Yes ends the program
+    // Whatever the number of ports, a box names why the stored port cannot be
+    // used before the dialog opens. No repeats the test, Yes ends the program
     // without writing the settings file.
-    void busyPortAtStart_data()
+    void unusablePortAtStart_data()
     {
         QTest::addColumn<int>("uarts");
-        QTest::addColumn<QStringList>("expected");
-        const QString question = QStringLiteral("So nicht mein Freund! ;-))\nDu solltest eine freie Schnittstelle "
-                                                "auswählen!\n\nSoll dieses tolle Programm etwa beendet werden?");
-        QTest::newRow("one port") << 0 << QStringList{"TCommDialog", question, "TCommDialog", question};
-        QTest::newRow("two ports") << 2
-                                   << QStringList{"Achtung %1 ist bereits belegt!!", "TCommDialog", question,
-                                                  "Achtung %1 ist bereits belegt!!", "TCommDialog", question};
+        QTest::addColumn<bool>("permitted");
+        QTest::addColumn<QString>("reason");
+        const QString busy = QStringLiteral("Achtung %1 ist bereits belegt!!");
+        QTest::newRow("busy, no built-in port") << 0 << true << busy;
+        QTest::newRow("busy, two built-in ports") << 2 << true << busy;
+        QTest::newRow("not permitted") << 0 << false
+                                       << QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\nSie haben "
+                                                         "keine Berechtigung für %1. Nehmen Sie Ihr Benutzerkonto "
+                                                         "in die Gruppe \"dialout\" auf");
     }
-    void busyPortAtStart()
+    void unusablePortAtStart()
     {
         QFETCH(int, uarts);
-        QFETCH(QStringList, expected);
+        QFETCH(bool, permitted);
+        QFETCH(QString, reason);
         PtyPair pty;
         TComPort holder;
-        holder.SetDeviceName(pty.slavePath);
-        holder.Open();
+        if (permitted) {
+            holder.SetDeviceName(pty.slavePath);
+            holder.Open();
+        } else {
+            QCOMPARE(::chmod(QFile::encodeName(pty.slavePath).constData(), 0), 0);
+        }
+        WithoutAccessOverride asUser;
+        if (!permitted && !asUser.active())
+            QSKIP("cannot give up the permission override here");
         FakeSystem system(uarts, {pty.slavePath});
         StartupRig rig;
         rig.writeSettings("; set up by hand\r\n[Connection]\r\nCOM=" + pty.slavePath.toUtf8() + "\r\n");
@@ -91,13 +143,20 @@ private slots:
         const auto yes = ModalAnswerer::press(QMessageBox::Yes);
         const auto ok = ModalAnswerer::press(QMessageBox::Ok);
         const ModalAnswerer::Answer cancel = [](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); };
-        rig.answerer.script = uarts ? QList{ok, cancel, no, ok, cancel, yes} : QList{cancel, no, cancel, yes};
+        rig.answerer.script = {ok, cancel, no, ok, cancel, yes};
         TForm1 &w = rig.start();
-        QVERIFY(w.terminated());
+        QVERIFY(!w.isVisible());
+        const QString question = QStringLiteral("So nicht mein Freund! ;-))\nDu solltest eine freie Schnittstelle "
+                                                "auswählen!\n\nSoll dieses tolle Programm etwa beendet werden?");
         QStringList seen;
         for (const ModalAnswerer::Seen &s : rig.answerer.seen)
             seen << (s.text.isEmpty() ? s.className : s.text);
-        QCOMPARE(seen, expected.replaceInStrings("%1", pty.slavePath));
+        QCOMPARE(seen.size(), 6);
+        for (int round = 0; round < 6; round += 3) {
+            QVERIFY2(seen[round].startsWith(reason.arg(pty.slavePath)), qPrintable(seen[round]));
+            QCOMPARE(seen[round + 1], QStringLiteral("TCommDialog"));
+            QCOMPARE(seen[round + 2], question);
+        }
         QVERIFY(!w.Comm1.Active());
         QCOMPARE(rig.settings(), before);
     }
@@ -112,9 +171,9 @@ private slots:
         FakeSystem system(0, {busy.slavePath, chosen.slavePath});
         StartupRig rig;
         rig.writeSettings("[Connection]\nCOM=" + busy.slavePath.toUtf8() + "\n");
-        rig.answerer.script = {choosePort(chosen.slavePath, br19200)};
+        rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), choosePort(chosen.slavePath, br19200)};
         TForm1 &w = rig.start();
-        QVERIFY(!w.terminated());
+        QVERIFY(w.isVisible());
         QVERIFY(w.Comm1.Active());
         QCOMPARE(w.Comm1.DeviceName(), chosen.slavePath);
         QCOMPARE(w.Comm1.BaudRate(), br9600);
@@ -141,7 +200,7 @@ private slots:
         rig.program->commDialog.EditPort->setText(port);
         w.close();
         QVERIFY(w.isVisible());  // the tick ends the program, not the close box
-        QVERIFY(StartupRig::waitFor([&] { return w.terminated(); }));
+        QVERIFY(StartupRig::waitFor([&] { return !w.isVisible(); }));
         QCOMPARE(rig.settings(),
                  "; Quillon\r\n[Connection]\r\nEthernet=1\r\nip = 127.0.0.1\r\nPort=" + port
                      + "\r\nModem=extern\r\nCOM=COM1\r\n\r\n[Code]\r\nFW=5\r\nBaujahr=\r\nFabNr=\r\n"
@@ -201,6 +260,38 @@ private slots:
         QCOMPARE(w.link.TcpLinkState, 0);  // no connection with a port that is no number
     }
 
+    // The line lists take typed entries: one that names an item counts,
+    // one in no list keeps the port's value.
+    void typedLineSettings_data()
+    {
+        QTest::addColumn<QString>("baud");
+        QTest::addColumn<QString>("parity");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("items typed") << "19200" << " ODD " << "%1 19200 8 1 odd";
+        QTest::newRow("in no list") << "12345" << "gerade" << "%1 9600 8 1 even";
+    }
+    void typedLineSettings()
+    {
+        QFETCH(QString, baud);
+        QFETCH(QString, parity);
+        QFETCH(QString, title);
+        PtyPair pty;
+        FakeSystem system(0, {pty.slavePath});
+        StartupRig rig;
+        rig.writeSettings("[Connection]\nCOM=" + pty.slavePath.toUtf8() + "\n");
+        TForm1 &w = rig.start();
+        rig.answerer.script = {[&](QWidget *dialog) {
+            auto *d = qobject_cast<TCommDialog *>(dialog);
+            QVERIFY(d->cbBaud->isEditable() && d->cbParity->isEditable() && d->cbFlow->isEditable());
+            d->cbBaud->setEditText(baud);
+            d->cbParity->setEditText(parity);
+            d->btOK->click();
+        }};
+        w.smCommClick();
+        QVERIFY(w.Comm1.Active());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - ") + title.arg(pty.slavePath));
+    }
+
     // A settings file that cannot be written costs one message; the exit
     // still completes, once.
     void unwritableSettingsFile()
@@ -212,11 +303,11 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         rig.settingsPath = rig.dir.filePath("folder/quillon.INI");
-        rig.answerer.script = {chooseTcp(sim.tcp.port())};
+        rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), chooseTcp(sim.tcp.port())};
         TForm1 &w = rig.start();
         QCOMPARE(w.link.TcpMode, quint8(1));
         w.smCloseClick();
-        QVERIFY(StartupRig::waitFor([&] { return w.terminated(); }));
+        QVERIFY(StartupRig::waitFor([&] { return !w.isVisible(); }));
         QTest::qWait(1200);
         const QStringList messages = rig.answerer.texts().filter(QStringLiteral("nicht gespeichert"));
         QCOMPARE(messages.size(), 1);
