@@ -42,6 +42,21 @@ FLEET = [
     Corrector("krv12", "refused", profile={"buildDate": "20100101"}),
 ]
 
+# Correctors behind serial ports and modems, run by a stand-in for
+# quillon-cli that logs when it holds the line: two of them on one port
+# must never overlap.
+PORTS = {"port1a": ("/dev/ttyFAKE0", "0301111"), "port1b": ("/dev/ttyFAKE0", "0302222"),
+         "port1c": ("/dev/ttyFAKE0", None), "port2a": ("/dev/ttyFAKE1", "0303333"), "port2b": ("/dev/ttyFAKE1", None)}
+STAND_IN = """#!/bin/sh
+# Logs start and end of the run under the record's name, then reports success.
+for last; do :; done
+name=$(basename "$last" .json)
+echo "$name start $(date +%%s.%%N) $*" >> %(log)s
+sleep 2
+echo "$name end $(date +%%s.%%N)" >> %(log)s
+echo '{"result": "ok", "UploadPhase": 5, "durationMs": 2000}'
+"""
+
 failures = []
 
 
@@ -90,7 +105,7 @@ def check_campaign(how, sims, records, firmware, retries):
     """summary.json and every record against the simulators."""
     summary = load(os.path.join(records, "summary.json"))
     rows = {r["name"]: r for r in summary["correctors"]}
-    check(sorted(rows) == [c.name for c in FLEET], "%s: summary lists %s" % (how, sorted(rows)))
+    check(sorted(set(rows) - set(PORTS)) == [c.name for c in FLEET], "%s: summary lists %s" % (how, sorted(rows)))
     check(summary["allCurrent"] is False, "%s: summary says all current" % how)
     with open(firmware, "rb") as f:
         image = f.read()
@@ -148,6 +163,35 @@ def check_campaign(how, sims, records, firmware, retries):
         (r["durationMs"] or 0) * (r["attempts"] or 1) + 1000 * ((r["attempts"] or 1) - 1) for r in rows.values())
 
 
+def check_port_turns(rows, log):
+    """Correctors on one port took turns; the ports ran side by side."""
+    runs = {}
+    with open(log) as f:
+        for line in f:
+            name, what, when = line.split()[:3]
+            runs.setdefault(name, {})[what] = float(when)
+            if what == "start":
+                runs[name]["args"] = line.split()[3:]
+    check(sorted(runs) == sorted(PORTS), "ports: runs logged for %s" % sorted(runs))
+    for name, (device, number) in PORTS.items():
+        run = runs.get(name, {})
+        args = run.get("args", [])
+        expected = ["--port", device] + (["--dial", number] if number else [])
+        check(args[:len(expected)] == expected and ("--dial" in args) == bool(number), "ports: %s ran with %s" % (name, args))
+        check(rows.get(name, {}).get("result") == "updated", "ports: %s %r" % (name, rows.get(name)))
+        check(rows.get(name, {}).get("target") == " ".join(filter(None, (device, number))), "ports: %s target %r" % (name, rows.get(name)))
+    overlap = lambda a, b: a["start"] < b["end"] and b["start"] < a["end"]
+    names = [n for n in sorted(PORTS) if "start" in runs.get(n, {}) and "end" in runs.get(n, {})]
+    together = False
+    for i, a in enumerate(names):
+        for b in names[i + 1:]:
+            if PORTS[a][0] == PORTS[b][0]:
+                check(not overlap(runs[a], runs[b]), "ports: %s and %s used %s at once" % (a, b, PORTS[a][0]))
+            else:
+                together = together or overlap(runs[a], runs[b])
+    check(together, "ports: the two ports never ran side by side")
+
+
 def readme_parallel_command(source):
     """The GNU parallel campaign exactly as examples/fleet/README.md shows it."""
     with open(os.path.join(source, "examples", "fleet", "README.md"), encoding="utf-8") as f:
@@ -184,7 +228,7 @@ def main():
     env = dict(os.environ)
     # The campaign runs quillon-cli from PATH, as on a service host.
     env["PATH"] = os.path.dirname(cli) + os.pathsep + env["PATH"]
-    env["ANSIBLE_FORKS"] = str(len(FLEET))
+    env["ANSIBLE_FORKS"] = str(len(FLEET) + len(PORTS))
     env["ANSIBLE_LOCAL_TEMP"] = os.path.join(work, "ansible-tmp")
     env["ANSIBLE_HOME"] = os.path.join(work, "ansible-home")
     env["ANSIBLE_NOCOLOR"] = "1"
@@ -203,11 +247,20 @@ def main():
             for c in FLEET:
                 f.write("%s quillon_tcp=127.0.0.1:%d %s\n" % (c.name, sims.ports[c.name],
                                                             " ".join("%s=%s" % kv for kv in c.hostvars.items())))
-            f.write("\n[correctors:vars]\nquillon_retries=%d\nquillon_retry_delay=1\n" % retries)
+            stand_in, log = os.path.join(folder, "stand-in"), os.path.join(folder, "ports.log")
+            with open(stand_in, "w") as g:
+                g.write(STAND_IN % {"log": log})
+            os.chmod(stand_in, 0o755)
+            f.write("\n[ports]\n")
+            for name, (device, number) in PORTS.items():
+                f.write("%s quillon_port=%s %s\n" % (name, device, "quillon_dial=" + number if number else ""))
+            f.write("\n[ports:vars]\nquillon_cli=%s\nquillon_lock_dir=%s\n" % (stand_in, folder))
+            f.write("\n[all:vars]\nquillon_retries=%d\nquillon_retry_delay=1\n" % retries)
         records = os.path.join(folder, "records")
         timings.append(run("ansible", ["ansible-playbook", "-i", inventory, "examples/fleet/flash.yml",
                                        "-e", "firmware=" + firmware, "-e", "records=" + records],
                            env, source, sims, records, firmware, retries))
+        check_port_turns({r["name"]: r for r in load(os.path.join(records, "summary.json"))["correctors"]}, log)
     finally:
         sims.stop()
 
