@@ -1,10 +1,10 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """The campaign's result: RECORDS/summary.json and a table.
 
 Reads on stdin lines of JSON objects (one from flash.yml, one per corrector from flash-one) that map
 each corrector's name to the result of its quillon-cli run: cmd (the command,
 which names target and record), rc (the exit code), attempts, stdout (the
---json result), stderr; a run that did not start has msg instead. Exit 0 when
+--json result), stderr, delta (its wall time); a run that did not start has msg instead. Exit 0 when
 every corrector has the new firmware (updated or already current), else 1.
 
     summary.py RECORDS [--last-retry-uncounted] < runs.json
@@ -92,6 +92,17 @@ def target_of(cmd):
     return " ".join(filter(None, (option(cmd, "--port"), option(cmd, "--dial"))))
 
 
+def milliseconds(delta):
+    """Ansible's "H:MM:SS.ffffff", or seconds as a number (flash-one)."""
+    if isinstance(delta, (int, float)):
+        return int(delta * 1000)
+    try:
+        h, m, sec = str(delta).split(":")
+        return int((int(h) * 3600 + int(m) * 60 + float(sec)) * 1000)
+    except ValueError:
+        return None
+
+
 def corrector(name, run, last_retry_uncounted):
     cmd = [str(word) for word in run.get("cmd") or []]
     rc = as_int(run.get("rc"))
@@ -118,6 +129,8 @@ def corrector(name, run, last_retry_uncounted):
         "before": before,
         "after": after,
         "durationMs": as_int(result.get("durationMs", record.get("durationMs"))),
+        # The last run as the engine saw it, process start included.
+        "runMs": milliseconds(run.get("delta")),
         "attempts": as_int(run.get("attempts", 1 if "rc" in run else 0)) + (1 if last_retry_uncounted and run.get("failed") and "attempts" in run else 0),
         "record": os.path.abspath(written) if written else None,
     }
