@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """The campaign's result: RECORDS/summary.json and a table.
 
-Reads on stdin lines of JSON objects (one from flash.yml, one per corrector from flash-one) that map
-each corrector's name to the result of its quillon-cli run: cmd (the command,
-which names target and record), rc (the exit code), attempts, stdout (the
---json result), stderr, delta (its wall time); a run that did not start has msg instead. Exit 0 when
+Reads on stdin lines of JSON objects, one per corrector, that map its name
+to the result of its quillon-cli run: target, rc (the exit code), attempts,
+stdout (the --json result), stderr, delta (its wall time, when measured); a
+run that did not start has msg instead. The record is RECORDS/NAME.json. Exit 0 when
 every corrector has the new firmware (updated or already current), else 1.
 
     summary.py RECORDS [--last-retry-uncounted] < runs.json
@@ -81,17 +81,6 @@ def classify(rc, result, record):
     return "failed"
 
 
-def option(cmd, name):
-    """The value of --name in the command, or None."""
-    return cmd[cmd.index(name) + 1] if name in cmd[:-1] else None
-
-
-def target_of(cmd):
-    if option(cmd, "--tcp"):
-        return option(cmd, "--tcp")
-    return " ".join(filter(None, (option(cmd, "--port"), option(cmd, "--dial"))))
-
-
 def milliseconds(delta):
     """Ansible's "H:MM:SS.ffffff", or seconds as a number (flash-one)."""
     if isinstance(delta, (int, float)):
@@ -103,12 +92,11 @@ def milliseconds(delta):
         return None
 
 
-def corrector(name, run, last_retry_uncounted):
-    cmd = [str(word) for word in run.get("cmd") or []]
+def corrector(records, name, run, last_retry_uncounted):
     rc = as_int(run.get("rc"))
     result = parse_result(str(run.get("stdout") or ""))
     # Only the record this run wrote: an older one may lie in the folder.
-    written = result.get("report") and option(cmd, "--report")
+    written = os.path.join(records, name + ".json") if result.get("report") else None
     record = load_record(written) if written else {}
     outcome = classify(rc, result, record)
     device = result.get("device") or {}
@@ -121,7 +109,7 @@ def corrector(name, run, last_retry_uncounted):
     message = result.get("error") or result.get("message") or (stderr.splitlines()[-1] if stderr else "")
     return {
         "name": name,
-        "target": target_of(cmd),
+        "target": run.get("target"),
         "result": outcome,
         "exitCode": rc,
         "UploadPhase": phase,
@@ -173,7 +161,7 @@ def main():
     args = [a for a in args if a != "--last-retry-uncounted"]
     if len(args) != 1:
         sys.exit(__doc__)
-    rows = [corrector(name, run, last_retry_uncounted) for name, run in runs(sys.stdin.read())]
+    rows = [corrector(args[0], name, run, last_retry_uncounted) for name, run in runs(sys.stdin.read())]
     counts = {}
     for r in rows:
         counts[r["result"]] = counts.get(r["result"], 0) + 1
