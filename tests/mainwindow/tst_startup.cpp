@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,8 +66,8 @@ private slots:
         QTest::qWait(1200);  // a tick: nothing more is shown, nothing dialled
         QCOMPARE(rig.answerer.texts(), QStringList{QStringLiteral("'80x' ist kein gültiger Integerwert.")});
         QCOMPARE(w.link.TcpLinkState, 0);
-        QVERIFY(!w.btRuf->isEnabled());
-        QVERIFY(!w.btInit->isEnabled());
+        for (const char *name : {"edRuf", "edInit", "btRuf", "btInit"})
+            QVERIFY2(!w.findChild<QWidget *>(name)->isEnabled(), name);
     }
 
     // The interface dialog does not close the port under a running readout:
@@ -81,7 +82,7 @@ private slots:
         TForm1 &w = rig.start();
         QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
         QTimer::singleShot(300, &w, [&] {
-            w.sbComm->click();
+            w.findChild<QAction *>(QStringLiteral("smComm"))->trigger();
             w.btAbbruch->click();
             w.link.CancelRequested = true;
         });
