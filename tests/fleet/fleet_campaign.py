@@ -224,7 +224,7 @@ def run(how, argv, env, cwd, sims, records, firmware, retries, shell=False):
 
 def main():
     source, cli, krvsim, sample_image = sys.argv[1:5]
-    retries = 1
+    retries = 2  # the default of flash.yml and flash-one
     work = tempfile.mkdtemp(prefix="fleet-")
     firmware = os.path.join(work, "fw.bin")
     subprocess.run([sample_image, firmware, "--size", "262144", "--date", str(FIRMWARE_DATE)], check=True)
