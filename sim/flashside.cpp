@@ -115,7 +115,7 @@ bool FlashSide::faultAnswered(Kind kind, int address)
         reply(kind, address, kGarbage);
         return true;
     }
-    if (n == faults.nakRecord) {
+    if (faults.nakRecord > 0 && n >= faults.nakRecord && n < faults.nakRecord + faults.nakCount) {
         reply(kind, address, kNak);
         return true;
     }
@@ -218,6 +218,7 @@ void FlashSide::sendNextLetter()
 void FlashSide::leaveFlashMode()
 {
     m_inFlashMode = false;
+    emit programmingDone();
     m_device.setRawHandler(nullptr);
     emit m_device.lineSpeedChanged(commandBitsPerSecond);
     if (restart.modelled)

@@ -48,6 +48,7 @@ public:
 
     struct Faults {
         int nakRecord = 0;         // NAK the n-th record (1-based; address, data and end records) once
+        int nakCount = 1;          // ... and the records after it, nakCount in all: a NAK storm
         int garbageAtRecord = 0;   // answer the n-th record with a byte outside the protocol
         int silentFromRecord = 0;  // answer nothing from the n-th record on
         int dropLinkAtRecord = 0;  // drop the link when the n-th record arrives
@@ -72,6 +73,10 @@ public:
 
     // Back to the command protocol with an erased record log.
     void reset();
+
+signals:
+    // The programming ended with "P": flash holds what the device now runs.
+    void programmingDone();
 
 private:
     void begin();

@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSaveFile>
 #include <QTextStream>
 #include <cstdio>
 #include <optional>
@@ -44,6 +45,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption splitOption(QStringLiteral("split"), QStringLiteral("Send every answer in two parts, split after N bytes."), QStringLiteral("N"));
     // Flash records are counted from 1: address, data and end records.
     const QCommandLineOption nakOption(QStringLiteral("nak"), QStringLiteral("NAK the N-th flash record once."), QStringLiteral("N"));
+    const QCommandLineOption nakStormOption(QStringLiteral("nak-storm"), QStringLiteral("NAK N records in a row from the --nak record on (default 1)."), QStringLiteral("N"));
     const QCommandLineOption garbageOption(QStringLiteral("garbage"), QStringLiteral("Answer the N-th flash record with a byte outside the protocol."), QStringLiteral("N"));
     const QCommandLineOption silentFromOption(QStringLiteral("silent-from"), QStringLiteral("Answer nothing from the N-th flash record on."), QStringLiteral("N"));
     const QCommandLineOption dropAtOption(QStringLiteral("drop-at"), QStringLiteral("Drop the link when the N-th flash record arrives."), QStringLiteral("N"));
@@ -53,11 +55,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption restartOption(QStringLiteral("restart"), QStringLiteral("After programming, restart: close a TCP line, answer nothing for MS, then read out as the flashed firmware."), QStringLiteral("MS"));
     const QCommandLineOption restartOldOption(QStringLiteral("restart-old"), QStringLiteral("The restart comes back with the old firmware (implies --restart 3000 unless given)."));
     const QCommandLineOption neverBackOption(QStringLiteral("never-back"), QStringLiteral("The restart never ends: no answer after programming."));
+    const QCommandLineOption flashOutOption(QStringLiteral("flash-out"), QStringLiteral("After every programming, write the whole flash to FILE."), QStringLiteral("FILE"));
     const QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Put a Hayes modem in front of the device (pseudo-terminal only)."));
     const QCommandLineOption modemAnswerOption(QStringLiteral("modem-answer"), QStringLiteral("The modem's answer to a dial: connect, nocarrier, busy, ring or silent."), QStringLiteral("ANSWER"), QStringLiteral("connect"));
     parser.addOptions({portOption, ptyOption, slowLineOption, profileOption, silentOption, noiseOption, splitOption,
-                       nakOption, garbageOption, silentFromOption, dropAtOption, endAckOption, noGoOnOption,
-                       letterIntervalOption, restartOption, restartOldOption, neverBackOption, modemOption, modemAnswerOption});
+                       nakOption, nakStormOption, garbageOption, silentFromOption, dropAtOption, endAckOption, noGoOnOption,
+                       letterIntervalOption, restartOption, restartOldOption, neverBackOption, flashOutOption, modemOption, modemAnswerOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -77,12 +80,13 @@ int main(int argc, char *argv[])
     const auto port = numberOption(parser, portOption, 65535, err);
     const auto split = numberOption(parser, splitOption, 1 << 20, err);
     const auto nak = numberOption(parser, nakOption, 1 << 20, err);
+    const auto nakStorm = numberOption(parser, nakStormOption, 1 << 20, err);
     const auto garbage = numberOption(parser, garbageOption, 1 << 20, err);
     const auto silentFrom = numberOption(parser, silentFromOption, 1 << 20, err);
     const auto dropAt = numberOption(parser, dropAtOption, 1 << 20, err);
     const auto letterInterval = numberOption(parser, letterIntervalOption, 60000, err);
     const auto restartMs = numberOption(parser, restartOption, 600000, err);
-    if (!port || !split || !nak || !garbage || !silentFrom || !dropAt || !letterInterval || !restartMs)
+    if (!port || !split || !nak || !nakStorm || !garbage || !silentFrom || !dropAt || !letterInterval || !restartMs)
         return 2;
     const bool pty = parser.isSet(ptyOption);
     if (parser.isSet(slowLineOption) && !pty) {
@@ -106,6 +110,8 @@ int main(int argc, char *argv[])
     device.faults.splitAt = *split;
     FlashSide::Faults &flash = device.flash.faults;
     flash.nakRecord = *nak;
+    if (parser.isSet(nakStormOption))
+        flash.nakCount = *nakStorm;
     flash.garbageAtRecord = *garbage;
     flash.silentFromRecord = *silentFrom;
     flash.dropLinkAtRecord = *dropAt;
@@ -118,6 +124,14 @@ int main(int argc, char *argv[])
         restart.silentMs = *restartMs;
     restart.oldFirmware = parser.isSet(restartOldOption);
     restart.neverBack = parser.isSet(neverBackOption);
+    // Tests compare what the device burnt with what the program sent.
+    if (parser.isSet(flashOutOption)) {
+        QObject::connect(&device.flash, &FlashSide::programmingDone, &app, [&device, &err, path = parser.value(flashOutOption)] {
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(device.flash.flash) != device.flash.flash.size() || !file.commit())
+                err << "krvsim: cannot write " << path << ": " << file.errorString() << Qt::endl;
+        });
+    }
 
     if (pty) {
         PtyTransport line(device);
