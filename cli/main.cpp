@@ -84,7 +84,10 @@ int main(int argc, char *argv[])
         } else if (!options.port.isEmpty()) {
             try {
                 serial = openSerialLink(ui, options.port, *baudRateOf(options.baud.value_or(9600)));
-            } catch (const std::exception &) {  // the port's error handler has shown it
+            } catch (const std::exception &e) {  // shown already; a script reads it from the JSON
+                if (options.json)
+                    out << OrderedJson().add("result", QStringLiteral("failed")).add("error", QString::fromUtf8(e.what())).text()
+                        << Qt::endl;
                 return ExitFailed;
             }
             link.setSerialLink(serial.get());
