@@ -8,7 +8,8 @@ int fuzzVersionFile(const quint8 *data, std::size_t size)
 {
     const QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const VersionFileEntry entry = readVersionFile(text, QStringLiteral("Quillon"));
-    FUZZ_CHECK(versInfoToInt(entry.version) >= -1);
+    // Only four dotted numbers make a version the check compares.
+    FUZZ_CHECK(versInfoToInt(entry.version) < 0 || entry.version.count(QLatin1Char('.')) >= 3);
     // The name may never leave the chosen folder.
     const QString name = safeInstallerName(entry.fileName);
     FUZZ_CHECK(!name.contains(QLatin1Char('/')) && !name.startsWith(QLatin1Char('.')));
