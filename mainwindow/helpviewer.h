@@ -1,5 +1,4 @@
 #pragma once
-#include <QList>
 
 class QWidget;
 
@@ -11,21 +10,6 @@ public:
     virtual void showTopic(int context) = 0;
     virtual void showFinder() = 0;
     virtual void showContents() = 0;
-};
-
-// Keeps the requests until a viewer with the manual takes its place.
-class HelpRequestLog : public HelpViewer {
-public:
-    struct Request {
-        enum Kind { Topic, Finder, Contents } kind;
-        int context = 0;
-        bool operator==(const Request &) const = default;
-    };
-    QList<Request> requests;
-
-    void showTopic(int context) override { requests.append(Request{Request::Topic, context}); }
-    void showFinder() override { requests.append(Request{Request::Finder, 0}); }
-    void showContents() override { requests.append(Request{Request::Contents, 0}); }
 };
 
 // The help context of a control: its own number, else that of the nearest

@@ -5,6 +5,7 @@
 #include "mainwindow/program.h"
 #include "sim/sampleimage.h"
 #include "tests/support/captionsfit.h"
+#include "tests/support/helprequestlog.h"
 
 #include <QAccessible>
 #include <QAction>
