@@ -75,7 +75,8 @@ public:
         m_process.start(qEnvironmentVariable("KRVSIM"), QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
         QElapsedTimer clock;
         clock.start();
-        while (!m_process.canReadLine() && clock.elapsed() < 5000 && m_process.state() != QProcess::NotRunning)
+        // A bound for a loaded machine running instrumented builds; it answers at once otherwise.
+        while (!m_process.canReadLine() && clock.elapsed() < 30000 && m_process.state() != QProcess::NotRunning)
             m_process.waitForReadyRead(100);
         firstLine = QString::fromLatin1(m_process.readLine()).trimmed();
         if (firstLine.startsWith(QLatin1String("port ")))
