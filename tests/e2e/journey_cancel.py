@@ -4,24 +4,15 @@ opens, Datei › Beenden ends it)."""
 
 import time
 
-import device
 import journey
 import steps
 from ui import enabled, find
 
 
 def run(j):
-    sim = j.keep(device.Simulator(j.work))
-    # Each answer of the device held back a little: the records take seconds.
-    tap = j.keep(device.ByteTap(sim.port, delay=0.01))
-    firmware = device.sample_image(j.path("firmware.hex"))
-    program, writes = steps.start_on_tcp(j, tap.port, name=firmware)
+    program, writes, tap, firmware = steps.upload_under_way(j)
     ui = program.ui
     main = ui.main_window()
-    steps.open_file(ui, firmware)
-
-    steps.upload(ui)
-    ui.wait("records on the line", lambda: tap.records_sent() > 20 * 260, timeout=30)
     panel = steps.krv_panel(main)
     ui.click(find(panel, "push button", "Abbruch"))
     message = steps.final_message(ui, timeout=30)

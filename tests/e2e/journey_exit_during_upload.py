@@ -2,23 +2,15 @@
 with its cancel message; after OK the process ends with exit code 0 and
 the settings file is written once."""
 
-import device
 import journey
 import steps
 from ui import find
 
 
 def run(j):
-    sim = j.keep(device.Simulator(j.work))
-    tap = j.keep(device.ByteTap(sim.port, delay=0.01))
-    firmware = device.sample_image(j.path("firmware.hex"))
-    program, writes = steps.start_on_tcp(j, tap.port, name=firmware)
+    program, writes, tap, firmware = steps.upload_under_way(j)
     ui = program.ui
     main = ui.main_window()
-    steps.open_file(ui, firmware)
-
-    steps.upload(ui)
-    ui.wait("records on the line", lambda: tap.records_sent() > 20 * 260, timeout=30)
     ui.click(find(find(main, "frame", "Mauspalette"), "push button", "Ende"))
 
     box, message = ui.message_box(timeout=30)

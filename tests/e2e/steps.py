@@ -2,6 +2,7 @@
 
 import os
 
+import device
 import settingsfile
 from ui import find, find_all, text
 
@@ -96,3 +97,16 @@ def check_settings_written(ui, path, writes, **values):
         section, key = name.lower().split("_", 1)
         if found.get((section, key)) != str(value):
             ui.fail(f"[{section}] {key} is {found.get((section, key))!r}, not {value!r}:\n{content}")
+
+
+def upload_under_way(j):
+    """A 512 KiB upload started over a tap that holds each answer back a
+    little, once records flow: (program, writes, tap, firmware)."""
+    sim = j.keep(device.Simulator(j.work))
+    tap = j.keep(device.ByteTap(sim.port, delay=0.01))
+    firmware = device.sample_image(j.path("firmware.hex"))
+    program, writes = start_on_tcp(j, tap.port, name=firmware)
+    open_file(program.ui, firmware)
+    upload(program.ui)
+    program.ui.wait("records on the line", lambda: tap.records_sent() > 20 * 260, timeout=30)
+    return program, writes, tap, firmware

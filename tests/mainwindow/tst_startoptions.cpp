@@ -11,22 +11,10 @@ namespace {
 // A program started with no window system to reach.
 CliRun runWithoutDisplay(const QString &program, const QStringList &args)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    CliRun run;
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runProgram(program, args, env, 10000);
 }
 }  // namespace
 

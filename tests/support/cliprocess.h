@@ -19,18 +19,15 @@ struct CliRun {
 // The one JSON object a --json run printed.
 inline QJsonObject jsonOf(const CliRun &run) { return QJsonDocument::fromJson(run.out).object(); }
 
-// Runs quillon-cli with args; extraEnv entries ("NAME=value") are added to
-// the environment.
-inline CliRun runQuillonCli(const QStringList &args, int maxMs = 20000, const QStringList &extraEnv = {})
+// Runs program with args in env; at most maxMs, then it is killed.
+inline CliRun runProgram(const QString &program, const QStringList &args, const QProcessEnvironment &env,
+                         int maxMs = 20000)
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &entry : extraEnv)
-        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     process.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
-    process.start(qEnvironmentVariable("QUILLON_CLI"), args);
+    process.start(program, args);
     CliRun run;
     if (!process.waitForFinished(maxMs)) {
         process.kill();
@@ -42,6 +39,16 @@ inline CliRun runQuillonCli(const QStringList &args, int maxMs = 20000, const QS
     run.err = process.readAllStandardError();
     run.elapsedMs = clock.elapsed();
     return run;
+}
+
+// Runs quillon-cli with args; extraEnv entries ("NAME=value") are added to
+// the environment.
+inline CliRun runQuillonCli(const QStringList &args, int maxMs = 20000, const QStringList &extraEnv = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : extraEnv)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    return runProgram(qEnvironmentVariable("QUILLON_CLI"), args, env, maxMs);
 }
 
 // Reads stderr of a running quillon-cli until text shows up (true) or ms pass.
