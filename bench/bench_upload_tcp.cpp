@@ -5,7 +5,7 @@
 #include "bench/simprocess.h"
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "options/optionsmodel.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the benchmarks: nobody at the window, and the process's CPU clock.
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 
 #include <ctime>
 

@@ -8,7 +8,7 @@
 // Usage: soak_upload RUNS SEED
 #include "bench/benchsupport.h"
 #include "image/firmwareimage.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "options/optionsmodel.h"

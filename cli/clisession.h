@@ -1,6 +1,6 @@
 #pragma once
 #include "comport/eabort.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/link.h"
 #include "upload/recordlink.h"
 

@@ -1,7 +1,7 @@
 #include "cli/modemcall.h"
 
 #include "cli/orderedjson.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "link/link.h"
 #include "link/modem.h"
 

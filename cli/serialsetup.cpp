@@ -2,7 +2,7 @@
 #include "cli/portreport.h"
 #include "comport/portlist.h"
 #include "link/comportlink.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #include "image/binsave.h"
 
 #include "image/firmwareimage.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 
 #include <QDir>
 #include <QSaveFile>

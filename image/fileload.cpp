@@ -3,8 +3,8 @@
 #include "image/firmwareimage.h"
 #include "image/hexconvert.h"
 #include "image/imagefacts.h"
-#include "link/context.h"
-#include "link/frontend.h"
+#include "frontend/context.h"
+#include "frontend/frontend.h"
 #include "options/optionsmodel.h"
 
 #include <QFile>

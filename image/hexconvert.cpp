@@ -2,7 +2,7 @@
 
 #include "image/firmwareimage.h"
 #include "image/hexreader.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "link/comportlink.h"
 #include "comport/eabort.h"
 #include "link/eventloopwait.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 
 #include <QDeadlineTimer>
 #include <algorithm>

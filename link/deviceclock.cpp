@@ -1,7 +1,7 @@
 #include "link/deviceclock.h"
 
-#include "link/context.h"
-#include "link/frontend.h"
+#include "frontend/context.h"
+#include "frontend/frontend.h"
 #include "link/link.h"
 
 #include <QDateTime>

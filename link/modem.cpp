@@ -1,7 +1,7 @@
 #include "link/modem.h"
 
 #include "comport/comport.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "link/link.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "link/readout.h"
 
 #include "image/firmwareimage.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "link/link.h"
 #include "link/readoutdecode.h"
 #include "link/wakeup.h"

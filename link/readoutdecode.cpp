@@ -1,9 +1,9 @@
 #include "link/readoutdecode.h"
 
 #include "image/firmwareimage.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "options/optionsmodel.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The TCP client link: connection life, socket events and the tick's duty.
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "link/link.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
 #include "link/comportlink.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/modem.h"

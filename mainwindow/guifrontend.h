@@ -1,5 +1,5 @@
 #pragma once
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 
 #include <QHash>
 

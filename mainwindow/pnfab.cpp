@@ -1,6 +1,6 @@
 #include "mainwindow/pnfab.h"
 
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/helpviewer.h"
 #include "options/optionsmodel.h"

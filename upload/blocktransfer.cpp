@@ -1,8 +1,8 @@
 #include "upload/blocktransfer.h"
 
 #include "image/firmwareimage.h"
-#include "link/context.h"
-#include "link/frontend.h"
+#include "frontend/context.h"
+#include "frontend/frontend.h"
 #include "link/link.h"
 
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #include "upload/recordedupload.h"
 
-#include "link/context.h"
-#include "link/frontend.h"
+#include "frontend/context.h"
+#include "frontend/frontend.h"
 #include "upload/upload.h"
 #include "upload/uploadrecord.h"
 

@@ -2,9 +2,9 @@
 
 #include "image/firmwareimage.h"
 #include "image/imagefacts.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "link/link.h"
 #include "options/optionsmodel.h"
 #include "upload/upload.h"

@@ -1,10 +1,15 @@
 #!/bin/sh
 # The operations and the serial port sit below the windows: no file of theirs
-# includes a header of mainwindow/, widgets/, cli/ or Qt's widgets.
+# includes a header of mainwindow/, widgets/, cli/ or Qt's widgets. The
+# image reader sits below the device link, and the front-end interface below both.
 # Usage: check_layers.sh SOURCE_DIR
 src=${1:?source folder}
-found=$(cd "$src" && grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](mainwindow/|widgets/|cli/|QtWidgets|Q(Widget|Application|MessageBox|Dialog|FileDialog|Label|PushButton|ComboBox|LineEdit|CheckBox|MainWindow|Menu|Action)[>"])' \
-    link image upload options comport)
+cd "$src" || exit 2
+inc='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]'
+found=$(grep -rnE "$inc"'(mainwindow/|widgets/|cli/|QtWidgets|Q(Widget|Application|MessageBox|Dialog|FileDialog|Label|PushButton|ComboBox|LineEdit|CheckBox|MainWindow|Menu|Action)[>"])' \
+    frontend link image upload options comport
+  grep -rnE "$inc"'(link|upload)/' image frontend
+  grep -rnE "$inc"'image/' frontend)
 [ -z "$found" ] && exit 0
 echo "layering: these includes point upward:"
 echo "$found"

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "tests/support/fakefrontend.h"

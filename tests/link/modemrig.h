@@ -3,7 +3,7 @@
 // reached through the program's own port Comm1; the modem's carrier reaches
 // the port through the simulated modem lines.
 #include "link/comportlink.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/modem.h"

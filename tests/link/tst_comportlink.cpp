@@ -2,7 +2,7 @@
 // pseudo-terminal the test plays the device on.
 #include "comport/eabort.h"
 #include "link/comportlink.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/readout.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "image/firmwareimage.h"
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 #include "options/optionsmodel.h"
 
 #include <QList>

@@ -3,7 +3,7 @@
 // loopback port (UploadRig) or over a pseudo-terminal through the program's
 // own serial port (SerialUploadRig).
 #include "image/fileload.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "sim/sampleimage.h"

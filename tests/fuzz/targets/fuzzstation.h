@@ -1,7 +1,7 @@
 #pragma once
 #include "comport/eabort.h"
 #include "image/firmwareimage.h"
-#include "link/context.h"
+#include "frontend/context.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
 #include "link/seriallink.h"

@@ -1,4 +1,4 @@
-#include "link/frontend.h"
+#include "frontend/frontend.h"
 
 namespace {
 // Controls that start disabled; every other control starts enabled.
