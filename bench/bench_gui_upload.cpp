@@ -58,9 +58,9 @@ int main(int argc, char *argv[])
     // figures compare with bench_upload_pty.
     w.link.UseCrc = true;
     w.device.DeviceInfoRead = true;
-    w.device.DeviceKind = 1;
+    w.device.DeviceKind = KrvModel::KRV470;
     w.device.DeviceFwDate = 20080115;
-    w.device.FlashClass = 2;
+    w.device.FlashClass = FlashChip::Chip512K;
 
     // Every byte either way costs its character time at the speed the line has then.
     double lineSeconds = 0;

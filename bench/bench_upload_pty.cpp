@@ -60,9 +60,9 @@ int main(int argc, char *argv[])
     link.UseCrc = true;
     DeviceDescription device;  // as a readout of the simulator's default profile leaves it
     device.DeviceInfoRead = true;
-    device.DeviceKind = 1;
+    device.DeviceKind = KrvModel::KRV470;
     device.DeviceFwDate = 20080115;
-    device.FlashClass = 2;
+    device.FlashClass = FlashChip::Chip512K;
     Context ctx{link, ui, device, image};
     Upload upload(ctx);
 

@@ -70,16 +70,16 @@ int main(int argc, char *argv[])
     link.UseCrc = true;
     // As the readout of krvsim's default profile leaves it.
     device.DeviceInfoRead = true;
-    device.DeviceKind = 1;
+    device.DeviceKind = KrvModel::KRV470;
     device.DeviceFwDate = 20080115;
-    device.FlashClass = 2;
+    device.FlashClass = FlashChip::Chip512K;
 
     Upload upload(ctx);
     QElapsedTimer clock;
     qint64 firstRecordNs = -1, lastRecordNs = -1;
     int reports = 0;  // one after each record's reply
     upload.progress = [&](const TransferProgress &) {
-        if (upload.UploadPhase != 4)
+        if (upload.UploadPhase != Phase::Transfer)
             return;
         lastRecordNs = clock.nsecsElapsed();
         if (++reports == 1)

@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     st.link.UseCrc = st.sim.profile.crc;
     st.sim.flash.goOnDelayMs = 10;
     // As a readout of the simulator's default profile leaves it.
-    st.device = DeviceDescription{true, 1, 20080115, 2, 0};
+    st.device = DeviceDescription{true, KrvModel::KRV470, 20080115, FlashChip::Chip512K, 0};
 
     SampleImage sample;
     sample.size = 0x10000;
@@ -86,7 +86,7 @@ int main(int argc, char *argv[])
         std::copy(image.begin(), image.end(), st.image.ImageBuffer.begin());
         st.image.ImageSize = int(image.size());
         st.image.FileFwDate = sample.firmwareDate;
-        st.image.FileDeviceKind = 1;
+        st.image.FileDeviceKind = KrvModel::KRV470;
         st.image.FileAnalogInputs = quint8(sample.analogInputs);
     };
 
@@ -99,7 +99,7 @@ int main(int argc, char *argv[])
         // Like a user after a broken link: wait for the reconnection first.
         QElapsedTimer reconnect;
         reconnect.start();
-        while (!st.link.TcpConnected && st.link.TcpLinkState != 0 && reconnect.elapsed() < 5000)
+        while (!st.link.TcpConnected && st.link.TcpLinkState != TcpState::Idle && reconnect.elapsed() < 5000)
             st.link.PumpWait(50);
 
         const Fault fault = records == 0 ? None : Fault(random.bounded(int(FaultKinds)));

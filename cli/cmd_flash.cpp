@@ -5,7 +5,7 @@
 #include "cli/flashprogress.h"
 #include "cli/imagefile.h"
 #include "cli/orderedjson.h"
-#include "cli/uploadphase.h"
+#include "cli/devicestate.h"
 #include "image/firmwareimage.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
@@ -115,7 +115,7 @@ QString applyOverrides(OptionsModel &panel, const FlashArgs &a)
 
 // The checks a file that does not fit the device fails: too large for its
 // flash, or built for the other device kind.
-bool fileDoesNotFit(int preCheckCode) { return preCheckCode == -1 || preCheckCode == -2; }
+bool fileDoesNotFit(Phase preCheck) { return preCheck == Phase::FlashTooSmall || preCheck == Phase::WrongDevice; }
 
 struct Result {
     const char *name;   // for scripts
@@ -144,7 +144,7 @@ const Result kCancelled{"cancelled", "abgebrochen", ExitCancelled};
 
 struct Report {
     Result result;
-    int uploadPhase = 0;
+    Phase uploadPhase = Phase::Refused;
     QString message;  // the final message box, or why the run did not start
     TransferCounters counters;
     QString error;  // empty when the run succeeded
@@ -171,7 +171,7 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
     if (s.json) {
         OrderedJson o;
         o.add("result", QLatin1String(r.result.name))
-            .add("UploadPhase", r.uploadPhase)
+            .add("UploadPhase", phaseNumber(r.uploadPhase))
             .add("phaseName", phase)
             .add("message", r.message)
             .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords))
@@ -195,7 +195,7 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
         s.out << o.text() << Qt::endl;
     } else {
         // "PS: N" gets its meaning beside it.
-        const bool namesPhase = r.message.endsWith(QStringLiteral("PS: ") + QString::number(r.uploadPhase));
+        const bool namesPhase = r.message.endsWith(QStringLiteral("PS: ") + QString::number(phaseNumber(r.uploadPhase)));
         s.out << r.result.words << ": " << r.message << (namesPhase ? QStringLiteral(" (%1)").arg(phase) : QString()) << "\n"
               << QStringLiteral("Wdh: %1 Adr: %2 Dat: %3").arg(r.counters.repeats).arg(r.counters.addressRecords).arg(r.counters.dataRecords)
               << "\n";
@@ -254,12 +254,12 @@ std::optional<Report> prepareRun(CliSession &s, const FlashArgs &a)
 {
     OptionsModel &panel = s.ui.options();
     if (const QString problem = s.openLink(); !problem.isEmpty())
-        return Report{kFailed, 1, problem, {}, problem};
+        return Report{kFailed, Phase::Checking, problem, {}, problem};
     const bool portFailed = portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
     if (portFailed || !s.ctx.device.DeviceInfoRead || s.ctx.link.CancelRequested) {
         const bool cancelled = s.ctx.link.CancelRequested;
         const QString shown = s.ui.lastMessage();
-        return Report{cancelled && !carrierLost(s) ? kCancelled : kFailed, 1, shown, {}, cancelled ? cancelText(s) : shown};
+        return Report{cancelled && !carrierLost(s) ? kCancelled : kFailed, Phase::Checking, shown, {}, cancelled ? cancelText(s) : shown};
     }
     applyOverrides(panel, a);  // took the same values before the readout
     if (a.onlyFabdata && !panel.cbOnlyFabdata.enabled()) {
@@ -267,14 +267,14 @@ std::optional<Report> prepareRun(CliSession &s, const FlashArgs &a)
         // does not take the factory data alone.
         const QString why = QStringLiteral("--only-fabdata: die Firmware des KRV (Build %1) nimmt die Fabrikdaten nicht allein")
                                 .arg(s.ctx.device.DeviceFwDate);
-        return Report{{"failed", "fehlgeschlagen", ExitUsage}, 1, why, {}, why};
+        return Report{{"failed", "fehlgeschlagen", ExitUsage}, Phase::Checking, why, {}, why};
     }
     // The only question before anything is sent is the pre-check question,
     // where Yes ends the run; every later one (a client error) is answered
     // No. --yes goes on past the version checks; a file that does not fit
     // the device needs --force.
-    const int check = runPreChecks(s.ctx.image, s.ctx.device, panel, true).code;
-    const bool goOn = check == 1 || a.force || (a.yes && !fileDoesNotFit(check));
+    const Phase check = runPreChecks(s.ctx.image, s.ctx.device, panel, true).code;
+    const bool goOn = check == Phase::Checking || a.force || (a.yes && !fileDoesNotFit(check));
     s.ui.yesNoAnswer = !goOn;
     return std::nullopt;
 }
@@ -321,7 +321,7 @@ int runFlash(CliSession &s, const QStringList &args)
     bool toldCannotStop = false;
     bool verifying = false;
     s.onInterrupt = [&] {
-        if (upload.UploadPhase != 5 || verifying) {
+        if (upload.UploadPhase != Phase::Programming || verifying) {
             link.CancelRequested = true;
         } else if (!toldCannotStop) {
             toldCannotStop = true;

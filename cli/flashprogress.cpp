@@ -96,9 +96,9 @@ QString FlashProgress::letterLine() const
     return QStringLiteral("Programmierung: E %1  a %2  p %3").arg(m_letters.repeats).arg(m_letters.addressRecords).arg(m_letters.dataRecords);
 }
 
-void FlashProgress::update(const TransferProgress &progress, int uploadPhase)
+void FlashProgress::update(const TransferProgress &progress, Phase uploadPhase)
 {
-    if (uploadPhase == 5 && !m_programming) {
+    if (uploadPhase == Phase::Programming && !m_programming) {
         // The bar as it ended stays on its line; the letters get the next.
         m_programming = true;
         draw(dataLine(progress.blocksTotal, progress.blocksTotal), true);

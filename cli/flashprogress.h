@@ -17,7 +17,7 @@ public:
     FlashProgress(QTextStream &err, CliFrontend &ui, int columns);
     ~FlashProgress();
 
-    void update(const TransferProgress &progress, int uploadPhase);
+    void update(const TransferProgress &progress, Phase uploadPhase);
     // A line of its own between the bar's lines.
     void note(const QString &text);
 

@@ -7,12 +7,3 @@ QString printable(const QByteArray &bytes)
         text += (c >= 0x20 && c < 0x7F) ? QChar::fromLatin1(c) : QChar(u'.');
     return text;
 }
-
-QString deviceKindName(int kind)
-{
-    switch (kind) {
-    case 1: return QStringLiteral("KRV470");
-    case 2: return QStringLiteral("KRV465");
-    default: return QStringLiteral("unbekannt");
-    }
-}

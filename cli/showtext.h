@@ -7,5 +7,3 @@
 // Printable ASCII as it is, every other byte as '.'.
 QString printable(const QByteArray &bytes);
 
-// DeviceKind / FileDeviceKind by the device's name.
-QString deviceKindName(int kind);

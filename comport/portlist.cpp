@@ -62,7 +62,7 @@ bool isKnown(const QString &path)
 }
 
 struct Probe {
-    int result;
+    ComPortCheck result;
     int systemError;
 };
 
@@ -74,15 +74,15 @@ Probe probe(const QString &name)
     port.SetDeviceName(name);
     const QString path = port.DevicePath();
     if (!isKnown(path))
-        return {1, 0};
+        return {ComPortCheck::Unknown, 0};
     port.SetDeviceName(rooted(path));
     try {
         port.Open();
         port.Close();
     } catch (const EComError &e) {
-        return {2, e.ErrorCode};
+        return {ComPortCheck::Busy, e.ErrorCode};
     }
-    return {0, 0};
+    return {ComPortCheck::Free, 0};
 }
 
 QString readLine(const QString &path)
@@ -132,14 +132,14 @@ QString SerialPortEntry::description() const
     return maker.isEmpty() ? product : maker + QLatin1Char(' ') + product;
 }
 
-int CheckComPort(const QString &name) { return probe(name).result; }
+ComPortCheck CheckComPort(const QString &name) { return probe(name).result; }
 
 PortState portState(const QString &name)
 {
     const Probe found = probe(name);
-    if (found.result == 1)
+    if (found.result == ComPortCheck::Unknown)
         return PortState::Missing;
-    if (found.result == 0)
+    if (found.result == ComPortCheck::Free)
         return PortState::Free;
     return found.systemError == EACCES || found.systemError == EPERM ? PortState::NoPermission : PortState::Busy;
 }

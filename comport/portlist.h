@@ -6,9 +6,10 @@
 // "COMn" is the n-th serial port (/dev/ttyS(n-1)); USB adapters and other
 // devices go by their path, "/dev/ttyUSB0".
 
-// 0: present and free; 1: the system does not know the port; 2: busy, or
-// the system refused the open.
-int CheckComPort(const QString &name);
+// Whether a port can be taken: present and free, unknown to the system, or
+// busy (the system refused the open, for whatever reason).
+enum class ComPortCheck { Free = 0, Unknown = 1, Busy = 2 };
+ComPortCheck CheckComPort(const QString &name);
 
 // How many of COM1, COM2, ... COM255 the system knows, counted upwards and
 // stopping as soon as the count reaches limit.

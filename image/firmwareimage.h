@@ -1,4 +1,6 @@
 #pragma once
+#include "image/krvmodel.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -14,7 +16,7 @@ struct FirmwareImage {
     std::vector<quint8> ImageBuffer = std::vector<quint8>(BufferSize, 0xFF);
     int ImageSize = 0;
     int FileFwDate = 20060000;  // yyyymmdd
-    quint8 FileDeviceKind = 0;  // 0 none, 1 KRV470, 2 KRV465
+    KrvModel FileDeviceKind = KrvModel::None;
     quint8 FileAnalogInputs = 0;
     quint8 FileExdevType = 0;
     QString fileName;  // full path of the file last opened

@@ -17,7 +17,7 @@ bool Link::SendBytes(const QByteArray &data, int holdLimitMs, const std::functio
                                    stop ? stop : [this] { return CancelRequested; });
     }
     if (!TcpConnected) {
-        if (TcpLinkState == 0)
+        if (TcpLinkState == TcpState::Idle)
             ConnectTcp();
         if (!TcpConnected)
             return false;  // dropped; the caller's receive times out
@@ -40,11 +40,11 @@ void Link::SendByte(quint8 byte)
         return;
     }
     if (!TcpConnected) {
-        if (TcpLinkState == 0)
+        if (TcpLinkState == TcpState::Idle)
             ConnectTcp();
         if (!TcpConnected) {
             // A handler inside a connect attempt: queue it for the connection.
-            if (TcpLinkState == 2 && TcpPending.size() < TcpPendingSize)
+            if (TcpLinkState == TcpState::Connecting && TcpPending.size() < TcpPendingSize)
                 TcpPending.append(char(byte));
             return;
         }

@@ -1,4 +1,5 @@
 #pragma once
+#include "comport/comport.h"
 #include "link/tcptarget.h"
 
 #include <QByteArray>
@@ -10,6 +11,14 @@
 
 class Frontend;
 class SerialLink;
+
+// What the TCP client is doing; the one-second tick acts on Reconnect.
+enum class TcpState {
+    Idle = 0,        // no connection wanted now
+    Connected = 1,   // by the last connect attempt
+    Connecting = 2,  // a connect attempt is running
+    Reconnect = 10,  // the next tick starts a connect attempt
+};
 
 // The byte channel to the device over the serial port or a TCP client, with
 // the command frames on top. Owns the program-wide link flags.
@@ -37,11 +46,11 @@ public:
     QByteArray ReadPassword;       // inserted into every command frame while not empty
     bool ModemConnected = false;   // a modem call is up
     bool CarrierLost = false;      // the call's carrier went away; cleared by the next dial
-    int SavedBaudRate = 14;        // TBaudRate ordinal restored after an upload (br9600)
+    int SavedBaudRate = br9600;    // TBaudRate ordinal restored after an upload
 
     // TCP client state.
     bool TcpConnected = false;
-    int TcpLinkState = 0;  // 0 idle, 1 connected, 2 connecting, 10 reconnect at the next tick
+    TcpState TcpLinkState = TcpState::Idle;
     int TcpConnectCountdown = 0;
     QByteArray TcpPending;
     QTcpSocket Client;

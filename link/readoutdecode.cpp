@@ -65,13 +65,13 @@ void applyHardwareWord(Context &ctx, int word)
         panel.cbU24.setChecked(true);
 
     if (word & 0x80) {
-        ctx.device.DeviceKind = 1;
+        ctx.device.DeviceKind = KrvModel::KRV470;
         panel.setLabel(panel.lbF4, QStringLiteral("Funktion der F4-Taste"), panel.lbF4.visible);
         return;
     }
     // A KRV465: no rack variant, and the options it always has are fixed.
-    ctx.device.DeviceKind = 2;
-    if (ctx.image.FileDeviceKind != 2)
+    ctx.device.DeviceKind = KrvModel::KRV465;
+    if (ctx.image.FileDeviceKind != KrvModel::KRV465)
         ctx.image.FileAnalogInputs = 0;
     panel.cb465.setChecked(true);
     panel.cb470Z.setChecked(false);
@@ -100,21 +100,21 @@ void applyFlashId(OptionsModel &panel, DeviceDescription &device, const QByteArr
 {
     struct Chip {
         const char *id;
-        int flashClass;
+        FlashChip flashClass;
         const char *caption;  // of the box it ticks
     };
     static const Chip chips[] = {
-        {"1FBA", 1, "AT29LV020"},
-        {"1FC4", 2, "AT29LV040"},
-        {"014F", 2, "AM29LV040"},
-        {"BFD7", 2, "SST39VF040"},
+        {"1FBA", FlashChip::Chip256K, "AT29LV020"},
+        {"1FC4", FlashChip::Chip512K, "AT29LV040"},
+        {"014F", FlashChip::Chip512K, "AM29LV040"},
+        {"BFD7", FlashChip::Chip512K, "SST39VF040"},
     };
-    device.FlashClass = 3;
+    device.FlashClass = FlashChip::Unlisted;
     for (const Chip &chip : chips) {
         if (id != chip.id)
             continue;
         device.FlashClass = chip.flashClass;
-        CheckBoxModel &box = chip.flashClass == 1 ? panel.cb20 : panel.cb40;
+        CheckBoxModel &box = chip.flashClass == FlashChip::Chip256K ? panel.cb20 : panel.cb40;
         box.setChecked(true);
         box.setCaption(QString::fromLatin1(chip.caption));
         return;

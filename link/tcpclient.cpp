@@ -32,7 +32,7 @@ void Link::setTcpTarget(const QString &text, quint16 port)
 
 void Link::ConnectTcp()
 {
-    TcpLinkState = 2;
+    TcpLinkState = TcpState::Connecting;
     TcpConnectCountdown = 30;
     TcpPending.clear();
     TcpConnected = false;
@@ -45,12 +45,12 @@ void Link::ConnectTcp()
         if (TcpMode == 0 || CancelRequested) {
             Client.abort();
             TcpConnectCountdown = 0;
-            TcpLinkState = 0;
+            TcpLinkState = TcpState::Idle;
         }
     } while (!TcpConnected && TcpConnectCountdown > 0);
     TcpConnectCountdown = 0;
-    if (TcpLinkState != 10)
-        TcpLinkState = TcpConnected ? 1 : 0;
+    if (TcpLinkState != TcpState::Reconnect)
+        TcpLinkState = TcpConnected ? TcpState::Connected : TcpState::Idle;
 }
 
 void Link::Timer3Tick()
@@ -59,9 +59,9 @@ void Link::Timer3Tick()
         --TcpConnectCountdown;
     // Started from a zero timer, not from this tick: Qt does not re-enter a
     // timer's slot, and the attempt needs the ticks to count down.
-    if (TcpLinkState == 10)
+    if (TcpLinkState == TcpState::Reconnect)
         QTimer::singleShot(0, this, [this] {
-            if (TcpLinkState == 10)
+            if (TcpLinkState == TcpState::Reconnect)
                 ConnectTcp();
         });
 }
@@ -81,7 +81,7 @@ void Link::onDisconnected()
     m_ui.setLinkColour(LinkColour::Disconnected);
     TcpConnected = false;
     TcpConnectCountdown = 0;
-    TcpLinkState = 10;
+    TcpLinkState = TcpState::Reconnect;
 }
 
 void Link::onReadyRead() { pullSocket(); }
@@ -109,7 +109,7 @@ void Link::onError(QAbstractSocket::SocketError error)
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
     if (!TcpMode) {
-        TcpLinkState = 0;
+        TcpLinkState = TcpState::Idle;
         return;
     }
     TcpConnected = false;
@@ -118,5 +118,5 @@ void Link::onError(QAbstractSocket::SocketError error)
     const bool retry = m_ui.askYesNo(
         QStringLiteral("Client-Fehler: %1\nVerbindung wird nicht aufgebaut!\n\nEthernetkabel gesteckt?\nServer aktiv?\nIP korrekt?\n\nWeiter versuchen eine Verbindung aufzubauen?")
             .arg(systemErrorNumber(error)));
-    TcpLinkState = retry ? 10 : 0;
+    TcpLinkState = retry ? TcpState::Reconnect : TcpState::Idle;
 }

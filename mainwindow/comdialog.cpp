@@ -267,7 +267,7 @@ void TCommDialog::cbNameChange()
         return;
     }
     ShowSerialLayout();
-    const bool free = CheckComPort(name) == 0;
+    const bool free = CheckComPort(name) == ComPortCheck::Free;
     btOK->setEnabled(free);
     if (free)
         return;

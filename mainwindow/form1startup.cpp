@@ -93,7 +93,7 @@ void TForm1::openStartLink()
         setModemControlsEnabled(false);
         guarded([this] {
             takeTcpChoice();
-            link.TcpLinkState = 10;
+            link.TcpLinkState = TcpState::Reconnect;
         });
         return;
     }
@@ -130,7 +130,7 @@ void TForm1::Timer3Timer()
 void TForm1::smCloseClick()
 {
     // The device programs its flash by itself now; the run must see it through.
-    if (upload.running() && upload.UploadPhase == 5)
+    if (upload.running() && upload.UploadPhase == Phase::Programming)
         return;
     ExitRequested = true;
     link.CancelRequested = true;

@@ -1,4 +1,6 @@
 #pragma once
+#include "upload/uploadphase.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 #include <functional>
@@ -37,14 +39,14 @@ public:
 
     // recordCounters receives the counters as the record transfer left them,
     // before the programming phase reuses them for its letters.
-    BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters, TransferCounters &recordCounters);
+    BlockTransfer(Context &ctx, Phase &uploadPhase, TransferCounters &counters, TransferCounters &recordCounters);
 
     // Called after each record and each letter.
     std::function<void(const TransferProgress &)> progress;
 
     // Sends the image from startAddress on and follows the programming phase.
     // LinkFailed is set when the transfer or the programming failed, and
-    // uploadPhase is 5 once programming began.
+    // uploadPhase is Programming once programming began.
     void run(int startAddress);
 
     static QByteArray addressRecord(int address);
@@ -63,7 +65,7 @@ private:
     void report();
 
     Context &m_ctx;
-    int &m_phase;
+    Phase &m_phase;
     TransferCounters &m_counters;
     TransferCounters &m_recordCounters;
     TransferProgress m_progress;

@@ -1,13 +1,15 @@
 #pragma once
+#include "upload/uploadphase.h"
+
 #include <QString>
 
 class OptionsModel;
 struct DeviceDescription;
 struct FirmwareImage;
 
-// The first pre-check that fails, or code 1 with an empty message when all pass.
+// The first pre-check that fails, or Checking with an empty message when all pass.
 struct PreCheckResult {
-    int code = 1;  // 1 passed; -1 .. -5 the failed check
+    Phase code = Phase::Checking;  // or the failed check's negative code
     QString message;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "upload/blocktransfer.h"
 #include "upload/prechecks.h"
+#include "upload/uploadphase.h"
 
 #include <QString>
 #include <functional>
@@ -17,7 +18,6 @@ public:
     static constexpr int OnlyFabdataStart = 0x7FF00;
     static constexpr int GoOnFlashingTimeoutMs = 15000;
     static constexpr int FrameTimeoutMs = 2000;
-    static constexpr int BaudRate19200 = 18;  // TBaudRate ordinal of br19200
 
     // How a run ended, for scripts; the user sees the message box.
     enum class Outcome {
@@ -46,7 +46,7 @@ public:
     // The question after a failed pre-check; Yes ends the run.
     static QString preCheckQuestion(const QString &checkMessage);
 
-    int UploadPhase = 0;
+    Phase UploadPhase = Phase::Refused;
     QString CheckMessage;
     PreCheckResult preCheck;            // of the last run
     std::optional<bool> preCheckEnded;  // the answer to "Upload beenden?" when a check failed

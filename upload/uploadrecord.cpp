@@ -67,13 +67,13 @@ QJsonValue deviceJson(const DeviceDescription &d)
 {
     if (!d.DeviceInfoRead)
         return {};
-    const QJsonValue kind = d.DeviceKind == 1 ? QJsonValue("KRV470") : d.DeviceKind == 2 ? QJsonValue("KRV465") : QJsonValue();
+    const QJsonValue kind = d.DeviceKind == KrvModel::None ? QJsonValue() : QJsonValue(deviceKindName(d.DeviceKind));
     return QJsonObject{{"kind", kind},
                        {"version", textOrNull(d.VersionText.trimmed())},
                        {"buildDate", d.DeviceFwDate ? QJsonValue(d.DeviceFwDate) : QJsonValue()},
                        {"fabNr", textOrNull(d.FabNr)},
                        {"baujahr", textOrNull(d.Baujahr)},
-                       {"flashClass", d.FlashClass}};
+                       {"flashClass", flashClassNumber(d.FlashClass)}};
 }
 
 QJsonValue factoryDataJson(const FirmwareImage &image, const OptionsModel &panel)
@@ -146,22 +146,23 @@ RecordOutcome UploadRecorder::outcomeOf(const Upload &upload)
 QByteArray UploadRecorder::json(const RecordLink &link, const RecordOutcome &outcome) const
 {
     const FirmwareImage &image = m_ctx.image;
-    // Phase 2 writes the factory data into the image; from phase 4 on records went out.
-    const bool prepared = m_upload.UploadPhase >= 2 && image.hasInfoBlock();
+    // The factory data go into the image before the switch is asked; records
+    // went out once the transfer began.
+    const bool prepared = m_upload.UploadPhase >= Phase::FactoryData && image.hasInfoBlock();
     QJsonValue imageSent;
     if (prepared) {
         const QByteArray bytes(reinterpret_cast<const char *>(image.ImageBuffer.data()), image.ImageSize);
         imageSent = QJsonObject{{"sha256", QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())},
                                 {"size", image.ImageSize},
                                 {"onlyFabdata", m_onlyFabdata},
-                                {"sent", m_upload.UploadPhase >= 4}};
+                                {"sent", m_upload.UploadPhase >= Phase::Transfer}};
     }
     // The checks ran once the upload got past its image test.
     QJsonValue preCheck;
     if (m_upload.outcome != Upload::Outcome::None && m_upload.outcome != Upload::Outcome::ImageRejected) {
         const PreCheckResult &check = m_upload.preCheck;
         const std::optional<bool> &ended = m_upload.preCheckEnded;
-        preCheck = QJsonObject{{"code", check.code},
+        preCheck = QJsonObject{{"code", phaseNumber(check.code)},
                                {"message", textOrNull(check.message)},
                                {"question", ended ? QJsonValue(Upload::preCheckQuestion(check.message)) : QJsonValue()},
                                {"answer", ended ? QJsonValue(*ended ? "Ja" : "Nein") : QJsonValue()}};
@@ -182,12 +183,12 @@ QByteArray UploadRecorder::json(const RecordLink &link, const RecordOutcome &out
                              {"sha256", textOrNull(m_fileSha256)},
                              {"identification", identificationText(image)},
                              {"firmwareDate", image.FileFwDate},
-                             {"deviceKind", image.FileDeviceKind}}},
+                             {"deviceKind", krvModelNumber(image.FileDeviceKind)}}},
         {"imageSent", imageSent},
         {"factoryData", prepared ? factoryDataJson(image, m_ctx.ui.options()) : QJsonValue()},
         {"preCheck", preCheck},
         {"result", outcome.result},
-        {"UploadPhase", outcome.uploadPhase},
+        {"UploadPhase", phaseNumber(outcome.uploadPhase)},
         {"message", outcome.message},
         {"counters", QJsonObject{{"repeats", c.repeats}, {"address", c.addressRecords}, {"data", c.dataRecords}}},
         {"verification", verificationJson(m_verification)},

@@ -15,7 +15,7 @@ class Upload;
 // How the run ended, as the front end reported it.
 struct RecordOutcome {
     QString result;  // "ok", "failed", "cancelled", "refused", "switch-closed", "image-rejected", "mismatch"
-    int uploadPhase = 0;
+    Phase uploadPhase = Phase::Refused;
     QString message;  // the final message box, or why the run did not start
     TransferCounters counters;
 };

@@ -21,19 +21,19 @@ void TestPortList::freeBusyAndUnknown()
 {
     PtyPair pty;
     QVERIFY(pty.isValid());
-    QCOMPARE(CheckComPort(pty.slavePath), 0);
+    QCOMPARE(CheckComPort(pty.slavePath), ComPortCheck::Free);
     QCOMPARE(portState(pty.slavePath), PortState::Free);
     {
         TComPort holder;
         holder.SetDeviceName(pty.slavePath);
         holder.Open();
-        QCOMPARE(CheckComPort(pty.slavePath), 2);
+        QCOMPARE(CheckComPort(pty.slavePath), ComPortCheck::Busy);
         QCOMPARE(portState(pty.slavePath), PortState::Busy);
         QVERIFY(comPortProblem(pty.slavePath).isEmpty());
     }
-    QCOMPARE(CheckComPort(pty.slavePath), 0);  // the tests left it free
+    QCOMPARE(CheckComPort(pty.slavePath), ComPortCheck::Free);  // the tests left it free
     for (const char *name : {"/dev/ttyUSB97", "/dev/does-not-exist", "COM255", "ttyACM97", "TCP/IP Client", "/tmp"})
-        QVERIFY2(CheckComPort(QString::fromLatin1(name)) == 1 && portState(QString::fromLatin1(name)) == PortState::Missing, name);
+        QVERIFY2(CheckComPort(QString::fromLatin1(name)) == ComPortCheck::Unknown && portState(QString::fromLatin1(name)) == PortState::Missing, name);
 }
 
 void TestPortList::refusedAccessGivesAdvice()
@@ -41,7 +41,7 @@ void TestPortList::refusedAccessGivesAdvice()
     PtyPair pty;
     QVERIFY(pty.isValid());
     QCOMPARE(::chmod(QFile::encodeName(pty.slavePath).constData(), 0), 0);
-    int result;
+    ComPortCheck result = ComPortCheck::Free;
     PortState state;
     QString advice;
     {
@@ -53,7 +53,7 @@ void TestPortList::refusedAccessGivesAdvice()
         advice = comPortProblem(pty.slavePath);
     }
 
-    QCOMPARE(result, 2);
+    QCOMPARE(result, ComPortCheck::Busy);
     QCOMPARE(state, PortState::NoPermission);
     QVERIFY2(advice.contains(QLatin1String("\"dialout\" auf (sudo usermod -aG dialout $USER)")), qPrintable(advice));
 }
@@ -94,14 +94,14 @@ void TestPortList::comPortsByTheSysfsRules()
     QCOMPARE(CountComPorts(10), 4);
     QCOMPARE(CountComPorts(0), 4);  // a limit never reached counts all
 
-    QCOMPARE(CheckComPort(QStringLiteral("com1")), 0);
-    QCOMPARE(CheckComPort(QStringLiteral("COM2")), 1);
-    QCOMPARE(CheckComPort(QStringLiteral("COM3")), 1);
-    QCOMPARE(CheckComPort(QStringLiteral("COM4")), 2);  // known, but no device file
+    QCOMPARE(CheckComPort(QStringLiteral("com1")), ComPortCheck::Free);
+    QCOMPARE(CheckComPort(QStringLiteral("COM2")), ComPortCheck::Unknown);
+    QCOMPARE(CheckComPort(QStringLiteral("COM3")), ComPortCheck::Unknown);
+    QCOMPARE(CheckComPort(QStringLiteral("COM4")), ComPortCheck::Busy);  // known, but no device file
     TComPort holder;
     holder.SetDeviceName(pty.slavePath);
     holder.Open();
-    QCOMPARE(CheckComPort(QStringLiteral("COM1")), 2);
+    QCOMPARE(CheckComPort(QStringLiteral("COM1")), ComPortCheck::Busy);
 }
 
 QTEST_GUILESS_MAIN(TestPortList)

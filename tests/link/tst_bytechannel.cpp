@@ -10,7 +10,7 @@ namespace {
 void duringConnectAttempt(Link &link, bool &sent, std::function<void()> send)
 {
     QObject::connect(&link.Client, &QAbstractSocket::stateChanged, &link, [&link, &sent, send] {
-        if (sent || link.TcpLinkState != 2 || link.TcpConnected)
+        if (sent || link.TcpLinkState != TcpState::Connecting || link.TcpConnected)
             return;
         sent = true;
         send();
@@ -151,7 +151,7 @@ private slots:
         link.SendBytes("BLOCK");
         QVERIFY(sent);
         QVERIFY(link.TcpConnected);
-        QCOMPARE(link.TcpLinkState, 1);
+        QCOMPARE(link.TcpLinkState, TcpState::Connected);
         QCOMPARE(link.TcpPending, QByteArray("ab"));  // a block does not take the queue along
         link.SendByte('c');
         QVERIFY(link.TcpPending.isEmpty());

@@ -39,7 +39,7 @@ private slots:
         link.SendCommand("Q", true);  // connects first; the frame is dropped
         QCOMPARE(station.ui.questions, QStringList{errorQuestion(ECONNREFUSED)});
         QVERIFY(!link.TcpConnected);
-        QCOMPARE(link.TcpLinkState, 0);
+        QCOMPARE(link.TcpLinkState, TcpState::Idle);
         QCOMPARE(link.TcpConnectCountdown, 0);
 
         QByteArray buffer;
@@ -60,16 +60,16 @@ private slots:
         clock.start();
         link.SendCommand("Q", true);
         QCOMPARE(station.ui.questions.size(), 1);
-        QCOMPARE(link.TcpLinkState, 10);
+        QCOMPARE(link.TcpLinkState, TcpState::Reconnect);
 
         QVERIFY(pumpUntil(link, [&] { return station.ui.questions.size() == 2; }, 3000));
         const qint64 second = clock.elapsed();
         QVERIFY2(second >= 800 && second < 1400, qPrintable(QString::number(second)));
-        QCOMPARE(link.TcpLinkState, 10);
+        QCOMPARE(link.TcpLinkState, TcpState::Reconnect);
 
         QVERIFY(pumpUntil(link, [&] { return station.ui.questions.size() == 3; }, 3000));
         QVERIFY2(clock.elapsed() - second >= 800, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(link.TcpLinkState, 0);
+        QCOMPARE(link.TcpLinkState, TcpState::Idle);
         link.PumpWait(1200);
         QCOMPARE(station.ui.questions.size(), 3);
         QVERIFY(station.ui.questions.last() == errorQuestion(ECONNREFUSED));
@@ -84,12 +84,12 @@ private slots:
 
         link.SendCommand("Q", true);
         QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 3);
-        QCOMPARE(link.TcpLinkState, 1);
+        QCOMPARE(link.TcpLinkState, TcpState::Connected);
         QCOMPARE(station.ui.colours, QList<LinkColour>{LinkColour::Connected});
 
         link.Timer3.start();
         sim.tcp.dropClient();
-        QVERIFY(pumpUntil(link, [&] { return link.TcpLinkState == 10; }, 1000));
+        QVERIFY(pumpUntil(link, [&] { return link.TcpLinkState == TcpState::Reconnect; }, 1000));
         QVERIFY(!link.TcpConnected);
         QCOMPARE(station.ui.colours.last(), LinkColour::Disconnected);
         QVERIFY(station.ui.questions.isEmpty());  // a hang-up is no error
@@ -97,7 +97,7 @@ private slots:
         QVERIFY(pumpUntil(link, [&] { return link.TcpConnected; }, 2000));
         QCOMPARE(sim.tcp.connections(), 2);
         QCOMPARE(station.ui.colours.last(), LinkColour::Connected);
-        QVERIFY(pumpUntil(link, [&] { return link.TcpLinkState == 1; }, 1000));
+        QVERIFY(pumpUntil(link, [&] { return link.TcpLinkState == TcpState::Connected; }, 1000));
 
         link.SendCommand("B004", true);
         QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 21);
@@ -114,10 +114,10 @@ private slots:
         });
         link.SendBytes("Q");
         QVERIFY(!link.TcpConnected);
-        QCOMPARE(link.TcpLinkState, 0);
+        QCOMPARE(link.TcpLinkState, TcpState::Idle);
         QCOMPARE(link.Client.state(), QAbstractSocket::UnconnectedState);
         link.PumpWait(1200);
-        QCOMPARE(link.TcpLinkState, 0);
+        QCOMPARE(link.TcpLinkState, TcpState::Idle);
         QVERIFY(peer.received.isEmpty());
     }
 
@@ -132,12 +132,12 @@ private slots:
 
         link.Timer3.start();
         sim.tcp.dropClient();
-        QVERIFY(pumpUntil(link, [&] { return link.TcpLinkState == 10; }, 500));
+        QVERIFY(pumpUntil(link, [&] { return link.TcpLinkState == TcpState::Reconnect; }, 500));
         // Waiting for the tick: a send neither connects nor blocks.
         const int framesBefore = int(sim.device.frames.size());
         link.SendCommand("B004", true);
         QVERIFY(!link.TcpConnected);
-        QCOMPARE(link.TcpLinkState, 10);
+        QCOMPARE(link.TcpLinkState, TcpState::Reconnect);
         QVERIFY(pumpUntil(link, [&] { return link.TcpConnected; }, 2000));
         link.PumpWait(100);
         QCOMPARE(int(sim.device.frames.size()), framesBefore);

@@ -32,7 +32,7 @@ void TstProgrammingTimeout::lettersStopWithoutP()
     QVERIFY2(sinceLastLetter.elapsed() < 25000, qPrintable(QString::number(sinceLastLetter.elapsed())));
     QCOMPARE(rig.st.ui.messages, QStringList{QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: 5")});
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Failed);
-    QCOMPARE(rig.upload.UploadPhase, 5);
+    QCOMPARE(rig.upload.UploadPhase, Phase::Programming);
     // The records had all gone through: block 0 and the identification block.
     QCOMPARE(rig.upload.recordCounters.dataRecords, 2);
     QCOMPARE(rig.upload.recordCounters.addressRecords, 2);

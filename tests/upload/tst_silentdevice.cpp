@@ -20,7 +20,7 @@ void TstSilentDevice::noReadoutFailsTheKindCheck()
     rig.st.ui.answers = {false};  // go on
     rig.upload.btUpdateClick();
 
-    QCOMPARE(rig.device.DeviceKind, quint8(0));
+    QCOMPARE(rig.device.DeviceKind, KrvModel::None);
     QCOMPARE(rig.st.ui.questions, QStringList{"Datei passt nicht zum KRV!\nUpload sollte beendet werden!!\n\nUpload beenden?"});
     QCOMPARE(rig.st.ui.messages, (QStringList{"KRV reagiert falsch oder nicht!", "Upload beendet: KRV reagiert nicht/falsch! PS: -2"}));
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Failed);
@@ -39,7 +39,7 @@ void TstSilentDevice::recordUnansweredFailsPhase4()
     QVERIFY2(clock.elapsed() >= 20000 && clock.elapsed() < 25000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.flash().records.size(), 3);
     QCOMPARE(rig.st.ui.messages, QStringList{QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: 4")});
-    QCOMPARE(rig.upload.UploadPhase, 4);
+    QCOMPARE(rig.upload.UploadPhase, Phase::Transfer);
     QCOMPARE(rig.upload.recordCounters.dataRecords, 2);
 }
 

@@ -43,9 +43,9 @@ struct BasicUploadRig {
         link.UseCrc = profile.crc;
         // As a readout of the simulator's default profile leaves it.
         device.DeviceInfoRead = true;
-        device.DeviceKind = 1;
+        device.DeviceKind = KrvModel::KRV470;
         device.DeviceFwDate = 20080115;
-        device.FlashClass = 2;
+        device.FlashClass = FlashChip::Chip512K;
     }
 
     FlashSide &flash() { return sim.device.flash; }

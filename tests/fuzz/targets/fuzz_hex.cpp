@@ -22,7 +22,7 @@ int fuzzHexImage(const quint8 *data, std::size_t size)
         FUZZ_CHECK(st.image.hasInfoBlock() && st.image.hasIdentification());
         FUZZ_CHECK(!identificationText(st.image).isEmpty());
         FUZZ_CHECK(st.image.FileFwDate >= 19900101 && st.image.FileFwDate <= 20271231);
-        FUZZ_CHECK(st.image.FileDeviceKind == 1 || st.image.FileDeviceKind == 2);
+        FUZZ_CHECK(st.image.FileDeviceKind == KrvModel::KRV470 || st.image.FileDeviceKind == KrvModel::KRV465);
     }
     return 0;
 }

@@ -54,7 +54,7 @@ int fuzzReadoutAnswers(const quint8 *data, std::size_t size)
         applyFlashId(panel, st.device, frame.mid(5, 4));
         applyNetwork(panel, number);
         applyExdev(panel, st.device, number);
-        FUZZ_CHECK(st.device.FlashClass >= 1 && st.device.FlashClass <= 3);
+        FUZZ_CHECK(st.device.FlashClass != FlashChip::Undetermined);
     }
     return 0;
 }

@@ -43,7 +43,8 @@ inline FirmwareImage &erasedImage()
     std::fill(image.ImageBuffer.begin(), image.ImageBuffer.end(), quint8(0xFF));
     image.ImageSize = 0;
     image.FileFwDate = 20060000;
-    image.FileDeviceKind = image.FileAnalogInputs = image.FileExdevType = 0;
+    image.FileDeviceKind = KrvModel::None;
+    image.FileAnalogInputs = image.FileExdevType = 0;
     image.fileName.clear();
     return image;
 }
