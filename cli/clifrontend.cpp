@@ -51,12 +51,12 @@ void CliFrontend::flushStatus()
     m_sinceStatus.start();
 }
 
-void CliFrontend::changed(const QString &name)
+void CliFrontend::statusChanged(int panel)
 {
-    if (m_quiet || !name.startsWith(QLatin1String("StatusBar.")))
+    if (m_quiet)
         return;
-    const bool details = !name.endsWith(QLatin1Char('0'));
-    const QString text = status(details ? 1 : 0);
+    const bool details = panel == 1;
+    const QString text = status(panel);
     if (text.isEmpty())
         return;
     if (details && m_statusInterval > 0) {

@@ -38,7 +38,7 @@ public:
     void flushStatus();
 
 protected:
-    void changed(const QString &name) override;
+    void statusChanged(int panel) override;
 
 private:
     QTextStream &m_err;

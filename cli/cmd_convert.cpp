@@ -41,15 +41,15 @@ int runConvert(CliSession &s, const QStringList &args)
     if (s.json) {
         const QJsonObject o{{"ImageSize", image.ImageSize},
                             {"FileFwDate", image.FileFwDate},
-                            {"FileDeviceKind", image.FileDeviceKind},
+                            {"FileDeviceKind", krvModelNumber(image.FileDeviceKind)},
                             {"FileAnalogInputs", image.FileAnalogInputs},
                             {"FileExdevType", image.FileExdevType},
-                            {"lbDSfGFile", s.ui.caption(QStringLiteral("lbDSfGFile"))}};
+                            {"lbDSfGFile", s.ui.caption(Control::lbDSfGFile)}};
         s.out << QJsonDocument(o).toJson(QJsonDocument::Compact) << Qt::endl;
     } else {
-        s.out << s.ui.caption(QStringLiteral("lbFileInfo")) << Qt::endl
+        s.out << s.ui.caption(Control::lbFileInfo) << Qt::endl
               << "Firmware-Datum: " << image.FileFwDate << Qt::endl
-              << "Gerät: " << image.FileDeviceKind << " (" << deviceKindName(image.FileDeviceKind) << ")" << Qt::endl;
+              << "Gerät: " << krvModelNumber(image.FileDeviceKind) << " (" << deviceKindName(image.FileDeviceKind) << ")" << Qt::endl;
     }
     return ExitOk;
 }

@@ -20,13 +20,13 @@ QByteArray infoJson(CliSession &s, const QString &error)
         enabled.add(box->name(), box->enabled());
     }
     // The label's text before any readout is a placeholder, not a version.
-    const QString version = s.ui.caption(QStringLiteral("lbVersion"));
+    const QString version = s.ui.caption(Control::lbVersion);
     const bool versionRead = !version.isEmpty() && version != QLatin1String(".");
     OrderedJson o;
     o.add("DeviceInfoRead", d.DeviceInfoRead)
-        .add("DeviceKind", d.DeviceKind)
+        .add("DeviceKind", krvModelNumber(d.DeviceKind))
         .add("DeviceFwDate", d.DeviceFwDate)
-        .add("FlashClass", d.FlashClass)
+        .add("FlashClass", flashClassNumber(d.FlashClass))
         .add("DeviceExdevType", d.DeviceExdevType)
         .add("lbVersion", versionRead ? QJsonValue(version) : QJsonValue(QJsonValue::Null))
         .add("edFabNr", panel.edFabNr.text)
@@ -49,14 +49,14 @@ void printInfo(CliSession &s)
     QTextStream &out = s.out;
     const auto line = [&out](const QString &label, const QString &value) { out << (label + QLatin1Char(':')).leftJustified(22) << ' ' << value << "\n"; };
 
-    line(QStringLiteral("Version"), s.ui.caption(QStringLiteral("lbVersion")));
+    line(QStringLiteral("Version"), s.ui.caption(Control::lbVersion));
     line(QStringLiteral("Gerät"), deviceKindName(d.DeviceKind));
     line(QStringLiteral("FW-Build"), QString::number(d.DeviceFwDate));
     line(QStringLiteral("Fabriknummer"), QLatin1Char('"') + panel.edFabNr.text + QLatin1Char('"'));
     line(QStringLiteral("Baujahr"), panel.edBaujahr.text);
     const QString f4 = panel.cbF4 >= 0 && panel.cbF4 < OptionsModel::F4Items.size() ? OptionsModel::F4Items.at(panel.cbF4) : QString();
     line(panel.lbF4.caption, QStringLiteral("%1 %2").arg(panel.cbF4).arg(f4));
-    line(QStringLiteral("FLASH-Klasse"), QString::number(d.FlashClass));
+    line(QStringLiteral("FLASH-Klasse"), QString::number(flashClassNumber(d.FlashClass)));
     line(QStringLiteral("EXDEV-Art"), panel.lbGExdev.visible ? panel.lbGExdev.caption : QStringLiteral("keine"));
     out << "Optionen:\n";
     for (const CheckBoxModel *box : panel.boxes())

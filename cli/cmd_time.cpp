@@ -33,7 +33,7 @@ QString runOnDevice(CliSession &s, ClockCommand what)
     if (portFailed)  // the port's error handler has shown it
         return s.ui.lastMessage();
     // The clock shows why it failed ("Timeout!", ...).
-    const QString why = awake ? s.ui.caption(QStringLiteral("lbTime")) : QStringLiteral("KRV reagiert falsch oder nicht!");
+    const QString why = awake ? s.ui.caption(Control::lbTime) : QStringLiteral("KRV reagiert falsch oder nicht!");
     s.err << why << Qt::endl;
     return why;
 }
@@ -45,7 +45,7 @@ int runClock(CliSession &s, const QStringList &args, ClockCommand what)
         return ExitUsage;
     }
     const QString error = runOnDevice(s, what);
-    const QString lbTime = s.ui.caption(QStringLiteral("lbTime"));
+    const QString lbTime = s.ui.caption(Control::lbTime);
     if (s.json) {
         // A clock that was not read has no time; the label's placeholder is no value.
         OrderedJson o;

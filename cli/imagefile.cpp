@@ -92,7 +92,7 @@ int loadImageFile(CliSession &s, const char *command, const QString &path)
     case LoadResult::Loaded:
         return ExitOk;
     case LoadResult::ConversionFailed:
-        s.err << command << ": " << path << ": " << s.ui.caption(QStringLiteral("lbConv")) << ' ' << s.ui.status(1) << Qt::endl;
+        s.err << command << ": " << path << ": " << s.ui.caption(Control::lbConv) << ' ' << s.ui.status(1) << Qt::endl;
         break;
     case LoadResult::TooLarge:
         s.err << command << ": " << path << ": " << QFileInfo(path).size() << " Bytes, erlaubt sind weniger als "

@@ -13,7 +13,7 @@ ModemCall dialThroughModem(Modem &modem, Frontend &ui, const Link &link, const Q
         modem.btInitClick(*init);
     modem.edRufChange(number);
     modem.btRufClick();
-    return {ui.caption(QStringLiteral("lbMoMeld")), link.ModemConnected};
+    return {ui.caption(Control::lbMoMeld), link.ModemConnected};
 }
 
 QString callFailure(const ModemCall &call)

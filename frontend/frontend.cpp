@@ -1,49 +1,60 @@
 #include "frontend/frontend.h"
 
 namespace {
-// Controls that start disabled; every other control starts enabled.
-const char *const kDisabledAtStart[] = {
-    "btUpdate", "sbUpdate", "mmUpdate", "btAbbruch", "sbAbbruch", "smAbbruch", "btRuf", "btInit",
+// Besides the upload and cancel controls, these start disabled; every other
+// control starts enabled.
+constexpr Control kModemCommands[] = {Control::btRuf, Control::btInit};
+// Labels that show a dot until something is known.
+constexpr Control kDotted[] = {
+    Control::lbFileInfo, Control::lbConv, Control::lbDSfGFile, Control::lbVersion,
+    Control::lbIntVersion, Control::lbDSfG, Control::lbMoMeld,
 };
+
+size_t index(Control control) { return static_cast<size_t>(control); }
 }
 
 Frontend::Frontend(OptionsModel &options) : m_options(options)
 {
-    for (const char *name : kDisabledAtStart)
-        m_enabled.insert(QString::fromLatin1(name), false);
-    m_captions.insert(QStringLiteral("lbFileName"), QStringLiteral("Keine Datei geöffnet!"));
-    m_captions.insert(QStringLiteral("lbTime"), QStringLiteral("..."));
-    for (const char *name : {"lbFileInfo", "lbConv", "lbDSfGFile", "lbVersion", "lbIntVersion", "lbDSfG", "lbMoMeld"})
-        m_captions.insert(QString::fromLatin1(name), QStringLiteral("."));
+    for (std::span<const Control> group : {std::span<const Control>(UploadCommands), std::span<const Control>(CancelControls),
+                                           std::span<const Control>(kModemCommands)}) {
+        for (Control control : group)
+            m_enabled[index(control)] = false;
+    }
+    m_captions[index(Control::lbFileName)] = QStringLiteral("Keine Datei geöffnet!");
+    m_captions[index(Control::lbTime)] = QStringLiteral("...");
+    for (Control control : kDotted)
+        m_captions[index(control)] = QStringLiteral(".");
 }
 
 void Frontend::setStatus(int panel, const QString &text)
 {
     Q_ASSERT(panel == 0 || panel == 1);
     m_status[panel & 1] = text;
-    changed(panel == 0 ? QStringLiteral("StatusBar.0") : QStringLiteral("StatusBar.1"));
+    statusChanged(panel & 1);
 }
 
 QString Frontend::status(int panel) const { return m_status[panel & 1]; }
 
-void Frontend::setCaption(const QString &control, const QString &text)
+void Frontend::setCaption(Control control, const QString &text)
 {
-    m_captions.insert(control, text);
-    changed(control);
+    m_captions[index(control)] = text;
+    controlChanged(control);
 }
 
-QString Frontend::caption(const QString &control) const { return m_captions.value(control); }
-
-void Frontend::setEnabled(const QString &control, bool enabled)
+void Frontend::setEnabled(Control control, bool enabled)
 {
-    m_enabled.insert(control, enabled);
-    changed(control);
+    m_enabled[index(control)] = enabled;
+    controlChanged(control);
 }
 
-bool Frontend::isEnabled(const QString &control) const { return m_enabled.value(control, true); }
-
-void Frontend::setHighlighted(const QString &control, bool on)
+void Frontend::setEnabled(std::span<const Control> controls, bool enabled)
 {
-    m_highlighted.insert(control, on);
-    changed(control);
+    for (Control control : controls)
+        setEnabled(control, enabled);
+}
+
+void Frontend::setHighlighted(Control control, bool on)
+{
+    m_highlighted[index(control)] = on;
+    controlChanged(control);
 }

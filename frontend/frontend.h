@@ -1,6 +1,10 @@
 #pragma once
-#include <QHash>
+#include "frontend/control.h"
+
 #include <QString>
+#include <array>
+#include <optional>
+#include <span>
 
 class OptionsModel;
 struct OpenDialog;
@@ -12,8 +16,8 @@ enum class LinkColour { Normal, Connected, Disconnected };
 // it with widgets, the CLI on the terminal, tests with a scripted fake.
 //
 // The state part (status panels, captions and enabled flags of the window's
-// controls by their names) is kept here so every front end reads the same
-// values; changed() tells a front end what to mirror.
+// controls) is kept here so every front end reads the same values;
+// statusChanged() and controlChanged() tell a front end what to mirror.
 class Frontend {
 public:
     explicit Frontend(OptionsModel &options);
@@ -23,24 +27,25 @@ public:
     void setStatus(int panel, const QString &text);
     QString status(int panel) const;
 
-    // Caption of a label outside the options panel ("lbVersion", "lbTime", ...).
-    void setCaption(const QString &control, const QString &text);
-    QString caption(const QString &control) const;
-    bool hasCaption(const QString &control) const { return m_captions.contains(control); }
+    // Caption of a label or button outside the options panel (lbVersion, lbTime, btRuf, ...).
+    void setCaption(Control control, const QString &text);
+    QString caption(Control control) const { return at(m_captions, control).value_or(QString()); }
+    bool hasCaption(Control control) const { return at(m_captions, control).has_value(); }
 
-    // Enabled state of a control outside the options panel by its name
-    // ("pnFile", "btUpdate", "sbAbbruch", "smUpdate", ...).
-    void setEnabled(const QString &control, bool enabled);
-    bool isEnabled(const QString &control) const;
+    // Enabled state of a control outside the options panel (pnFile,
+    // btUpdate, sbAbbruch, smUpdate, ...).
+    void setEnabled(Control control, bool enabled);
+    void setEnabled(std::span<const Control> controls, bool enabled);
+    bool isEnabled(Control control) const { return at(m_enabled, control).value_or(true); }
     // The flag was set: the control's enabled state is kept here.
-    bool hasEnabled(const QString &control) const { return m_enabled.contains(control); }
+    bool hasEnabled(Control control) const { return at(m_enabled, control).has_value(); }
 
-    // A label's signal background ("lbMoMeld" is yellow while the carrier is
+    // A label's signal background (lbMoMeld is yellow while the carrier is
     // present); off: the normal button-face colour.
-    void setHighlighted(const QString &control, bool on);
-    bool isHighlighted(const QString &control) const { return m_highlighted.value(control, false); }
+    void setHighlighted(Control control, bool on);
+    bool isHighlighted(Control control) const { return at(m_highlighted, control).value_or(false); }
     // The highlight was set or cleared: the label's background is kept here.
-    bool hasHighlight(const QString &control) const { return m_highlighted.contains(control); }
+    bool hasHighlight(Control control) const { return at(m_highlighted, control).has_value(); }
 
     OptionsModel &options() { return m_options; }
     const OptionsModel &options() const { return m_options; }
@@ -63,13 +68,23 @@ public:
     virtual void setBusyCursor(bool) {}
 
 protected:
-    // A status panel, caption or enabled flag changed: mirror it.
-    virtual void changed(const QString &name) { Q_UNUSED(name); }
+    // A status panel's text changed: mirror it.
+    virtual void statusChanged(int panel) { Q_UNUSED(panel); }
+    // A control's caption, enabled flag or highlight changed: mirror it.
+    virtual void controlChanged(Control control) { Q_UNUSED(control); }
 
 private:
+    template <typename T>
+    using PerControl = std::array<std::optional<T>, ControlCount>;
+    template <typename T>
+    static const std::optional<T> &at(const PerControl<T> &values, Control control)
+    {
+        return values[static_cast<size_t>(control)];
+    }
+
     OptionsModel &m_options;
     QString m_status[2];
-    QHash<QString, QString> m_captions;
-    QHash<QString, bool> m_enabled;
-    QHash<QString, bool> m_highlighted;
+    PerControl<QString> m_captions;
+    PerControl<bool> m_enabled;
+    PerControl<bool> m_highlighted;
 };

@@ -41,7 +41,7 @@ QString analogCaption(quint8 inputs, bool rackVariant)
 void evaluateImage(Frontend &ui, FirmwareImage &image)
 {
     OptionsModel &panel = ui.options();
-    ui.setCaption(QStringLiteral("lbFileInfo"),
+    ui.setCaption(Control::lbFileInfo,
                   QStringLiteral("Bytes: %1, 256-Byteblöcke: %2").arg(image.ImageSize).arg(image.ImageSize / 256));
     image.FileFwDate = firmwareDate(image);
     if (image.ImageSize == 0x80000)
@@ -72,12 +72,12 @@ void evaluateImage(Frontend &ui, FirmwareImage &image)
     const QString identification = identificationText(image);
     if (const std::optional<quint8> options = infoBlockByte(image, 21)) {
         if (*options & 0x80) {
-            image.FileDeviceKind = 1;
+            image.FileDeviceKind = KrvModel::KRV470;
             panel.cb465.setChecked(false);
             panel.setLabel(panel.lbF4, QStringLiteral("Funktion der F4-Taste"), panel.lbF4.visible);
             panel.cbDSfG.setChecked(identification == QLatin1String("DSfG"));
         } else {
-            image.FileDeviceKind = 2;
+            image.FileDeviceKind = KrvModel::KRV465;
             panel.cb465.setChecked(true);
             // Runs the rack-variant rule, which frees cbKlemm and cbBatt; they stay locked here.
             panel.cb470Z.setChecked(false);
@@ -92,18 +92,17 @@ void evaluateImage(Frontend &ui, FirmwareImage &image)
         }
     }
 
-    ui.setCaption(QStringLiteral("lbDSfGFile"), identification);
-    for (const char *control : {"btUpdate", "sbUpdate", "mmUpdate"})
-        ui.setEnabled(QString::fromLatin1(control), true);
+    ui.setCaption(Control::lbDSfGFile, identification);
+    ui.setEnabled(UploadCommands, true);
 }
 }
 
 LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &path)
 {
-    ui.setCaption(QStringLiteral("lbConv"), QString());
-    ui.setCaption(QStringLiteral("lbDSfGFile"), QString());
+    ui.setCaption(Control::lbConv, QString());
+    ui.setCaption(Control::lbDSfGFile, QString());
     ui.options().cb512.setChecked(false);
-    image.FileDeviceKind = 0;
+    image.FileDeviceKind = KrvModel::None;
     image.FileAnalogInputs = 0;
     image.FileExdevType = 0;
 
@@ -127,7 +126,7 @@ LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &p
     }
 
     image.fileName = QFileInfo(path).absoluteFilePath();
-    ui.setCaption(QStringLiteral("lbFileName"), image.fileName);
+    ui.setCaption(Control::lbFileName, image.fileName);
 
     LoadResult result = LoadResult::Loaded;
     if (image.fileName.endsWith(QLatin1String(".HEX"), Qt::CaseInsensitive)) {
@@ -145,8 +144,8 @@ const QString OpenDialog::Filter = QStringLiteral("Binärdatei|*.bin|Intel-HEX|*
 
 std::optional<LoadResult> btOpenClick(Context &ctx, OpenDialog &dialog)
 {
-    ctx.ui.setCaption(QStringLiteral("lbConv"), QString());
-    ctx.ui.setCaption(QStringLiteral("lbDSfGFile"), QString());
+    ctx.ui.setCaption(Control::lbConv, QString());
+    ctx.ui.setCaption(Control::lbDSfGFile, QString());
     if (!ctx.ui.askOpenFile(dialog))
         return std::nullopt;
     return loadFirmwareFile(ctx.ui, ctx.image, dialog.FileName);

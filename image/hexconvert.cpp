@@ -115,6 +115,6 @@ bool convertHexFile(Frontend &ui, FirmwareImage &image, QByteArrayView text)
     image.ImageSize = result.imageSize;
     if (!result.error.isEmpty())
         ui.setStatus(1, result.error);
-    ui.setCaption(QStringLiteral("lbConv"), result.imageSize > 0 ? QStringLiteral("Konvertiert!") : QStringLiteral("Fehler!!!!"));
+    ui.setCaption(Control::lbConv, result.imageSize > 0 ? QStringLiteral("Konvertiert!") : QStringLiteral("Fehler!!!!"));
     return result.imageSize > 0;
 }

@@ -13,7 +13,6 @@ constexpr char kSeparator = 0x1F;  // between the set answer's two fields
 // A long failure answer is shown with this many body characters and "...".
 constexpr int kShownBodyChars = 14;
 
-const QString lbTime = QStringLiteral("lbTime");
 
 // The answer echoes the command and carries the twelve time digits at
 // offset, all inside the frame (before its ETX).
@@ -55,14 +54,14 @@ bool setDeviceClock(Context &ctx, const QDateTime &now)
 void ShowDeviceTime(Context &ctx, const QByteArray &buffer, int offset)
 {
     const QString d = QString::fromLatin1(buffer.mid(offset, kTimeDigits)).leftJustified(kTimeDigits, u' ');
-    ctx.ui.setCaption(lbTime, QStringLiteral("%1.%2.20%3 %4:%5:%6")
+    ctx.ui.setCaption(Control::lbTime, QStringLiteral("%1.%2.20%3 %4:%5:%6")
                                   .arg(d.mid(0, 2), d.mid(2, 2), d.mid(4, 2), d.mid(6, 2), d.mid(8, 2), d.mid(10, 2)));
 }
 
 void ShowClockFailure(Context &ctx, const QByteArray &buffer, int result)
 {
     if (result == 0) {
-        ctx.ui.setCaption(lbTime, QStringLiteral("Timeout!"));
+        ctx.ui.setCaption(Control::lbTime, QStringLiteral("Timeout!"));
         return;
     }
     QByteArray text;
@@ -77,5 +76,5 @@ void ShowClockFailure(Context &ctx, const QByteArray &buffer, int result)
     if (text.isEmpty())
         text.append('\0');
     text[0] = 'F';
-    ctx.ui.setCaption(lbTime, QString::fromLatin1(text));
+    ctx.ui.setCaption(Control::lbTime, QString::fromLatin1(text));
 }

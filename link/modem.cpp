@@ -8,9 +8,6 @@
 #include <QScopeGuard>
 
 namespace {
-const QString kMoMeld = QStringLiteral("lbMoMeld");
-const QString kBtRuf = QStringLiteral("btRuf");
-const QString kBtInit = QStringLiteral("btInit");
 constexpr int kDtrDropMs = 300;
 }
 
@@ -47,10 +44,10 @@ QString Modem::initRefusal(const QString &text)
 void Modem::edRufChange(const QString &text)
 {
     PhoneNumber = text.toLatin1();
-    m_ui.setEnabled(kBtRuf, !text.isEmpty() && !text.startsWith(QLatin1Char('N'), Qt::CaseInsensitive));
+    m_ui.setEnabled(Control::btRuf, !text.isEmpty() && !text.startsWith(QLatin1Char('N'), Qt::CaseInsensitive));
 }
 
-void Modem::edInitChange(const QString &text) { m_ui.setEnabled(kBtInit, !text.isEmpty()); }
+void Modem::edInitChange(const QString &text) { m_ui.setEnabled(Control::btInit, !text.isEmpty()); }
 
 void Modem::btInitClick(const QString &initText)
 {
@@ -62,9 +59,9 @@ void Modem::btInitClick(const QString &initText)
     if (Dialling)
         m_link.CancelRequested = true;  // the dial ends once this handler has returned
     m_port.SetParity(paNone);
-    m_ui.setEnabled(kBtInit, false);
+    m_ui.setEnabled(Control::btInit, false);
     const auto restore = qScopeGuard([this] {
-        m_ui.setEnabled(kBtInit, true);
+        m_ui.setEnabled(Control::btInit, true);
         m_port.SetParity(paEven);
     });
     ModemInit(initText.toLatin1());
@@ -78,9 +75,9 @@ void Modem::btRufClick()
             return;
         }
     }
-    m_ui.setEnabled(kBtRuf, false);
+    m_ui.setEnabled(Control::btRuf, false);
     // A port error ends the handler; the button must come back all the same.
-    const auto enableAgain = qScopeGuard([this] { m_ui.setEnabled(kBtRuf, true); });
+    const auto enableAgain = qScopeGuard([this] { m_ui.setEnabled(Control::btRuf, true); });
     m_link.CancelRequested = false;
     if (m_link.ModemConnected) {
         HangUp();
@@ -90,19 +87,19 @@ void Modem::btRufClick()
     }
     m_link.CarrierLost = false;
     m_port.StoredOptions().include(opOutputCTSFlow);
-    const bool updateEnabled = m_ui.isEnabled(QStringLiteral("btUpdate"));
-    m_ui.setEnabled(QStringLiteral("btUpdate"), false);
-    m_ui.setEnabled(QStringLiteral("btKRV"), false);
-    for (const char *label : {"lbVersion", "lbIntVersion", "lbDSfG"})
-        m_ui.setCaption(QString::fromLatin1(label), QString());
+    const bool updateEnabled = m_ui.isEnabled(Control::btUpdate);
+    m_ui.setEnabled(Control::btUpdate, false);
+    m_ui.setEnabled(Control::btKRV, false);
+    for (Control label : DeviceLabels)
+        m_ui.setCaption(label, QString());
     Dialling = true;
     const auto dialEnded = qScopeGuard([this, updateEnabled] {
         Dialling = false;
-        m_ui.setEnabled(QStringLiteral("btUpdate"), updateEnabled);
-        m_ui.setEnabled(QStringLiteral("btKRV"), true);
+        m_ui.setEnabled(Control::btUpdate, updateEnabled);
+        m_ui.setEnabled(Control::btKRV, true);
     });
     if (DialDevice() == 1) {
-        m_ui.setCaption(kBtRuf, QStringLiteral("Trennen"));
+        m_ui.setCaption(Control::btRuf, QStringLiteral("Trennen"));
         m_link.ModemConnected = true;
     }
 }
@@ -111,7 +108,7 @@ void Modem::Comm1RLSDChange()
 {
     if (carrierPresent()) {
         m_link.ModemConnected = true;
-        m_ui.setHighlighted(kMoMeld, true);
+        m_ui.setHighlighted(Control::lbMoMeld, true);
     } else if (m_link.ModemConnected) {
         m_link.CarrierLost = true;
         HangUp();
@@ -126,7 +123,7 @@ void Modem::ModemInit(const QByteArray &text)
     // sets the cancel that ends the dial, not this.
     if (!m_link.SendBytes("at" + text + '\r', InitTimeoutMs, [] { return false; })) {
         m_link.LinkFailed = true;
-        m_ui.setCaption(kMoMeld, QStringLiteral("Timeout!"));
+        m_ui.setCaption(Control::lbMoMeld, QStringLiteral("Timeout!"));
         return;
     }
     WaitModemReply(InitTimeoutMs);
@@ -134,7 +131,7 @@ void Modem::ModemInit(const QByteArray &text)
 
 int Modem::WaitModemReply(int timeoutMs)
 {
-    m_ui.setCaption(kMoMeld, QString());
+    m_ui.setCaption(Control::lbMoMeld, QString());
     m_link.LinkFailed = false;
     Timer1.start(timeoutMs);
     m_reply.clear();
@@ -150,16 +147,16 @@ int Modem::WaitModemReply(int timeoutMs)
     }
     Timer1.stop();
     if (m_reply.lineFeeds() >= 2) {
-        m_ui.setCaption(kMoMeld, QString::fromLatin1(m_reply.text()));
+        m_ui.setCaption(Control::lbMoMeld, QString::fromLatin1(m_reply.text()));
         return 1;
     }
-    m_ui.setCaption(kMoMeld, QStringLiteral("Timeout!"));
+    m_ui.setCaption(Control::lbMoMeld, QStringLiteral("Timeout!"));
     return 0;
 }
 
 int Modem::DialDevice()
 {
-    m_ui.setCaption(kMoMeld, QString());
+    m_ui.setCaption(Control::lbMoMeld, QString());
     m_port.SetParity(paNone);  // also applies the CTS flow control added before
     m_reply.clear();
     m_link.PurgeInput();
@@ -183,11 +180,11 @@ int Modem::DialDevice()
     Timer1.stop();
     if (m_reply.lineFeeds() >= 2) {
         const QByteArray text = m_reply.text();
-        m_ui.setCaption(kMoMeld, QString::fromLatin1(text));
+        m_ui.setCaption(Control::lbMoMeld, QString::fromLatin1(text));
         return text.startsWith("CONNECT") || carrierPresent() ? 1 : 0;
     }
     if (m_link.ModemConnected) {  // the carrier came meanwhile
-        m_ui.setCaption(kMoMeld, QStringLiteral("Verbunden"));
+        m_ui.setCaption(Control::lbMoMeld, QStringLiteral("Verbunden"));
         return 1;
     }
     return 0;
@@ -205,9 +202,9 @@ void Modem::HangUp()
         m_link.PumpWait(kDtrDropMs);
         m_port.SetDTR();
     }
-    m_ui.setCaption(kBtRuf, QStringLiteral("Verbinden"));
-    m_ui.setCaption(kMoMeld, QString());
-    m_ui.setHighlighted(kMoMeld, false);
+    m_ui.setCaption(Control::btRuf, QStringLiteral("Verbinden"));
+    m_ui.setCaption(Control::lbMoMeld, QString());
+    m_ui.setHighlighted(Control::lbMoMeld, false);
     m_port.SetBaudRate(TBaudRate(m_link.SavedBaudRate));
 }
 

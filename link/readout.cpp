@@ -23,23 +23,24 @@ class LockedControls {
 public:
     explicit LockedControls(Frontend &ui) : m_ui(ui)
     {
-        for (size_t i = 0; i < std::size(kNames); ++i) {
-            m_wasEnabled[i] = ui.isEnabled(QString::fromLatin1(kNames[i]));
-            ui.setEnabled(QString::fromLatin1(kNames[i]), false);
+        for (size_t i = 0; i < std::size(kLocked); ++i) {
+            m_wasEnabled[i] = ui.isEnabled(kLocked[i]);
+            ui.setEnabled(kLocked[i], false);
         }
     }
     ~LockedControls()
     {
-        for (size_t i = 0; i < std::size(kNames); ++i)
-            m_ui.setEnabled(QString::fromLatin1(kNames[i]), m_wasEnabled[i]);
+        for (size_t i = 0; i < std::size(kLocked); ++i)
+            m_ui.setEnabled(kLocked[i], m_wasEnabled[i]);
     }
     LockedControls(const LockedControls &) = delete;
     LockedControls &operator=(const LockedControls &) = delete;
 
 private:
-    static constexpr const char *kNames[] = {"pnFile", "pnFab", "pnKRV", "pnModem", "sbOpen", "sbUpdate", "sbComm"};
+    static constexpr Control kLocked[] = {Control::pnFile, Control::pnFab, Control::pnKRV, Control::pnModem,
+                                          Control::sbOpen, Control::sbUpdate, Control::sbComm};
     Frontend &m_ui;
-    bool m_wasEnabled[std::size(kNames)];
+    bool m_wasEnabled[std::size(kLocked)];
 };
 
 char charAt(const QByteArray &frame, int offset) { return offset < frame.size() ? frame.at(offset) : '\0'; }
@@ -64,8 +65,8 @@ int keepWhenUnknown(int result, const QByteArray &answer)
 void clearWindow(Context &ctx)
 {
     OptionsModel &panel = ctx.ui.options();
-    for (const char *label : {"lbVersion", "lbIntVersion", "lbDSfG"})
-        ctx.ui.setCaption(QString::fromLatin1(label), QString());
+    for (Control label : DeviceLabels)
+        ctx.ui.setCaption(label, QString());
     panel.setFabNr(QString());
     panel.setBaujahr(QString());
     panel.setF4Index(0);
@@ -106,7 +107,7 @@ int Pass::readVersion()
     const int result = ask(ctx, "B004", QStringLiteral("Lese Version"), a);
     if (result == 21) {
         ctx.device.VersionText = QString::fromLatin1(a.mid(5, 14));
-        ctx.ui.setCaption(QStringLiteral("lbVersion"), ctx.device.VersionText);
+        ctx.ui.setCaption(Control::lbVersion, ctx.device.VersionText);
     }
     return result;
 }
@@ -172,7 +173,7 @@ int Pass::readAnalog()
         applyAnalogInputs(ctx.ui.options(), a.at(5) - '0');
         return 1;
     }
-    if (result == 3 && ctx.device.DeviceKind == 2) {  // a KRV465 without analog inputs
+    if (result == 3 && ctx.device.DeviceKind == KrvModel::KRV465) {  // a KRV465 without analog inputs
         applyAnalogInputs(ctx.ui.options(), 0);
         return 1;
     }
@@ -194,7 +195,7 @@ int Pass::readDsfg()
         const quint8 enabled = quint8(a.at(5));
         ctx.ui.options().cbDSfG.setChecked(enabled != '0');
         if (enabled > '0')
-            ctx.ui.setCaption(QStringLiteral("lbDSfG"), QStringLiteral("DSfG"));
+            ctx.ui.setCaption(Control::lbDSfG, QStringLiteral("DSfG"));
     }
     return result;
 }
@@ -210,7 +211,7 @@ int Pass::readNetwork()
 
 int Pass::readFlash()
 {
-    ctx.device.FlashClass = 0;
+    ctx.device.FlashClass = FlashChip::Undetermined;
     const int result = ask(ctx, "B941", QStringLiteral("Ermittle FLASH-Type"), a);
     if (result != 10)
         return keepWhenUnknown(result, a);
@@ -240,7 +241,7 @@ void ReadDeviceInfo(Context &ctx)
     const LockedControls locked(ui);
     Pass pass{ctx, ui.options().cbF4, {}, {}};
     clearWindow(ctx);
-    ctx.device.DeviceKind = 0;
+    ctx.device.DeviceKind = KrvModel::None;
     ctx.device.VersionText.clear();
     ctx.device.FabNr.clear();
     ctx.device.Baujahr.clear();
@@ -270,7 +271,7 @@ void ReadDeviceInfo(Context &ctx)
 int ReadFwBuild(Context &ctx)
 {
     ctx.ui.setStatus(1, QStringLiteral("Lese FW-Build"));
-    ctx.ui.setCaption(QStringLiteral("lbIntVersion"), QString());
+    ctx.ui.setCaption(Control::lbIntVersion, QString());
     QCoreApplication::processEvents();
 
     QByteArray answer;

@@ -21,7 +21,7 @@ public:
     virtual int PollByte(quint8 &byte) = 0;
     // Discard received bytes; does nothing when the port is closed.
     virtual void PurgeInput() = 0;
-    // Reprogram the line speed; ordinal of TBaudRate (14 = 9600, 18 = 19200).
+    // Reprogram the line speed; an ordinal of TBaudRate.
     virtual void SetBaudRate(int ordinal) = 0;
     // File descriptor that becomes readable when bytes arrive, -1 when closed.
     // The channel's waits block on it instead of polling.

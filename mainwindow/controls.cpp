@@ -29,7 +29,7 @@ bool namedByCaption(const QWidget *widget)
 }
 }  // namespace
 
-QLabel *placeLabel(QWidget *parent, const char *name, const QString &caption, int x, int y, int width)
+QLabel *placeLabel(QWidget *parent, const QString &name, const QString &caption, int x, int y, int width)
 {
     QLabel *l = place<QLabel>(parent, name, x, y, width, 15);
     l->setText(caption);

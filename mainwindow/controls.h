@@ -1,4 +1,6 @@
 #pragma once
+#include "frontend/control.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -9,17 +11,37 @@ class QLabel;
 // display name: the window system would append that to every caption.
 inline QString applicationTitle() { return QStringLiteral("Quillon"); }
 
-// Controls placed as the window's tables give them: by name, position and size.
+// Controls placed as the window's tables give them: by name, position and
+// size. The window's own controls go by the shared table; the options
+// panel's by the options model's names.
 template <typename W>
-W *place(QWidget *parent, const char *name, int x, int y, int width, int height)
+W *place(QWidget *parent, const QString &name, int x, int y, int width, int height)
 {
     W *w = new W(parent);
-    w->setObjectName(QLatin1String(name));
+    w->setObjectName(name);
     w->setGeometry(x, y, width, height);
     return w;
 }
+template <typename W>
+W *place(QWidget *parent, const char *name, int x, int y, int width, int height)
+{
+    return place<W>(parent, QLatin1String(name), x, y, width, height);
+}
+template <typename W>
+W *place(QWidget *parent, Control name, int x, int y, int width, int height)
+{
+    return place<W>(parent, controlName(name), x, y, width, height);
+}
 
-QLabel *placeLabel(QWidget *parent, const char *name, const QString &caption, int x, int y, int width);
+QLabel *placeLabel(QWidget *parent, const QString &name, const QString &caption, int x, int y, int width);
+inline QLabel *placeLabel(QWidget *parent, const char *name, const QString &caption, int x, int y, int width)
+{
+    return placeLabel(parent, QLatin1String(name), caption, x, y, width);
+}
+inline QLabel *placeLabel(QWidget *parent, Control name, const QString &caption, int x, int y, int width)
+{
+    return placeLabel(parent, controlName(name), caption, x, y, width);
+}
 
 // A hint "tooltip|status text": the part before the bar is the tooltip, the
 // part after it the status-line text; without a bar the whole hint is both.

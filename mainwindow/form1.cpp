@@ -40,7 +40,7 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(paren
     setHelpContext(this, 1);
 
     auto *client = new QWidget(this);
-    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setObjectName(controlName(Control::ClientArea));
     client->setFixedSize(470, 500);
     client->installEventFilter(this);
     setCentralWidget(client);
@@ -84,31 +84,31 @@ void TForm1::wireHandlers()
     const auto onClick = [this](QAbstractButton *b, void (TForm1::*handler)()) {
         connect(b, &QAbstractButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
-    const auto onAction = [this](const char *name, void (TForm1::*handler)()) {
-        QAction *a = findChild<QAction *>(QLatin1String(name));
+    const auto onAction = [this](Control name, void (TForm1::*handler)()) {
+        QAction *a = findChild<QAction *>(controlName(name));
         connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
     onClick(btOpen, &TForm1::btOpenClick);
     onClick(sbOpen, &TForm1::btOpenClick);
-    onAction("smOpen", &TForm1::btOpenClick);
+    onAction(Control::smOpen, &TForm1::btOpenClick);
     onClick(btUpdate, &TForm1::btUpdateClick);
     onClick(sbUpdate, &TForm1::btUpdateClick);
-    onAction("smUpdate", &TForm1::btUpdateClick);
+    onAction(Control::smUpdate, &TForm1::btUpdateClick);
     onClick(btAbbruch, &TForm1::btAbbruchClick);
     onClick(sbAbbruch, &TForm1::btAbbruchClick);
-    onAction("smAbbruch", &TForm1::btAbbruchClick);
+    onAction(Control::smAbbruch, &TForm1::btAbbruchClick);
     onClick(btKRV, &TForm1::btKRVClick);
     onClick(pnFab->btTime, &TForm1::btTimeClick);
     onClick(pnFab->btSetTime, &TForm1::btSetTimeClick);
     onClick(sbComm, &TForm1::smCommClick);
-    onAction("smComm", &TForm1::smCommClick);
+    onAction(Control::smComm, &TForm1::smCommClick);
     onClick(sbHilfe, &TForm1::smHilfeClick);
-    onAction("smHilfe", &TForm1::smHilfeClick);
+    onAction(Control::smHilfe, &TForm1::smHilfeClick);
     onClick(sbEnde, &TForm1::smCloseClick);
-    onAction("smClose", &TForm1::smCloseClick);
-    onAction("smNewVers", &TForm1::smNewVersClick);
-    onAction("smAbout", &TForm1::smAboutClick);
-    onAction("smOrvhome", &TForm1::smOrvhomeClick);
+    onAction(Control::smClose, &TForm1::smCloseClick);
+    onAction(Control::smNewVers, &TForm1::smNewVersClick);
+    onAction(Control::smAbout, &TForm1::smAboutClick);
+    onAction(Control::smOrvhome, &TForm1::smOrvhomeClick);
 
     wireModemPanel();
 
@@ -128,8 +128,8 @@ void TForm1::wireHandlers()
 
 void TForm1::wireModemPanel()
 {
-    auto *edRuf = pnModem->findChild<QLineEdit *>(QStringLiteral("edRuf"));
-    auto *edInit = pnModem->findChild<QLineEdit *>(QStringLiteral("edInit"));
+    auto *edRuf = pnModem->findChild<QLineEdit *>(controlName(Control::edRuf));
+    auto *edInit = pnModem->findChild<QLineEdit *>(controlName(Control::edInit));
     connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edRufChange(text); });
     connect(edInit, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edInitChange(text); });
     // A dial is a device conversation: no readout or clock inside its wait,

@@ -30,8 +30,8 @@ void TForm1::presetDialogFromPort()
 
 void TForm1::setModemControlsEnabled(bool enabled)
 {
-    for (const char *name : {"btInit", "edInit", "btRuf", "edRuf"})
-        ui.setEnabled(QString::fromLatin1(name), enabled);
+    static constexpr Control kModemControls[] = {Control::btInit, Control::edInit, Control::btRuf, Control::edRuf};
+    ui.setEnabled(kModemControls, enabled);
 }
 
 void TForm1::smCommClick()
@@ -47,7 +47,7 @@ void TForm1::smCommClick()
         dialog.EthernetConfirmed = link.TcpMode;
 
         link.TcpConnected = false;
-        link.TcpLinkState = 0;
+        link.TcpLinkState = TcpState::Idle;
         link.TcpConnectCountdown = 0;
         if (link.TcpMode) {
             link.Client.abort();
@@ -70,7 +70,7 @@ void TForm1::smCommClick()
         if (link.TcpMode) {
             setModemControlsEnabled(false);
             ui.setLinkColour(LinkColour::Disconnected);
-            link.TcpLinkState = 10;
+            link.TcpLinkState = TcpState::Reconnect;
         } else {
             setModemControlsEnabled(true);
             Comm1.Open();
@@ -84,7 +84,7 @@ void TForm1::applyDialog()
     TCommDialog &dialog = *m_commDialog;
     link.TcpMode = dialog.EthernetConfirmed ? 1 : 0;
     link.TcpPending.clear();
-    link.TcpLinkState = 0;
+    link.TcpLinkState = TcpState::Idle;
     if (link.TcpMode) {
         takeTcpChoice();
         link.TcpConnected = false;

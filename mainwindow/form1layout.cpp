@@ -16,7 +16,7 @@
 namespace {
 constexpr int kWidth = 470;
 
-QFrame *area(QWidget *parent, const char *name, int top, int height)
+QFrame *area(QWidget *parent, Control name, int top, int height)
 {
     auto *frame = place<QFrame>(parent, name, 0, top, kWidth, height);
     frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -25,7 +25,7 @@ QFrame *area(QWidget *parent, const char *name, int top, int height)
     return frame;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QString &hint, int x, int y,
+QPushButton *button(QWidget *parent, Control name, const QString &caption, const QString &hint, int x, int y,
                     int width = 90)
 {
     auto *b = place<QPushButton>(parent, name, x, y, width, 25);
@@ -51,21 +51,21 @@ void setFontStyle(QLabel *label, bool bold, bool italic)
     label->setFont(font);
 }
 
-QAction *item(QMenu *menu, const char *name, const QString &caption, const QString &hint)
+QAction *item(QMenu *menu, Control name, const QString &caption, const QString &hint)
 {
     QAction *action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
+    action->setObjectName(controlName(name));
     if (!hint.isEmpty())
         setHint(action, hint);
     return action;
 }
 
-void separator(QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QLatin1String(name)); }
+void separator(QMenu *menu, Control name) { menu->addSeparator()->setObjectName(controlName(name)); }
 
-QMenu *menu(QMenuBar *bar, const char *name, const QString &caption, const QString &hint)
+QMenu *menu(QMenuBar *bar, Control name, const QString &caption, const QString &hint)
 {
     QMenu *m = bar->addMenu(caption);
-    m->setObjectName(QLatin1String(name));
+    m->setObjectName(controlName(name));
     setHint(m->menuAction(), hint);
     return m;
 }
@@ -73,10 +73,10 @@ QMenu *menu(QMenuBar *bar, const char *name, const QString &caption, const QStri
 
 void TForm1::buildSpeedBar()
 {
-    SpeedBar = area(centralWidget(), "SpeedBar", 0, 32);
+    SpeedBar = area(centralWidget(), Control::SpeedBar, 0, 32);
     setHint(SpeedBar, QStringLiteral("Mauspalette"));
     setHelpContext(SpeedBar, 49);
-    const auto speedButton = [this](const char *name, const char *picture, int left, const QString &hint) {
+    const auto speedButton = [this](Control name, const char *picture, int left, const QString &hint) {
         auto *b = place<QToolButton>(SpeedBar, name, left, 4, 25, 25);
         b->setIcon(speedButtonIcon(QLatin1String(picture)));
         b->setIconSize(QSize(SpeedButtonIconSize, SpeedButtonIconSize));
@@ -86,96 +86,96 @@ void TForm1::buildSpeedBar()
         setHint(b, hint);
         return b;
     };
-    sbOpen = speedButton("sbOpen", "open", 5, QStringLiteral("Öffnen|Binärdatei öffnen"));
-    sbUpdate = speedButton("sbUpdate", "update", 35, QStringLiteral("Upload|Aktualisierten Code ans Gerät senden"));
-    sbAbbruch = speedButton("sbAbbruch", "abbruch", 65, QStringLiteral("Abbruch|Upload abbrechen"));
-    sbComm = speedButton("sbComm", "comm", 215, QStringLiteral("Einstellung|Schnittstelle parametrieren"));
-    sbHilfe = speedButton("sbHilfe", "hilfe", 380, QStringLiteral("Hilfe|Bedienungsanleitung lesen"));
-    sbEnde = speedButton("sbEnde", "ende", 440, QStringLiteral("Ende|Quillon beenden"));
+    sbOpen = speedButton(Control::sbOpen, "open", 5, QStringLiteral("Öffnen|Binärdatei öffnen"));
+    sbUpdate = speedButton(Control::sbUpdate, "update", 35, QStringLiteral("Upload|Aktualisierten Code ans Gerät senden"));
+    sbAbbruch = speedButton(Control::sbAbbruch, "abbruch", 65, QStringLiteral("Abbruch|Upload abbrechen"));
+    sbComm = speedButton(Control::sbComm, "comm", 215, QStringLiteral("Einstellung|Schnittstelle parametrieren"));
+    sbHilfe = speedButton(Control::sbHilfe, "hilfe", 380, QStringLiteral("Hilfe|Bedienungsanleitung lesen"));
+    sbEnde = speedButton(Control::sbEnde, "ende", 440, QStringLiteral("Ende|Quillon beenden"));
 }
 
 void TForm1::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    QMenu *mmDatei = menu(bar, "mmDatei", QStringLiteral("&Datei"), QStringLiteral("Dateimenü"));
-    item(mmDatei, "smOpen", QStringLiteral("Ö&ffnen"), QStringLiteral("Updatedatei öffnen"));
-    separator(mmDatei, "line");
-    item(mmDatei, "smClose", QStringLiteral("&Beenden"), QStringLiteral("Quillon beenden"));
+    QMenu *mmDatei = menu(bar, Control::mmDatei, QStringLiteral("&Datei"), QStringLiteral("Dateimenü"));
+    item(mmDatei, Control::smOpen, QStringLiteral("Ö&ffnen"), QStringLiteral("Updatedatei öffnen"));
+    separator(mmDatei, Control::line);
+    item(mmDatei, Control::smClose, QStringLiteral("&Beenden"), QStringLiteral("Quillon beenden"));
 
-    QMenu *mmUpdate = menu(bar, "mmUpdate", QStringLiteral("&Upload"), QStringLiteral("Upload"));
-    item(mmUpdate, "smUpdate", QStringLiteral("&Upload"), QStringLiteral("Starte Update"));
-    item(mmUpdate, "smAbbruch", QStringLiteral("&Abbrechen"), QString());
+    QMenu *mmUpdate = menu(bar, Control::mmUpdate, QStringLiteral("&Upload"), QStringLiteral("Upload"));
+    item(mmUpdate, Control::smUpdate, QStringLiteral("&Upload"), QStringLiteral("Starte Update"));
+    item(mmUpdate, Control::smAbbruch, QStringLiteral("&Abbrechen"), QString());
 
-    QMenu *mmEinstellungen = menu(bar, "mmEinstellungen", QStringLiteral("&Einstellungen"), QStringLiteral("Einstellungen"));
-    item(mmEinstellungen, "smComm", QStringLiteral("S&chnittstelle"), QStringLiteral("Einstellungen an den Schnittstellen ändern"));
+    QMenu *mmEinstellungen = menu(bar, Control::mmEinstellungen, QStringLiteral("&Einstellungen"), QStringLiteral("Einstellungen"));
+    item(mmEinstellungen, Control::smComm, QStringLiteral("S&chnittstelle"), QStringLiteral("Einstellungen an den Schnittstellen ändern"));
 
-    QMenu *mmHilfe = menu(bar, "mmHilfe", QStringLiteral("&Hilfe"), QStringLiteral("Diverse Hilfen"));
-    item(mmHilfe, "smHilfe", QStringLiteral("&Hilfe"), QStringLiteral("Hilfe zu Quillon"));
-    separator(mmHilfe, "N2");
-    item(mmHilfe, "smOrvhome", QStringLiteral("Orv im Internet"), QString());
-    item(mmHilfe, "smNewVers", QStringLiteral("Auf &Update prüfen"), QStringLiteral("Im Internet auf Programmupdate prüfen"));
-    separator(mmHilfe, "N1");
-    item(mmHilfe, "smAbout", QStringLiteral("Inf&o"), QStringLiteral("Info über Quillon und Orv"));
+    QMenu *mmHilfe = menu(bar, Control::mmHilfe, QStringLiteral("&Hilfe"), QStringLiteral("Diverse Hilfen"));
+    item(mmHilfe, Control::smHilfe, QStringLiteral("&Hilfe"), QStringLiteral("Hilfe zu Quillon"));
+    separator(mmHilfe, Control::N2);
+    item(mmHilfe, Control::smOrvhome, QStringLiteral("Orv im Internet"), QString());
+    item(mmHilfe, Control::smNewVers, QStringLiteral("Auf &Update prüfen"), QStringLiteral("Im Internet auf Programmupdate prüfen"));
+    separator(mmHilfe, Control::N1);
+    item(mmHilfe, Control::smAbout, QStringLiteral("Inf&o"), QStringLiteral("Info über Quillon und Orv"));
 }
 
 void TForm1::buildFilePanel()
 {
-    pnFile = area(centralWidget(), "pnFile", 32, 72);
-    btOpen = button(pnFile, "btOpen", QStringLiteral("Öffnen"), QStringLiteral("Quelldatei öffnen"), 8, 8, 75);
+    pnFile = area(centralWidget(), Control::pnFile, 32, 72);
+    btOpen = button(pnFile, Control::btOpen, QStringLiteral("Öffnen"), QStringLiteral("Quelldatei öffnen"), 8, 8, 75);
     setHelpContext(btOpen, 2);
-    auto *lbFileName = placeLabel(pnFile, "lbFileName", QString(), 92, 13, 370);
+    auto *lbFileName = placeLabel(pnFile, Control::lbFileName, QString(), 92, 13, 370);
     lbFileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    placeLabel(pnFile, "lbFileInfo", QString(), 92, 33, 280);
-    lbConv = placeLabel(pnFile, "lbConv", QString(), 376, 33, 86);
+    placeLabel(pnFile, Control::lbFileInfo, QString(), 92, 33, 280);
+    lbConv = placeLabel(pnFile, Control::lbConv, QString(), 376, 33, 86);
     lbConv->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lbConv->setCursor(Qt::PointingHandCursor);
-    auto *lbDSfGFile = placeLabel(pnFile, "lbDSfGFile", QString(), 296, 51, 166);
+    auto *lbDSfGFile = placeLabel(pnFile, Control::lbDSfGFile, QString(), 296, 51, 166);
     lbDSfGFile->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     colour(lbDSfGFile, Qt::blue);
 }
 
 void TForm1::buildKrvPanel()
 {
-    pnKRV = area(centralWidget(), "pnKRV", 312, 81);
-    btKRV = button(pnKRV, "btKRV", QStringLiteral("KRV-Info"), QStringLiteral("Version & Konfiguration des KRV's auslesen"), 8, 8);
+    pnKRV = area(centralWidget(), Control::pnKRV, 312, 81);
+    btKRV = button(pnKRV, Control::btKRV, QStringLiteral("KRV-Info"), QStringLiteral("Version & Konfiguration des KRV's auslesen"), 8, 8);
     setHelpContext(btKRV, 3);
-    btUpdate = button(pnKRV, "btUpdate", QStringLiteral("Upload"), QStringLiteral("Aktualisierten Code ans Gerät senden"), 106, 8);
+    btUpdate = button(pnKRV, Control::btUpdate, QStringLiteral("Upload"), QStringLiteral("Aktualisierten Code ans Gerät senden"), 106, 8);
     setHelpContext(btUpdate, 4);
-    btAbbruch = button(pnKRV, "btAbbruch", QStringLiteral("Abbruch"), QStringLiteral("|Upload abbrechen"), 204, 8);
+    btAbbruch = button(pnKRV, Control::btAbbruch, QStringLiteral("Abbruch"), QStringLiteral("|Upload abbrechen"), 204, 8);
     btAbbruch->setFocusPolicy(Qt::NoFocus);  // not in the keyboard order
     // cbOnlyFabdata is a box of the options model; the panel places it here.
     pnFab->placeOnlyFabdata(pnKRV, 302, 12, 160, 20);
 
-    auto *lbVersion = placeLabel(pnKRV, "lbVersion", QString(), 8, 42, 290);
+    auto *lbVersion = placeLabel(pnKRV, Control::lbVersion, QString(), 8, 42, 290);
     setFontStyle(lbVersion, true, false);
     colour(lbVersion, Qt::blue);
-    placeLabel(pnKRV, "lbIntVersion", QString(), 8, 60, 290);
-    auto *lbDSfG = placeLabel(pnKRV, "lbDSfG", QString(), 302, 42, 160);
+    placeLabel(pnKRV, Control::lbIntVersion, QString(), 8, 60, 290);
+    auto *lbDSfG = placeLabel(pnKRV, Control::lbDSfG, QString(), 302, 42, 160);
     setFontStyle(lbDSfG, true, true);
     colour(lbDSfG, Qt::blue);
 }
 
 void TForm1::buildModemPanel()
 {
-    pnModem = area(centralWidget(), "pnModem", 396, 100);
+    pnModem = area(centralWidget(), Control::pnModem, 396, 100);
     QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixedPitch.setPointSize(font().pointSize());
 
-    placeLabel(pnModem, "lbMoNr", QStringLiteral("Rufnummer des KRV's"), 8, 6, 200);
-    auto *edRuf = place<QLineEdit>(pnModem, "edRuf", 8, 22, 200, 21);
+    placeLabel(pnModem, Control::lbMoNr, QStringLiteral("Rufnummer des KRV's"), 8, 6, 200);
+    auto *edRuf = place<QLineEdit>(pnModem, Control::edRuf, 8, 22, 200, 21);
     edRuf->setFont(fixedPitch);
     setHint(edRuf, QStringLiteral("Rufnummer der Zentrale"));
-    btRuf = button(pnModem, "btRuf", QStringLiteral("Verbinden"), QStringLiteral("Verbindung zum KRV aufbauen"), 216, 20);
+    btRuf = button(pnModem, Control::btRuf, QStringLiteral("Verbinden"), QStringLiteral("Verbindung zum KRV aufbauen"), 216, 20);
 
-    placeLabel(pnModem, "lbMoIni", QStringLiteral("Modem-Initialisierung"), 8, 50, 200);
-    auto *edInit = place<QLineEdit>(pnModem, "edInit", 8, 66, 200, 21);
+    placeLabel(pnModem, Control::lbMoIni, QStringLiteral("Modem-Initialisierung"), 8, 50, 200);
+    auto *edInit = place<QLineEdit>(pnModem, Control::edInit, 8, 66, 200, 21);
     setHint(edInit, QStringLiteral("Initialisierung für Modem"));
-    btInit = button(pnModem, "btInit", QStringLiteral("Initialisieren"), QStringLiteral("Modem Initialisieren"), 216, 64);
+    btInit = button(pnModem, Control::btInit, QStringLiteral("Initialisieren"), QStringLiteral("Modem Initialisieren"), 216, 64);
     for (QWidget *w : {static_cast<QWidget *>(edRuf), static_cast<QWidget *>(btRuf), static_cast<QWidget *>(edInit),
                        static_cast<QWidget *>(btInit)})
         setHelpContext(w, 7);
 
-    auto *lbMoMeld = place<QLabel>(pnModem, "lbMoMeld", 316, 20, 146, 70);
+    auto *lbMoMeld = place<QLabel>(pnModem, Control::lbMoMeld, 316, 20, 146, 70);
     lbMoMeld->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbMoMeld->setWordWrap(true);
     colour(lbMoMeld, Qt::blue);
@@ -184,13 +184,13 @@ void TForm1::buildModemPanel()
 void TForm1::buildStatusBar()
 {
     auto *bar = new QStatusBar(this);
-    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setObjectName(controlName(Control::StatusBar));
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(19);
     bar->setAttribute(Qt::WA_NoMousePropagation);
     for (int panel = 0; panel < 2; ++panel) {
         StatusPanels[panel] = new QLabel(bar);
-        StatusPanels[panel]->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
+        StatusPanels[panel]->setObjectName(controlName(panel == 0 ? Control::StatusPanel0 : Control::StatusPanel1));
         StatusPanels[panel]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         StatusPanels[panel]->setTextFormat(Qt::PlainText);
     }

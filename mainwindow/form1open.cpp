@@ -8,8 +8,8 @@
 void TForm1::openAtStart(const QString &path)
 {
     // What "Öffnen" does once its dialog has returned the file.
-    ui.setCaption(QStringLiteral("lbConv"), QString());
-    ui.setCaption(QStringLiteral("lbDSfGFile"), QString());
+    ui.setCaption(Control::lbConv, QString());
+    ui.setCaption(Control::lbDSfGFile, QString());
     openDialog.FileName = QFileInfo(path).absoluteFilePath();
     loadFirmwareFile(ui, image, openDialog.FileName);
 }

@@ -38,35 +38,34 @@ void GuiFrontend::attach(QLabel *statusPanel0, QLabel *statusPanel1)
 {
     m_panels[0] = statusPanel0;
     m_panels[1] = statusPanel1;
-    m_controls.clear();
-    for (QObject *o : m_window.findChildren<QObject *>()) {
-        if (!o->objectName().isEmpty() && (o->isWidgetType() || qobject_cast<QAction *>(o)))
-            m_controls.insert(o->objectName(), o);
-    }
-    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
+    for (Control control : AllControls) {
+        QObject *found = nullptr;
+        for (QObject *o : m_window.findChildren<QObject *>(controlName(control))) {
+            if (o->isWidgetType() || qobject_cast<QAction *>(o)) {
+                found = o;
+                break;
+            }
+        }
+        m_controls[static_cast<size_t>(control)] = found;
         // Device answers and file names are shown as they are, never as markup.
-        if (auto *label = qobject_cast<QLabel *>(it.value()); label && hasCaption(it.key()))
+        if (auto *label = qobject_cast<QLabel *>(found); label && hasCaption(control))
             label->setTextFormat(Qt::PlainText);
-        mirror(it.key(), it.value());
+        mirror(control);
     }
     for (int panel = 0; panel < 2; ++panel)
         m_panels[panel]->setText(status(panel));
     setLinkColour(m_colour);
 }
 
-void GuiFrontend::changed(const QString &name)
+void GuiFrontend::statusChanged(int panel)
 {
-    if (name.startsWith(QLatin1String("StatusBar."))) {
-        const int panel = name.endsWith(QLatin1Char('0')) ? 0 : 1;
-        if (m_panels[panel]) {
-            m_panels[panel]->setText(status(panel));
-            fitStatusPanels();
-        }
-        return;
+    if (m_panels[panel]) {
+        m_panels[panel]->setText(status(panel));
+        fitStatusPanels();
     }
-    if (QObject *target = m_controls.value(name))
-        mirror(name, target);
 }
+
+void GuiFrontend::controlChanged(Control control) { mirror(control); }
 
 namespace {
 // The width a panel needs to show its text whole.
@@ -90,8 +89,11 @@ void GuiFrontend::fitStatusPanels()
     panel0.setFixedWidth(width0);
 }
 
-void GuiFrontend::mirror(const QString &name, QObject *target)
+void GuiFrontend::mirror(Control name)
 {
+    QObject *target = this->target(name);
+    if (!target)
+        return;
     if (auto *action = qobject_cast<QAction *>(target)) {
         if (hasEnabled(name))
             action->setEnabled(isEnabled(name));
@@ -172,7 +174,7 @@ bool GuiFrontend::askOpenFile(OpenDialog &dialog)
 void GuiFrontend::setLinkColour(LinkColour colour)
 {
     m_colour = colour;
-    auto *bar = qobject_cast<QWidget *>(m_controls.value(QStringLiteral("StatusBar")));
+    auto *bar = qobject_cast<QWidget *>(target(Control::StatusBar));
     if (!bar)
         return;
     QPalette palette = m_window.palette();

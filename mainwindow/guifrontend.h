@@ -1,7 +1,7 @@
 #pragma once
 #include "frontend/frontend.h"
 
-#include <QHash>
+#include <array>
 
 class QLabel;
 class QObject;
@@ -15,8 +15,8 @@ class GuiFrontend : public Frontend {
 public:
     GuiFrontend(OptionsModel &options, QWidget &window);
 
-    // Finds every named control of the window (and of its menus) and shows the
-    // state kept so far. Called once the window is built.
+    // Finds every control of the shared table in the window (and in its
+    // menus) and shows the state kept so far. Called once the window is built.
     void attach(QLabel *statusPanel0, QLabel *statusPanel1);
     void setPasswordDialog(TPwForm *dialog) { m_passwordDialog = dialog; }
 
@@ -33,15 +33,19 @@ public:
     // Status panel 0's width while panel 1's text leaves room for it.
     static constexpr int StatusPanel0Width = 250;
 
+    // The window's widget, menu or action of a control; null before attach().
+    QObject *target(Control control) const { return m_controls[static_cast<size_t>(control)]; }
+
 protected:
-    void changed(const QString &name) override;
+    void statusChanged(int panel) override;
+    void controlChanged(Control control) override;
 
 private:
-    void mirror(const QString &name, QObject *target);
+    void mirror(Control control);
     void fitStatusPanels();
 
     QWidget &m_window;
-    QHash<QString, QObject *> m_controls;
+    std::array<QObject *, ControlCount> m_controls{};
     QLabel *m_panels[2] = {nullptr, nullptr};
     TPwForm *m_passwordDialog = nullptr;
     LinkColour m_colour = LinkColour::Normal;

@@ -1,6 +1,5 @@
 #include "mainwindow/pnfab.h"
 
-#include "frontend/frontend.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/helpviewer.h"
 #include "options/optionsmodel.h"
@@ -80,7 +79,7 @@ void showEdit(QLineEdit *widget, const EditModel &model)
 
 FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_model(model)
 {
-    setObjectName(QStringLiteral("pnFab"));
+    setObjectName(controlName(Control::pnFab));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setFixedSize(kWidth, kHeight);
     // The fixed grid below was laid out for an 8-point font.
@@ -90,13 +89,13 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     QFont fixedPitch = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixedPitch.setPointSize(small.pointSize());
 
-    placeLabel(this, "lbFabNr", QStringLiteral("Fabriknummer"), 12, 7, 113);
+    placeLabel(this, Control::lbFabNr, QStringLiteral("Fabriknummer"), 12, 7, 113);
     edFabNr = place<QLineEdit>(this, "edFabNr", 12, 24, 113, 21);
     edFabNr->setMaxLength(m_model.edFabNr.maxLength);
     edFabNr->setFont(fixedPitch);
     setHint(edFabNr, QStringLiteral("Fabriknummer eingeben"));
 
-    placeLabel(this, "lbBaujahr", QStringLiteral("Baujahr"), 136, 7, 60);
+    placeLabel(this, Control::lbBaujahr, QStringLiteral("Baujahr"), 136, 7, 60);
     edBaujahr = place<QLineEdit>(this, "edBaujahr", 136, 24, 49, 21);
     edBaujahr->setMaxLength(m_model.edBaujahr.maxLength);
     edBaujahr->setFont(fixedPitch);
@@ -130,17 +129,17 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
         bind(box, widget);
     }
 
-    pnFunc = place<QFrame>(this, "pnFunc", 2, kHeight - 43, kWidth - 4, 41);
+    pnFunc = place<QFrame>(this, Control::pnFunc, 2, kHeight - 43, kWidth - 4, 41);
     pnFunc->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    btSetTime = place<QPushButton>(pnFunc, "btSetTime", 10, 8, 100, 25);
+    btSetTime = place<QPushButton>(pnFunc, Control::btSetTime, 10, 8, 100, 25);
     btSetTime->setText(QStringLiteral("Uhr stellen"));
     setHint(btSetTime, QStringLiteral("Interne Uhr auf PC-Zeit setzen"));
-    btTime = place<QPushButton>(pnFunc, "btTime", 134, 8, 100, 25);
+    btTime = place<QPushButton>(pnFunc, Control::btTime, 134, 8, 100, 25);
     btTime->setText(QStringLiteral("Systemzeit"));
     setHint(btTime, QStringLiteral("Zeit&Datum auslesen"));
     for (QPushButton *b : {btSetTime, btTime})
         b->setCursor(Qt::PointingHandCursor);
-    lbTime = placeLabel(pnFunc, "lbTime", QStringLiteral("..."), 258, 13, 198);
+    lbTime = placeLabel(pnFunc, Control::lbTime, QStringLiteral("..."), 258, 13, 198);
 
     QList<QWidget *> keyboardOrder{edFabNr, edBaujahr, cbF4};
     for (const auto &[box, widget] : m_boxes)
@@ -165,7 +164,7 @@ void FabPanel::bind(CheckBoxModel *box, QCheckBox *widget)
 
 QCheckBox *FabPanel::placeOnlyFabdata(QWidget *parent, int x, int y, int width, int height)
 {
-    auto *widget = place<QCheckBox>(parent, "cbOnlyFabdata", x, y, width, height);
+    auto *widget = place<QCheckBox>(parent, m_model.cbOnlyFabdata.name(), x, y, width, height);
     setHint(widget, QStringLiteral("Nur Fabrikationsdaten ans KRV senden"));
     bind(&m_model.cbOnlyFabdata, widget);
     showModel();
@@ -195,22 +194,4 @@ void FabPanel::showModel()
         widget->setChecked(box->checked());
         widget->setEnabled(box->enabled());
     }
-}
-
-void FabPanel::mirror(const Frontend &ui, const QString &name)
-{
-    if (name == QLatin1String("lbTime")) {
-        lbTime->setText(ui.caption(name));
-        return;
-    }
-    for (QWidget *w : Widgets{this, pnFunc, btSetTime, btTime}) {
-        if (w->objectName() == name)
-            w->setEnabled(ui.isEnabled(name));
-    }
-}
-
-void FabPanel::mirror(const Frontend &ui)
-{
-    for (const char *name : {"pnFab", "pnFunc", "btSetTime", "btTime", "lbTime"})
-        mirror(ui, QString::fromLatin1(name));
 }

@@ -4,7 +4,6 @@
 #include <vector>
 
 class CheckBoxModel;
-class Frontend;
 class OptionsModel;
 class QCheckBox;
 class QComboBox;
@@ -38,12 +37,6 @@ public:
 
     // The check box widget of a model box name ("cb470Z"), or nullptr.
     QCheckBox *checkBox(const QString &name) const;
-
-    // The window state this panel shows out of the Frontend: its own and
-    // pnFunc's enabled flag, the clock buttons' flags and lbTime's caption.
-    // Other names are ignored, so a GUI front end can pass every change here.
-    void mirror(const Frontend &ui, const QString &name);
-    void mirror(const Frontend &ui);
 
 private:
     void bind(CheckBoxModel *box, QCheckBox *widget);

@@ -8,11 +8,7 @@
 #include <QDeadlineTimer>
 #include <algorithm>
 
-namespace {
-const char *const kCancelControls[] = {"btAbbruch", "sbAbbruch", "smAbbruch"};
-}
-
-BlockTransfer::BlockTransfer(Context &ctx, int &uploadPhase, TransferCounters &counters,
+BlockTransfer::BlockTransfer(Context &ctx, Phase &uploadPhase, TransferCounters &counters,
                              TransferCounters &recordCounters)
     : m_ctx(ctx), m_phase(uploadPhase), m_counters(counters), m_recordCounters(recordCounters)
 {
@@ -138,9 +134,8 @@ void BlockTransfer::programming()
 {
     Link &link = m_ctx.link;
     Frontend &ui = m_ctx.ui;
-    m_phase = 5;
-    for (const char *control : kCancelControls)
-        ui.setEnabled(QString::fromLatin1(control), false);
+    m_phase = Phase::Programming;
+    ui.setEnabled(CancelControls, false);
     link.CancelRequested = false;
     m_counters = {};
     ui.setStatus(0, QStringLiteral("KRV programmiert FLASH!"));

@@ -1,5 +1,6 @@
 #include "upload/upload.h"
 
+#include "comport/comport.h"
 #include "comport/eabort.h"
 #include "image/firmwareimage.h"
 #include "image/imagefacts.h"
@@ -16,17 +17,9 @@
 namespace {
 // Commands that would start a second operation, load another image or change
 // the interface while the run goes on.
-const char *const kLockedControls[] = {"sbComm", "sbOpen", "pnFile", "pnFab", "pnModem",
-                                       "btUpdate", "sbUpdate", "btKRV", "smUpdate", "smOpen"};
-const char *const kCancelControls[] = {"btAbbruch", "sbAbbruch", "smAbbruch"};
-// Labels that show device information, which a flashed device no longer has.
-const char *const kDeviceLabels[] = {"lbVersion", "lbIntVersion", "lbDSfG"};
-
-void setAll(Frontend &ui, const auto &controls, bool enabled)
-{
-    for (const char *control : controls)
-        ui.setEnabled(QString::fromLatin1(control), enabled);
-}
+constexpr Control kLockedControls[] = {Control::sbComm, Control::sbOpen, Control::pnFile, Control::pnFab,
+                                       Control::pnModem, Control::btUpdate, Control::sbUpdate, Control::btKRV,
+                                       Control::smUpdate, Control::smOpen};
 }
 
 Upload::Upload(Context &ctx) : m_ctx(ctx) {}
@@ -60,14 +53,14 @@ bool Upload::imageUploadable()
 void Upload::prepare()
 {
     Frontend &ui = m_ctx.ui;
-    setAll(ui, kLockedControls, false);
-    setAll(ui, kCancelControls, true);
+    ui.setEnabled(kLockedControls, false);
+    ui.setEnabled(CancelControls, true);
     m_onlyFabdataWasEnabled = ui.options().cbOnlyFabdata.enabled();
     ui.options().cbOnlyFabdata.setEnabled(false);
     m_ctx.link.CancelRequested = false;
     m_ctx.link.LinkFailed = false;
     m_ctx.link.CarrierLost = false;  // a loss before this run is not its failure
-    UploadPhase = 1;
+    UploadPhase = Phase::Checking;
     CheckMessage.clear();
     preCheck = {};
     preCheckEnded.reset();
@@ -88,12 +81,12 @@ void Upload::checkDevice()
     preCheck = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
     UploadPhase = preCheck.code;
     CheckMessage = preCheck.message;
-    if (UploadPhase == 1)
+    if (UploadPhase == Phase::Checking)
         return;
     m_ctx.ui.setStatus(1, CheckMessage);
     preCheckEnded = m_ctx.ui.askYesNo(preCheckQuestion(CheckMessage));
     if (*preCheckEnded) {
-        UploadPhase = 0;
+        UploadPhase = Phase::Refused;
         link.CancelRequested = false;
         link.LinkFailed = true;
     }
@@ -121,14 +114,14 @@ bool Upload::calibrationSwitchOpen()
 bool Upload::enterFlashMode()
 {
     Link &link = m_ctx.link;
-    UploadPhase = 3;
+    UploadPhase = Phase::EnterFlashMode;
     m_ctx.ui.setStatus(0, QStringLiteral("FLASH-Update einleiten"));
     link.SendCommand("1FLASH", link.UseCrc);
     link.PumpWait(20);
     if (!link.TcpMode) {
         // Over a modem the modems keep their own line speed.
         if (!link.ModemConnected)
-            link.SetBaudRate(BaudRate19200);
+            link.SetBaudRate(br19200);
         link.PurgeInput();
     }
 
@@ -150,7 +143,7 @@ bool Upload::enterFlashMode()
 
 void Upload::transfer()
 {
-    UploadPhase = 4;
+    UploadPhase = Phase::Transfer;
     m_ctx.ui.setStatus(0, QStringLiteral("Daten ans KRV senden"));
     int start = 0;
     CheckBoxModel &onlyFabdata = m_ctx.ui.options().cbOnlyFabdata;
@@ -185,7 +178,7 @@ void Upload::finish()
     if (link.ModemConnected && hangUp)
         hangUp();
 
-    if (UploadPhase == 0) {
+    if (UploadPhase == Phase::Refused) {
         outcome = Outcome::Refused;
     } else if (m_portFailed) {
         outcome = Outcome::Failed;
@@ -193,15 +186,15 @@ void Upload::finish()
         // The hang-up ended the waits as a cancel would, but nobody chose it.
         outcome = Outcome::Failed;
         resultMessage = QStringLiteral("Upload beendet: Modemverbindung verloren (kein Träger mehr)! PS: ")
-                        + QString::number(UploadPhase);
+                        + QString::number(phaseNumber(UploadPhase));
     } else if (link.CancelRequested) {
         outcome = Outcome::Cancelled;
         resultMessage = QStringLiteral("Abbruch durch den kundigen Benutzer!  ;-)");
     } else if (link.LinkFailed) {
         outcome = Outcome::Failed;
-        resultMessage = QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: ") + QString::number(UploadPhase);
+        resultMessage = QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: ") + QString::number(phaseNumber(UploadPhase));
     } else {
-        outcome = m_switchClosed ? Outcome::SwitchClosed : UploadPhase == 5 ? Outcome::Ok : Outcome::Failed;
+        outcome = m_switchClosed ? Outcome::SwitchClosed : UploadPhase == Phase::Programming ? Outcome::Ok : Outcome::Failed;
         resultMessage = QStringLiteral("Upload beendet: ") + ui.status(1);
     }
     if (!resultMessage.isEmpty())
@@ -211,11 +204,12 @@ void Upload::finish()
         restoreLine();
     ui.setStatus(0, QString());
     ui.setStatus(1, QString());
-    for (const char *label : kDeviceLabels)
-        ui.setCaption(QString::fromLatin1(label), QString());
+    // The device information shown before is no longer current.
+    for (Control label : DeviceLabels)
+        ui.setCaption(label, QString());
     ui.setBusyCursor(false);
-    setAll(ui, kLockedControls, true);
-    setAll(ui, kCancelControls, false);
+    ui.setEnabled(kLockedControls, true);
+    ui.setEnabled(CancelControls, false);
     ui.options().cbOnlyFabdata.setEnabled(m_onlyFabdataWasEnabled);
     link.CancelRequested = false;
     m_running = false;
@@ -234,7 +228,7 @@ void Upload::btUpdateClick()
     try {
         checkDevice();
         if (!m_ctx.link.LinkFailed) {
-            UploadPhase = 2;
+            UploadPhase = Phase::FactoryData;
             m_ctx.ui.setStatus(1, QString());
             m_ctx.ui.setBusyCursor(true);
             writeFactoryData(m_ctx.ui.options(), m_ctx.image);
@@ -245,7 +239,7 @@ void Upload::btUpdateClick()
         // The port's error handler has shown the failure (a device unplugged):
         // the run still ends properly, without a second message.
         m_portFailed = true;
-        if (UploadPhase == 4)  // the records sent so far
+        if (UploadPhase == Phase::Transfer)  // the records sent so far
             recordCounters = counters;
     }
     finish();

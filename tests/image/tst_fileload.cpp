@@ -72,7 +72,7 @@ void TestFileLoad::sizeLimit()
     const QString previous = write(QStringLiteral("a.bin"), firmware(0x80000, "DSfG", "01122007", {}));
     QCOMPARE(loadFirmwareFile(s.ui, s.image, previous), LoadResult::Loaded);
     QVERIFY(s.options.cb512.checked());
-    QCOMPARE(s.image.FileDeviceKind, quint8(1));
+    QCOMPARE(s.image.FileDeviceKind, KrvModel::KRV470);
     const std::vector<quint8> before = s.image.ImageBuffer;
 
     const QString tooLarge = write(QStringLiteral("big.bin"), QByteArray(0x200000, 'x'));
@@ -83,16 +83,16 @@ void TestFileLoad::sizeLimit()
     QCOMPARE(s.image.ImageSize, 0x80000);
     QVERIFY(s.image.ImageBuffer == before);
     QCOMPARE(s.image.fileName, previous);
-    QCOMPARE(s.ui.caption(QStringLiteral("lbFileName")), previous);
-    QCOMPARE(s.ui.caption(QStringLiteral("lbFileInfo")), QStringLiteral("Bytes: 524288, 256-Byteblöcke: 2048"));
-    QCOMPARE(s.ui.caption(QStringLiteral("lbDSfGFile")), QString());
+    QCOMPARE(s.ui.caption(Control::lbFileName), previous);
+    QCOMPARE(s.ui.caption(Control::lbFileInfo), QStringLiteral("Bytes: 524288, 256-Byteblöcke: 2048"));
+    QCOMPARE(s.ui.caption(Control::lbDSfGFile), QString());
     QVERIFY(!s.options.cb512.checked());
-    QCOMPARE(s.image.FileDeviceKind, quint8(0));
+    QCOMPARE(s.image.FileDeviceKind, KrvModel::None);
 
     const QString largest = write(QStringLiteral("largest.bin"), QByteArray(0x1FFFFF, 'y'));
     QCOMPARE(loadFirmwareFile(s.ui, s.image, largest), LoadResult::Loaded);
     QCOMPARE(s.image.ImageSize, 0x1FFFFF);
-    QCOMPARE(s.ui.caption(QStringLiteral("lbFileInfo")), QStringLiteral("Bytes: 2097151, 256-Byteblöcke: 8191"));
+    QCOMPARE(s.ui.caption(Control::lbFileInfo), QStringLiteral("Bytes: 2097151, 256-Byteblöcke: 8191"));
     QCOMPARE(s.ui.messages.size(), 1);
 }
 
@@ -102,8 +102,8 @@ void TestFileLoad::unreadableFile()
     QCOMPARE(loadFirmwareFile(s.ui, s.image, m_dir.filePath(QStringLiteral("missing.bin"))), LoadResult::ReadFailed);
     QCOMPARE(s.ui.messages, QStringList{QStringLiteral("Fehler beim Öffnen!")});
     QCOMPARE(s.ui.captions, QStringList{QStringLiteral("Dateifehler")});
-    QCOMPARE(s.ui.caption(QStringLiteral("lbFileName")), QStringLiteral("Keine Datei geöffnet!"));
-    QVERIFY(!s.ui.isEnabled(QStringLiteral("btUpdate")));
+    QCOMPARE(s.ui.caption(Control::lbFileName), QStringLiteral("Keine Datei geöffnet!"));
+    QVERIFY(!s.ui.isEnabled(Control::btUpdate));
 }
 
 void TestFileLoad::hexByNameOnly_data()
@@ -123,7 +123,7 @@ void TestFileLoad::hexByNameOnly()
     TestStation s;
     QCOMPARE(loadFirmwareFile(s.ui, s.image, write(name, text)), LoadResult::Loaded);
     QCOMPARE(s.image.ImageSize, converted ? 0x40000 : int(text.size()));
-    QCOMPARE(s.ui.caption(QStringLiteral("lbConv")), converted ? QStringLiteral("Konvertiert!") : QString());
+    QCOMPARE(s.ui.caption(Control::lbConv), converted ? QStringLiteral("Konvertiert!") : QString());
     QCOMPARE(s.image.ImageBuffer[0], quint8(converted ? 'A' : ':'));
 }
 
@@ -173,7 +173,7 @@ void TestFileLoad::infoBlockPresetsPanel()
     QCOMPARE(loadFirmwareFile(s.ui, s.image, write(QStringLiteral("f.bin"), firmware(0x40000, identification, "", block))),
              LoadResult::Loaded);
 
-    QCOMPARE(int(s.image.FileDeviceKind), kind);
+    QCOMPARE(krvModelNumber(s.image.FileDeviceKind), kind);
     QCOMPARE(int(s.image.FileAnalogInputs), analogInputs);
     QCOMPARE(s.image.FileExdevType, block.exdev);
     QCOMPARE(s.options.cbAnalog.checked(), analogInputs != 0);
@@ -185,11 +185,11 @@ void TestFileLoad::infoBlockPresetsPanel()
     QCOMPARE(s.options.cbDSfG.checked(), dsfg);
     QCOMPARE(s.options.cb465.checked(), kind == 2);
     QVERIFY(!s.options.cb512.checked());
-    QCOMPARE(s.ui.caption(QStringLiteral("lbDSfGFile")), QString::fromLatin1(identification));
+    QCOMPARE(s.ui.caption(Control::lbDSfGFile), QString::fromLatin1(identification));
     for (const QString &name : kBoxesLockedByLoad)
         QVERIFY2(!box(s.options, name)->enabled(), qPrintable(name));
-    for (const char *control : {"btUpdate", "sbUpdate", "mmUpdate"})
-        QVERIFY(s.ui.isEnabled(QString::fromLatin1(control)));
+    for (Control control : {Control::btUpdate, Control::sbUpdate, Control::mmUpdate})
+        QVERIFY2(s.ui.isEnabled(control), qPrintable(controlName(control)));
 
     if (kind == 2) {
         QCOMPARE(s.options.lbF4.caption, QStringLiteral("Funktion der 'Doppel-C-Taste'"));
@@ -236,10 +236,10 @@ void TestFileLoad::shortImages()
     QVERIFY(!s.image.hasInfoBlock());
     QVERIFY(!s.image.hasIdentification());
     QCOMPARE(s.image.FileFwDate, 0);
-    QCOMPARE(s.image.FileDeviceKind, quint8(0));
+    QCOMPARE(s.image.FileDeviceKind, KrvModel::None);
     QCOMPARE(s.image.FileAnalogInputs, quint8(0));
-    QCOMPARE(s.ui.caption(QStringLiteral("lbFileInfo")), QStringLiteral("Bytes: 20, 256-Byteblöcke: 0"));
-    QCOMPARE(s.ui.caption(QStringLiteral("lbDSfGFile")), QString());
+    QCOMPARE(s.ui.caption(Control::lbFileInfo), QStringLiteral("Bytes: 20, 256-Byteblöcke: 0"));
+    QCOMPARE(s.ui.caption(Control::lbDSfGFile), QString());
 
     // Ends inside the identification area: the text is cut at the image's end.
     QByteArray cut = firmware(0x40000, "DSfGtail", "01122007", {0, 0x80, 0, 0}).left(0xFF05);
@@ -247,8 +247,8 @@ void TestFileLoad::shortImages()
     QCOMPARE(loadFirmwareFile(s.ui, s.image, write(QStringLiteral("cut.bin"), cut)), LoadResult::Loaded);
     QVERIFY(s.image.hasInfoBlock());
     QVERIFY(!s.image.hasIdentification());
-    QCOMPARE(s.ui.caption(QStringLiteral("lbDSfGFile")), QStringLiteral("DSfGt"));
-    QCOMPARE(s.image.FileDeviceKind, quint8(1));
+    QCOMPARE(s.ui.caption(Control::lbDSfGFile), QStringLiteral("DSfGt"));
+    QCOMPARE(s.image.FileDeviceKind, KrvModel::KRV470);
     QVERIFY(!s.options.cbDSfG.checked());
     QCOMPARE(s.image.FileFwDate, 0);
 

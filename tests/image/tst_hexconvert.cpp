@@ -64,7 +64,7 @@ void TestHexConvert::equalsWhatSrecCatReads()
     TestStation station;
     QCOMPARE(loadFirmwareFile(station.ui, station.image, hex), LoadResult::Loaded);
     QCOMPARE(station.image.ImageSize, size);
-    QCOMPARE(station.ui.caption(QStringLiteral("lbConv")), QStringLiteral("Konvertiert!"));
+    QCOMPARE(station.ui.caption(Control::lbConv), QStringLiteral("Konvertiert!"));
     QVERIFY(station.ui.statusHistory.contains(QStringLiteral("0:Konvertiere HEX nach BIN!")));
 
     const QByteArray expected = srecImage(hex, size);
@@ -202,9 +202,9 @@ void TestHexConvert::refusedFiles()
     QCOMPARE(loadFirmwareFile(station.ui, station.image, writeFile(m_dir, QStringLiteral("r.hex"), text)),
              LoadResult::ConversionFailed);
     QCOMPARE(station.image.ImageSize, 0);
-    QCOMPARE(station.ui.caption(QStringLiteral("lbConv")), QStringLiteral("Fehler!!!!"));
+    QCOMPARE(station.ui.caption(Control::lbConv), QStringLiteral("Fehler!!!!"));
     QCOMPARE(station.ui.status(1), status);
-    QCOMPARE(station.ui.caption(QStringLiteral("lbFileInfo")), QStringLiteral("Bytes: 0, 256-Byteblöcke: 0"));
+    QCOMPARE(station.ui.caption(Control::lbFileInfo), QStringLiteral("Bytes: 0, 256-Byteblöcke: 0"));
 }
 
 void TestHexConvert::readerTakesAnyPieces()

@@ -43,5 +43,5 @@ struct ModemRig {
         link.setSerialLink(&serial);
     }
     TComPort &port() { return serial.Comm1; }
-    QString meld() const { return st.ui.caption(QStringLiteral("lbMoMeld")); }
+    QString meld() const { return st.ui.caption(Control::lbMoMeld); }
 };

@@ -8,7 +8,8 @@
 #include <QtTest>
 
 // The controls a readout locks for its pass.
-const QStringList kLockedControls = {"pnFile", "pnFab", "pnKRV", "pnModem", "sbOpen", "sbUpdate", "sbComm"};
+constexpr Control kLockedControls[] = {Control::pnFile, Control::pnFab, Control::pnKRV, Control::pnModem,
+                                       Control::sbOpen, Control::sbUpdate, Control::sbComm};
 
 // The command of every frame the device received (STX, ETX and CRC removed).
 inline QList<QByteArray> commands(const DeviceBench &bench)

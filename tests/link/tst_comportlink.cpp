@@ -116,13 +116,13 @@ private slots:
         SerialStation s;
         DeviceDescription device;
         Context ctx{s.link, s.st.ui, device, s.st.image};
-        s.st.ui.setEnabled(QStringLiteral("sbUpdate"), false);
+        s.st.ui.setEnabled(Control::sbUpdate, false);
         s.pty.closeMaster();  // unplugged
         QVERIFY_THROWS_EXCEPTION(EAbort, ReadDeviceInfo(ctx));
         QVERIFY(!device.DeviceInfoRead);
-        for (const char *name : {"pnFile", "pnFab", "pnKRV", "pnModem", "sbOpen", "sbComm"})
-            QVERIFY2(s.st.ui.isEnabled(QString::fromLatin1(name)), name);
-        QVERIFY(!s.st.ui.isEnabled(QStringLiteral("sbUpdate")));  // as it was
+        for (Control control : {Control::pnFile, Control::pnFab, Control::pnKRV, Control::pnModem, Control::sbOpen, Control::sbComm})
+            QVERIFY2(s.st.ui.isEnabled(control), qPrintable(controlName(control)));
+        QVERIFY(!s.st.ui.isEnabled(Control::sbUpdate));  // as it was
     }
 
     void lineErrorMessagesOnlyWhenSwitchedOn()

@@ -9,7 +9,7 @@
 #include <QtTest>
 
 namespace {
-const QString lbTime = QStringLiteral("lbTime");
+constexpr Control lbTime = Control::lbTime;
 
 // A scripted peer with the program's state around it, as one Context.
 struct ScriptedClock {

@@ -26,7 +26,7 @@ private slots:
         QVERIFY(!(set ? setDeviceClock(bench.ctx, QDateTime::currentDateTime()) : readDeviceClock(bench.ctx)));
         const qint64 ms = clock.elapsed();
         QVERIFY2(ms >= 1990 && ms < 3000, qPrintable(QString::number(ms)));
-        QCOMPARE(bench.ui().caption("lbTime"), QString("Timeout!"));
+        QCOMPARE(bench.ui().caption(Control::lbTime), QString("Timeout!"));
     }
 
     // A device without CRC while UseCrc is 1: the whole time answer arrives,
@@ -36,7 +36,7 @@ private slots:
         DeviceBench bench(DeviceBench::profile("nocrc"));
         bench.link.UseCrc = true;
         QVERIFY(!readDeviceClock(bench.ctx));
-        QCOMPARE(bench.ui().caption("lbTime"), QString("FB218241207183000"));
+        QCOMPARE(bench.ui().caption(Control::lbTime), QString("FB218241207183000"));
     }
 };
 

@@ -96,7 +96,7 @@ void TestModem::dial()
     ModemRig rig(true, carrierLine);
     rig.hayes.answer = answer;
     rig.modem.edRufChange(QStringLiteral("0815"));
-    rig.st.ui.setEnabled(QStringLiteral("btUpdate"), true);
+    rig.st.ui.setEnabled(Control::btUpdate, true);
     QElapsedTimer clock;
     clock.start();
     rig.modem.btRufClick();
@@ -105,14 +105,14 @@ void TestModem::dial()
     QCOMPARE(rig.hayes.commands, QList<QByteArray>{"atd0815"});
     QCOMPARE(rig.meld(), meld);
     QCOMPARE(rig.link.ModemConnected, up);
-    QCOMPARE(rig.st.ui.caption(QStringLiteral("btRuf")), up ? QStringLiteral("Trennen") : QString());
+    QCOMPARE(rig.st.ui.caption(Control::btRuf), up ? QStringLiteral("Trennen") : QString());
     // During the call and after a failed dial alike: no parity, CTS flow control.
     QCOMPARE(rig.port().Parity(), paNone);
     QVERIFY(rig.port().Options().contains(opOutputCTSFlow));
     QVERIFY(rig.pty.programFlowControl());
-    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btUpdate")) && rig.st.ui.isEnabled(QStringLiteral("btRuf")));
+    QVERIFY(rig.st.ui.isEnabled(Control::btUpdate) && rig.st.ui.isEnabled(Control::btRuf));
     QVERIFY(!rig.modem.Dialling);
-    QTRY_COMPARE(rig.st.ui.isHighlighted(QStringLiteral("lbMoMeld")), up && carrierLine);
+    QTRY_COMPARE(rig.st.ui.isHighlighted(Control::lbMoMeld), up && carrierLine);
 
     if (!up)
         return;
@@ -120,9 +120,9 @@ void TestModem::dial()
     rig.modem.btRufClick();  // "Trennen"
     QVERIFY(!rig.link.ModemConnected);
     QVERIFY(rig.link.CancelRequested);
-    QCOMPARE(rig.st.ui.caption(QStringLiteral("btRuf")), QStringLiteral("Verbinden"));
+    QCOMPARE(rig.st.ui.caption(Control::btRuf), QStringLiteral("Verbinden"));
     QCOMPARE(rig.meld(), QString());
-    QVERIFY(!rig.st.ui.isHighlighted(QStringLiteral("lbMoMeld")));
+    QVERIFY(!rig.st.ui.isHighlighted(Control::lbMoMeld));
     QCOMPARE(rig.port().Parity(), paEven);
     QCOMPARE(rig.port().BaudRate(), br4800);
     QVERIFY(rig.port().Options().isEmpty());
@@ -153,7 +153,7 @@ void TestModem::silentDialTimesOut()
     QVERIFY2(clock.elapsed() >= 1450 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.meld(), carrierComes ? QStringLiteral("Verbunden") : QString());
     QCOMPARE(rig.link.ModemConnected, carrierComes);
-    QCOMPARE(rig.st.ui.isHighlighted(QStringLiteral("lbMoMeld")), carrierComes);
+    QCOMPARE(rig.st.ui.isHighlighted(Control::lbMoMeld), carrierComes);
 }
 
 void TestModem::initDuringDialEndsIt()
@@ -169,7 +169,7 @@ void TestModem::initDuringDialEndsIt()
     QCOMPARE(rig.meld(), QStringLiteral("OK"));
     QVERIFY(!rig.link.ModemConnected);
     QVERIFY(!rig.modem.Dialling);
-    QCOMPARE(rig.st.ui.caption(QStringLiteral("btRuf")), QString());
+    QCOMPARE(rig.st.ui.caption(Control::btRuf), QString());
 }
 
 void TestModem::carrierLossEndsWaitAndHangsUp()
@@ -191,11 +191,11 @@ void TestModem::carrierLossEndsWaitAndHangsUp()
     QVERIFY(rig.link.CarrierLost);
     QVERIFY(!rig.link.ModemConnected);
     QCOMPARE(rig.port().Parity(), paEven);
-    QVERIFY(!rig.st.ui.isHighlighted(QStringLiteral("lbMoMeld")));
-    QCOMPARE(rig.st.ui.caption(QStringLiteral("btRuf")), QStringLiteral("Verbinden"));
+    QVERIFY(!rig.st.ui.isHighlighted(Control::lbMoMeld));
+    QCOMPARE(rig.st.ui.caption(Control::btRuf), QStringLiteral("Verbinden"));
     // The cancel stays: the clock gives up at once.
     btTimeClick(rig.ctx);
-    QCOMPARE(rig.st.ui.caption(QStringLiteral("lbTime")), QStringLiteral("Timeout!"));
+    QCOMPARE(rig.st.ui.caption(Control::lbTime), QStringLiteral("Timeout!"));
 }
 
 void TestModem::heldCtsEndsDialByLimitOrCancel_data()
@@ -226,7 +226,7 @@ void TestModem::heldCtsEndsDialByLimitOrCancel()
         QVERIFY2(dialMs >= 1450 && dialMs < 2500, qPrintable(QString::number(dialMs)));
     QVERIFY(!rig.link.ModemConnected);
     QVERIFY(!rig.modem.Dialling);
-    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btRuf")));
+    QVERIFY(rig.st.ui.isEnabled(Control::btRuf));
 
     // The initialisation after it, on the still held line, ends by its own limit.
     clock.restart();
@@ -241,7 +241,7 @@ void TestModem::overlongTextsAreRefused()
     ModemRig rig;
     const QString tooLong(32, u'1');
     rig.modem.edRufChange(tooLong);
-    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btRuf")));  // the edit has no limit; the click refuses
+    QVERIFY(rig.st.ui.isEnabled(Control::btRuf));  // the edit has no limit; the click refuses
     rig.modem.btRufClick();
     rig.modem.btInitClick(tooLong);
     QCOMPARE(rig.st.ui.messages,

@@ -18,15 +18,15 @@ private slots:
         for (CheckBoxModel *box : {&panel.cbBatt, &panel.cbU230, &panel.cbRTC, &panel.cb20})
             box->setChecked(true);
         panel.setLabel(panel.lbGExdev, QStringLiteral("7"), true);
-        ui.setCaption("lbDSfG", "alt");
-        ui.setCaption("lbIntVersion", "alt");
-        ui.setEnabled("sbUpdate", false);
+        ui.setCaption(Control::lbDSfG, "alt");
+        ui.setCaption(Control::lbIntVersion, "alt");
+        ui.setEnabled(Control::sbUpdate, false);
 
         // Every answer the device gives is given while the seven controls are locked.
         bool lockedWhileAnswering = true;
         QObject::connect(&bench.peer.device, &DeviceSim::send, &bench.peer.device, [&] {
-            for (const QString &name : kLockedControls)
-                lockedWhileAnswering = lockedWhileAnswering && !ui.isEnabled(name);
+            for (Control control : kLockedControls)
+                lockedWhileAnswering = lockedWhileAnswering && !ui.isEnabled(control);
         });
 
         ReadDeviceInfo(bench.ctx);
@@ -43,18 +43,18 @@ private slots:
         QCOMPARE(ui.status(0), QString());
         QCOMPARE(ui.status(1), QString());
         QVERIFY(ui.messages.isEmpty());
-        for (const QString &name : kLockedControls)
-            QCOMPARE(ui.isEnabled(name), name != "sbUpdate");
+        for (Control control : kLockedControls)
+            QCOMPARE(ui.isEnabled(control), control != Control::sbUpdate);
 
         QVERIFY(bench.device.DeviceInfoRead);
-        QCOMPARE(bench.device.DeviceKind, quint8(1));
+        QCOMPARE(bench.device.DeviceKind, KrvModel::KRV470);
         QCOMPARE(bench.device.DeviceFwDate, 20080115);
-        QCOMPARE(bench.device.FlashClass, 2);
+        QCOMPARE(bench.device.FlashClass, FlashChip::Chip512K);
         QCOMPARE(bench.device.DeviceExdevType, quint8(3));
 
-        QCOMPARE(ui.caption("lbVersion"), QString("KRV470 V3.02 a"));  // 14 of the 15 characters
-        QCOMPARE(ui.caption("lbIntVersion"), QString());
-        QCOMPARE(ui.caption("lbDSfG"), QString("DSfG"));
+        QCOMPARE(ui.caption(Control::lbVersion), QString("KRV470 V3.02 a"));  // 14 of the 15 characters
+        QCOMPARE(ui.caption(Control::lbIntVersion), QString());
+        QCOMPARE(ui.caption(Control::lbDSfG), QString("DSfG"));
         QCOMPARE(panel.edFabNr.text, QString("470000123456"));
         QCOMPARE(panel.edBaujahr.text, QString("2008"));
         QCOMPARE(panel.cbF4, 3);
@@ -85,14 +85,14 @@ private slots:
         QFETCH(int, fileAnalogInputsAfter);
         // No answer to "B153" and "B162": the ticks of the KRV465 rule stay.
         DeviceBench bench(profileWith("krv465", {{"B153", "?"}, {"B162", "?"}}));
-        bench.station.image.FileDeviceKind = quint8(fileDeviceKind);
+        bench.station.image.FileDeviceKind = KrvModel(fileDeviceKind);
         bench.station.image.FileAnalogInputs = 4;
         OptionsModel &panel = bench.panel();
 
         ReadDeviceInfo(bench.ctx);
 
         QVERIFY(bench.device.DeviceInfoRead);
-        QCOMPARE(bench.device.DeviceKind, quint8(2));
+        QCOMPARE(bench.device.DeviceKind, KrvModel::KRV465);
         QCOMPARE(int(bench.station.image.FileAnalogInputs), fileAnalogInputsAfter);
         QCOMPARE(panel.lbF4.caption, QString("Funktion der 'Doppel-C-Taste'"));
         QCOMPARE(checkedBoxes(panel), (QStringList{"cbPTB", "cbU230", "cb20", "cbRTC", "cb465", "cbDSfG"}));
@@ -115,14 +115,14 @@ private slots:
         QFETCH(bool, knowsB938);
         DeviceBench bench(knowsB938 ? DeviceBench::profile("old") : profileWith("old", {{"B938", "?"}}));
         // What an earlier, newer device left behind.
-        bench.device.FlashClass = 2;
+        bench.device.FlashClass = FlashChip::Chip512K;
         bench.device.DeviceExdevType = 3;
 
         ReadDeviceInfo(bench.ctx);
 
         QVERIFY(bench.device.DeviceInfoRead);
-        QCOMPARE(bench.device.DeviceKind, quint8(0));
-        QCOMPARE(bench.device.FlashClass, 0);
+        QCOMPARE(bench.device.DeviceKind, KrvModel::None);
+        QCOMPARE(bench.device.FlashClass, FlashChip::Undetermined);
         QCOMPARE(bench.device.DeviceExdevType, quint8(0));
         QCOMPARE(commands(bench).mid(5, 3), (QList<QByteArray>{"B939", "B938", "B146"}));
         QCOMPARE(commands(bench).last(), QByteArray("B942"));
@@ -216,8 +216,8 @@ private slots:
 
         verifyFailed(bench);
         QVERIFY(bench.device.DeviceInfoRead);
-        QCOMPARE(bench.device.DeviceKind, quint8(0));
-        QCOMPARE(bench.device.FlashClass, 2);
+        QCOMPARE(bench.device.DeviceKind, KrvModel::None);
+        QCOMPARE(bench.device.FlashClass, FlashChip::Chip512K);
         QCOMPARE(bench.device.DeviceExdevType, quint8(3));
         QCOMPARE(bench.panel().edBaujahr.text, QString("2008"));  // read before the failure
         QCOMPARE(bench.panel().cbF4, 0);

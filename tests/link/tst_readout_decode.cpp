@@ -72,7 +72,7 @@ private slots:
         OptionsModel &panel = bench.panel();
         panel.cbOnlyFabdata.setEnabled(true);
         panel.cbOnlyFabdata.setChecked(true);
-        bench.ui().setCaption("lbIntVersion", "alt");
+        bench.ui().setCaption(Control::lbIntVersion, "alt");
 
         QCOMPARE(ReadFwBuild(bench.ctx), 22);
 
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(panel.cbOnlyFabdata.checked(), enabled);  // a tick stays only where the box may be used
         QCOMPARE(bench.ui().statusHistory, QStringList{"1:Lese FW-Build"});
         QCOMPARE(bench.ui().status(1), QString());
-        QCOMPARE(bench.ui().caption("lbIntVersion"), QString());
+        QCOMPARE(bench.ui().caption(Control::lbIntVersion), QString());
     }
 
     void buildDateUnknownToDevice()
@@ -116,7 +116,7 @@ private slots:
         QFETCH(QStringList, ticked);
         ReadKrv470 read({{"B939", word}});
         QVERIFY(read.device.DeviceInfoRead);
-        QCOMPARE(int(read.device.DeviceKind), kind);
+        QCOMPARE(krvModelNumber(read.device.DeviceKind), kind);
         QCOMPARE(hardwareBoxes(read.panel()), ticked);
         // Whatever the rules did on the way, the readout leaves these locked.
         for (const CheckBoxModel *box : {&read.panel().cb470Z, &read.panel().cbKlemm, &read.panel().cbBatt})
@@ -169,7 +169,7 @@ private slots:
             if (name == "cbNetz" || name == "cbDSfG" || name == "cbMaster")
                 names << name;
         QCOMPARE(names, ticked);
-        QCOMPARE(read.ui().caption("lbDSfG"), lbDSfG);
+        QCOMPARE(read.ui().caption(Control::lbDSfG), lbDSfG);
     }
 
     void flashId_data()
@@ -194,7 +194,7 @@ private slots:
         QFETCH(QString, cb40Caption);
         ReadKrv470 read({{"B941", id}});
         QVERIFY(read.device.DeviceInfoRead);
-        QCOMPARE(read.device.FlashClass, flashClass);
+        QCOMPARE(flashClassNumber(read.device.FlashClass), flashClass);
         QCOMPARE(read.panel().cb20.checked(), cb20);
         QCOMPARE(read.panel().cb40.checked(), cb40);
         QCOMPARE(read.panel().cb40.caption(), cb40Caption);
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(read.panel().cb40.caption(), QString("SST39VF040"));
         read.peer.device.profile.answers["B941"] = "1FC4";
         ReadDeviceInfo(read.ctx);
-        QCOMPARE(read.device.FlashClass, 2);
+        QCOMPARE(read.device.FlashClass, FlashChip::Chip512K);
         QVERIFY(read.panel().cb40.checked());
         QCOMPARE(read.panel().cb40.caption(), QString("AT29LV040"));
     }

@@ -24,11 +24,11 @@ private slots:
     {
         DeviceBench bench(silentAfter(7));  // "B144" gets no answer
         FakeFrontend &ui = bench.ui();
-        ui.setEnabled("pnModem", false);
-        ui.setEnabled("sbComm", false);
+        ui.setEnabled(Control::pnModem, false);
+        ui.setEnabled(Control::sbComm, false);
         QList<bool> before;
-        for (const QString &name : kLockedControls)
-            before << ui.isEnabled(name);
+        for (Control control : kLockedControls)
+            before << ui.isEnabled(control);
         QCOMPARE(before.count(true), 4);  // sbUpdate starts disabled
 
         QElapsedTimer clock;
@@ -41,10 +41,10 @@ private slots:
         verifyFailed(bench);
         QVERIFY(bench.link.LinkFailed);
         QVERIFY(!bench.device.DeviceInfoRead);
-        for (qsizetype i = 0; i < kLockedControls.size(); ++i)
-            QCOMPARE(ui.isEnabled(kLockedControls[i]), before[i]);
+        for (size_t i = 0; i < std::size(kLockedControls); ++i)
+            QCOMPARE(ui.isEnabled(kLockedControls[i]), before[qsizetype(i)]);
         // What was read before the silence stays on the window.
-        QCOMPARE(bench.device.DeviceKind, quint8(1));
+        QCOMPARE(bench.device.DeviceKind, KrvModel::KRV470);
         QCOMPARE(bench.panel().edFabNr.text, QString("470000123456"));
         QCOMPARE(bench.panel().cbF4, 3);
         QVERIFY(bench.panel().cb470Z.checked());

@@ -12,7 +12,7 @@ private slots:
     {
         DeviceBench bench;
         bench.peer.device.faults.silent = true;
-        bench.ui().setEnabled("sbUpdate", false);
+        bench.ui().setEnabled(Control::sbUpdate, false);
         QElapsedTimer clock;
         clock.start();
         ReadDeviceInfo(bench.ctx);
@@ -31,8 +31,8 @@ private slots:
         QCOMPARE(bench.ui().messages, QStringList{"KRV reagiert falsch oder nicht!"});
         QCOMPARE(bench.ui().status(0), QString());
         QCOMPARE(bench.ui().status(1), QString());
-        QVERIFY(!bench.ui().isEnabled("sbUpdate"));
-        QVERIFY(bench.ui().isEnabled("pnFab"));
+        QVERIFY(!bench.ui().isEnabled(Control::sbUpdate));
+        QVERIFY(bench.ui().isEnabled(Control::pnFab));
     }
 
     // The device falls silent after the hardware word: one 2 s wait, then the
@@ -53,7 +53,7 @@ private slots:
         QCOMPARE(bench.frames().last(), frame("B146", true));
         QCOMPARE(bench.ui().statusHistory.last(), QString("1:KRV reagiert falsch oder nicht!!"));
         QCOMPARE(bench.panel().edBaujahr.text, QString("2007"));
-        QCOMPARE(bench.device.DeviceKind, quint8(1));
+        QCOMPARE(bench.device.DeviceKind, KrvModel::KRV470);
     }
 };
 

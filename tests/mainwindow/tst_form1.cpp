@@ -224,10 +224,10 @@ private slots:
             QCoreApplication::sendEvent(&w, &dropped);
             return true;
         };
-        w.ui.setEnabled("pnFile", false);
+        w.ui.setEnabled(Control::pnFile, false);
         QVERIFY(!drop());
         QCOMPARE(w.image.ImageSize, 0);
-        w.ui.setEnabled("pnFile", true);
+        w.ui.setEnabled(Control::pnFile, true);
         QVERIFY(drop());
         QCOMPARE(w.image.ImageSize, SampleImage().size);
         QCOMPARE(w.findChild<QLabel *>("lbFileName")->text(), QFileInfo(path).absoluteFilePath());

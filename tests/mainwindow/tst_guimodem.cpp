@@ -95,7 +95,7 @@ private slots:
         file.write(SampleImage().build());
         file.close();
         QCOMPARE(loadFirmwareFile(w.ui, w.image, path), LoadResult::Loaded);
-        w.ui.setEnabled(QStringLiteral("btUpdate"), true);
+        w.ui.setEnabled(Control::btUpdate, true);
 
         int speedDuringFlash = 0;
         QObject::connect(&rig.device, &DeviceSim::flashRequested, [&] {

@@ -47,7 +47,7 @@ private slots:
         QVERIFY(w.Comm1.Active());
         QCOMPARE(w.image.ImageSize, imageSize);
         QCOMPARE(w.image.fileName, file);
-        QCOMPARE(w.ui.caption(QStringLiteral("lbFileName")), file);
+        QCOMPARE(w.ui.caption(Control::lbFileName), file);
         QCOMPARE(w.openDialog.FileName, file);  // the settings file keeps it as the last file
         QVERIFY(w.btUpdate->isEnabled());
     }

@@ -48,7 +48,6 @@ private slots:
     void clicksRunTheRules();
     void typingAndChoosingReachTheModel();
     void tabOrder();
-    void mirrorsTheFrontendState();
 
 private:
     TestStation *st = nullptr;
@@ -182,31 +181,6 @@ void TestPnFab::tabOrder()
     } while (w != panel->edFabNr);
     const QStringList expected = QStringList{"edFabNr", "edBaujahr", "cbF4"} + kAllBoxes + QStringList{"btSetTime", "btTime"};
     QCOMPARE(order, expected);
-}
-
-void TestPnFab::mirrorsTheFrontendState()
-{
-    FakeFrontend &ui = st->ui;
-    panel->mirror(ui);
-    QVERIFY(panel->isEnabled());
-    QCOMPARE(panel->lbTime->text(), QStringLiteral("..."));
-
-    ui.setCaption(QStringLiteral("lbTime"), QStringLiteral("12.03.2024 10:15:00"));
-    ui.setCaption(QStringLiteral("lbVersion"), QStringLiteral("not ours"));
-    ui.setEnabled(QStringLiteral("pnFab"), false);
-    ui.setEnabled(QStringLiteral("btTime"), false);
-    for (const char *name : {"lbTime", "lbVersion", "pnFab", "btTime"})
-        panel->mirror(ui, QString::fromLatin1(name));
-    QCOMPARE(panel->lbTime->text(), QStringLiteral("12.03.2024 10:15:00"));
-    QVERIFY(!panel->isEnabled());
-    QVERIFY(!panel->btTime->isEnabledTo(panel->pnFunc));
-    QVERIFY(panel->btSetTime->isEnabledTo(panel->pnFunc));
-
-    // Unlocking the panel gives each box back its own state.
-    ui.setEnabled(QStringLiteral("pnFab"), true);
-    panel->mirror(ui, QStringLiteral("pnFab"));
-    QCOMPARE(boxesWhere(*panel, &QCheckBox::isEnabled), QStringList{"cbDSfG"});
-    QVERIFY(!panel->btTime->isEnabled());
 }
 
 QTEST_MAIN(TestPnFab)

@@ -48,11 +48,11 @@ private slots:
         QVERIFY(rig.answerer.seen.isEmpty());
         QVERIFY(!w.Comm1.Active());
         QCOMPARE(w.ui.linkColour(), LinkColour::Disconnected);
-        QCOMPARE(w.link.TcpLinkState, 10);
+        QCOMPARE(w.link.TcpLinkState, TcpState::Reconnect);
         QVERIFY(!w.btRuf->isEnabled());
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client 127.0.0.1:%1").arg(sim.tcp.port()));
         QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
-        QCOMPARE(w.link.TcpLinkState, 1);
+        QCOMPARE(w.link.TcpLinkState, TcpState::Connected);
     }
 
     // A stored port text that is no number: one message, no connection, and
@@ -65,7 +65,7 @@ private slots:
         TForm1 &w = rig.start();
         QTest::qWait(1200);  // a tick: nothing more is shown, nothing dialled
         QCOMPARE(rig.answerer.texts(), QStringList{QStringLiteral("'80x' ist kein gültiger Integerwert.")});
-        QCOMPARE(w.link.TcpLinkState, 0);
+        QCOMPARE(w.link.TcpLinkState, TcpState::Idle);
         for (const char *name : {"edRuf", "edInit", "btRuf", "btInit"})
             QVERIFY2(!w.findChild<QWidget *>(name)->isEnabled(), name);
     }
@@ -82,7 +82,7 @@ private slots:
         TForm1 &w = rig.start();
         QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
         QTimer::singleShot(300, &w, [&] {
-            w.findChild<QAction *>(QStringLiteral("smComm"))->trigger();
+            w.findChild<QAction *>(controlName(Control::smComm))->trigger();
             w.btAbbruch->click();
             w.link.CancelRequested = true;
         });
@@ -258,7 +258,7 @@ private slots:
         }};
         w.sbComm->click();
         QVERIFY(rig.answerer.texts().contains(QStringLiteral("'80x' ist kein gültiger Integerwert.")));
-        QCOMPARE(w.link.TcpLinkState, 0);  // no connection with a port that is no number
+        QCOMPARE(w.link.TcpLinkState, TcpState::Idle);  // no connection with a port that is no number
     }
 
     // The line lists take typed entries: one that names an item counts,

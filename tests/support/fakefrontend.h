@@ -49,13 +49,10 @@ public:
     void setLinkColour(LinkColour colour) override { colours.append(colour); }
 
 protected:
-    void changed(const QString &name) override
+    void statusChanged(int panel) override
     {
-        if (name.startsWith(QLatin1String("StatusBar."))) {
-            const int panel = name.endsWith(QLatin1Char('0')) ? 0 : 1;
-            if (!status(panel).isEmpty())
-                statusHistory.append(QString::number(panel) + QLatin1Char(':') + status(panel));
-        }
+        if (!status(panel).isEmpty())
+            statusHistory.append(QString::number(panel) + QLatin1Char(':') + status(panel));
     }
 };
 

@@ -43,9 +43,9 @@ void TstProcedure::preCheckQuestion()
         sample.firmwareDate = code == -3 ? 20071130 : 20090301;
         rig.load(sample);
         if (code == -1)
-            rig.device.FlashClass = 1;
+            rig.device.FlashClass = FlashChip::Chip256K;
         if (code == -2)
-            rig.device.DeviceKind = 2;
+            rig.device.DeviceKind = KrvModel::KRV465;
         if (code == -3)
             rig.st.options.cbOnlyFabdata.setChecked(true);
         if (code == -4)
@@ -56,10 +56,11 @@ void TstProcedure::preCheckQuestion()
         rig.upload.btUpdateClick();
 
         QCOMPARE(rig.upload.CheckMessage, message);
+        QCOMPARE(phaseNumber(rig.upload.preCheck.code), code);  // as the record reports it
         QCOMPARE(rig.st.ui.questions, QStringList{message + "\nUpload sollte beendet werden!!\n\nUpload beenden?"});
         QVERIFY(rig.st.ui.statusHistory.contains("1:" + message));
         if (endRun) {  // Yes: nothing reaches the device, no message
-            QCOMPARE(rig.upload.UploadPhase, 0);
+            QCOMPARE(rig.upload.UploadPhase, Phase::Refused);
             QCOMPARE(rig.upload.outcome, Upload::Outcome::Refused);
             QVERIFY(rig.st.ui.messages.isEmpty());
             QVERIFY(rig.sim.device.frames.isEmpty());
@@ -67,8 +68,8 @@ void TstProcedure::preCheckQuestion()
             QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
             QCOMPARE(rig.flash().flash.right(32), rig.image().right(32));
         }
-        QVERIFY(rig.st.ui.isEnabled("btUpdate"));
-        QVERIFY(!rig.st.ui.isEnabled("btAbbruch"));
+        QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
+        QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
     }
 }
 
@@ -76,8 +77,8 @@ void TstProcedure::tooLargeForTheFlashIsTheOnlyReport()
 {
     UploadRig rig;
     rig.load(SampleImage{});  // 512 KiB
-    rig.device.FlashClass = 1;
-    rig.device.DeviceKind = 2;  // would fail the kind check too
+    rig.device.FlashClass = FlashChip::Chip256K;
+    rig.device.DeviceKind = KrvModel::KRV465;  // would fail the kind check too
     rig.st.ui.answers = {false};
     rig.upload.btUpdateClick();
 
@@ -88,7 +89,7 @@ void TstProcedure::tooLargeForTheFlashIsTheOnlyReport()
 
 void TstProcedure::largerThanAnyFlashFailsWhateverTheFlashClass()
 {
-    for (int flashClass : {2, 3}) {
+    for (FlashChip flashClass : {FlashChip::Chip512K, FlashChip::Unlisted}) {
         UploadRig rig;
         SampleImage sample;
         sample.size = 0x80000 + 0x100;
@@ -113,7 +114,7 @@ void TstProcedure::readsTheDeviceWhenNotReadYet()
     rig.upload.btUpdateClick();
 
     QVERIFY(rig.device.DeviceInfoRead);
-    QCOMPARE(rig.device.FlashClass, 2);
+    QCOMPARE(rig.device.FlashClass, FlashChip::Chip512K);
     QVERIFY(rig.st.ui.questions.isEmpty());
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
     // The factory number read from the device went back into the image.
@@ -133,7 +134,7 @@ void TstProcedure::closedCalibrationSwitch()
     QVERIFY(rig.st.ui.statusHistory.contains("0:Zustand Eichschalter abrufen."));
     QCOMPARE(rig.st.ui.messages, QStringList{"Upload beendet: Eichschalter ist zu!"});
     QCOMPARE(rig.upload.outcome, Upload::Outcome::SwitchClosed);
-    QCOMPARE(rig.upload.UploadPhase, 2);
+    QCOMPARE(rig.upload.UploadPhase, Phase::FactoryData);
     QVERIFY(!rig.sentCommand("1FLASH"));
     // The factory data are in the image held in memory all the same.
     QCOMPARE(rig.image().mid(0x80000 - 32, 3), QByteArray("99 "));
@@ -151,7 +152,7 @@ void TstProcedure::cancelWhileRecordsGoOut()
 
     QCOMPARE(rig.st.ui.messages, QStringList{"Abbruch durch den kundigen Benutzer!  ;-)"});
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Cancelled);
-    QCOMPARE(rig.upload.UploadPhase, 4);
+    QCOMPARE(rig.upload.UploadPhase, Phase::Transfer);
     // The cancel ends the wait for the reply to the record after it.
     QCOMPARE(rig.upload.counters.dataRecords, 4);
     QVERIFY(!rig.link.CancelRequested);
@@ -168,7 +169,7 @@ void TstProcedure::cancelWhileTheDeviceSwitchesOver()
 
     QCOMPARE(rig.st.ui.messages, QStringList{"Abbruch durch den kundigen Benutzer!  ;-)"});
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Cancelled);
-    QCOMPARE(rig.upload.UploadPhase, 3);
+    QCOMPARE(rig.upload.UploadPhase, Phase::EnterFlashMode);
     QVERIFY(rig.flash().records.isEmpty());
 }
 
@@ -176,16 +177,17 @@ void TstProcedure::controlsDuringAndAfterTheRun()
 {
     UploadRig rig;
     rig.load(blockImage({0, 1}));
-    rig.st.ui.setEnabled("btAbbruch", false);
+    rig.st.ui.setEnabled(Control::btAbbruch, false);
     rig.st.options.cbOnlyFabdata.setEnabled(true);
-    const QStringList locked = {"sbComm", "sbOpen", "pnFile", "pnFab", "pnModem", "btUpdate", "sbUpdate", "btKRV", "smUpdate", "smOpen"};
+    const Control locked[] = {Control::sbComm, Control::sbOpen, Control::pnFile, Control::pnFab, Control::pnModem,
+                              Control::btUpdate, Control::sbUpdate, Control::btKRV, Control::smUpdate, Control::smOpen};
     bool lockedWhileSending = true, cancellableWhileSending = true, runningWhileProgramming = true;
     rig.upload.progress = [&](const TransferProgress &p) {
-        for (const QString &control : locked)
+        for (Control control : locked)
             lockedWhileSending &= !rig.st.ui.isEnabled(control);
         lockedWhileSending &= !rig.st.options.cbOnlyFabdata.enabled();
         if (p.letter == 0)
-            cancellableWhileSending &= rig.st.ui.isEnabled("btAbbruch") && rig.st.ui.isEnabled("sbAbbruch");
+            cancellableWhileSending &= rig.st.ui.isEnabled(Control::btAbbruch) && rig.st.ui.isEnabled(Control::sbAbbruch);
         else
             runningWhileProgramming &= rig.upload.running();
     };
@@ -195,12 +197,12 @@ void TstProcedure::controlsDuringAndAfterTheRun()
     QVERIFY(cancellableWhileSending);
     QVERIFY(runningWhileProgramming);
     QVERIFY(!rig.upload.running());
-    for (const QString &control : locked)
-        QVERIFY2(rig.st.ui.isEnabled(control), qPrintable(control));
-    for (const char *control : {"btAbbruch", "sbAbbruch", "smAbbruch"})
+    for (Control control : locked)
+        QVERIFY2(rig.st.ui.isEnabled(control), qPrintable(controlName(control)));
+    for (Control control : {Control::btAbbruch, Control::sbAbbruch, Control::smAbbruch})
         QVERIFY(!rig.st.ui.isEnabled(control));
     QVERIFY(rig.st.options.cbOnlyFabdata.enabled());
-    for (const char *label : {"lbVersion", "lbIntVersion", "lbDSfG"})
+    for (Control label : {Control::lbVersion, Control::lbIntVersion, Control::lbDSfG})
         QCOMPARE(rig.st.ui.caption(label), QString());
 }
 
@@ -209,7 +211,7 @@ void TstProcedure::imageWithoutInformationBlockIsRefused()
     for (int size : {0, 31, 0xFF0E}) {
         UploadRig rig;
         rig.st.image.ImageSize = size;
-        rig.st.ui.setEnabled("btUpdate", true);
+        rig.st.ui.setEnabled(Control::btUpdate, true);
         rig.upload.btUpdateClick();
 
         QCOMPARE(rig.upload.outcome, Upload::Outcome::ImageRejected);

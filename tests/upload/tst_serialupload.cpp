@@ -119,7 +119,7 @@ void TstSerialUpload::failuresRestoreTheSavedRate()
     rig.upload.btUpdateClick();
 
     QCOMPARE(rig.st.ui.messages, QStringList{message});
-    QCOMPARE(rig.upload.UploadPhase, 4);
+    QCOMPARE(rig.upload.UploadPhase, Phase::Transfer);
     QCOMPARE(speeds, QSet<int>{19200});
     QCOMPARE(rig.sim.portSpeed(), 9600);
     QCOMPARE(rig.sim.port().BaudRate(), br9600);
@@ -159,8 +159,8 @@ void TstSerialUpload::unplugEndsTheRunThroughThePortError()
     // The line went with the third data record, or after all eight.
     QCOMPARE(rig.upload.recordCounters.dataRecords, whileProgramming ? 8 : 3);
     QVERIFY(!rig.upload.running());
-    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btUpdate")));
-    QVERIFY(!rig.st.ui.isEnabled(QStringLiteral("btAbbruch")));
+    QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
+    QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
     QVERIFY(!rig.sim.port().Active());
     QCOMPARE(rig.sim.port().BaudRate(), br9600);
 }
@@ -181,8 +181,8 @@ void TstSerialUpload::unplugAfterTheLastLetter()
     QCOMPARE(rig.st.ui.messages, (QStringList{kSuccess, kUnplugged}));
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
     QVERIFY(!rig.upload.running());
-    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btUpdate")));
-    QVERIFY(!rig.st.ui.isEnabled(QStringLiteral("btAbbruch")));
+    QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
+    QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
     QVERIFY(!rig.sim.port().Active());
     QCOMPARE(rig.sim.port().BaudRate(), br9600);  // for the next open
 }

@@ -40,7 +40,7 @@ void TstTransfer::fullImagesArriveByteIdentical()
 
     QCOMPARE(rig.st.ui.messages, QStringList{QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)")});
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
-    QCOMPARE(rig.upload.UploadPhase, 5);
+    QCOMPARE(rig.upload.UploadPhase, Phase::Programming);
     QVERIFY2(rig.flash().protocolErrors.isEmpty(), qPrintable(rig.flash().protocolErrors.join('\n')));
     // The factory data went into the image and from there to the device.
     QCOMPARE(rig.image().mid(size - 32, 18), QByteArray("4711        \0" "2009\0", 18));
@@ -61,8 +61,8 @@ void TstTransfer::fullImagesArriveByteIdentical()
     QCOMPARE(eots, addressRecords);  // the end record is preceded by one too
     QCOMPARE(rig.flash().records.last(), (Record{Kind::End, 0x0FFFFF, 'F'}));
     // Controls are back as they were.
-    QVERIFY(rig.st.ui.isEnabled(QStringLiteral("btUpdate")));
-    QVERIFY(!rig.st.ui.isEnabled(QStringLiteral("btAbbruch")));
+    QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
+    QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
     QCOMPARE(rig.st.ui.status(0), QString());
 }
 
@@ -185,7 +185,7 @@ void TstTransfer::programmingEndsAtTheFirstP()
     rig.upload.btUpdateClick();
 
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
-    QCOMPARE(rig.upload.UploadPhase, 5);
+    QCOMPARE(rig.upload.UploadPhase, Phase::Programming);
     QVERIFY(!rig.st.ui.statusHistory.contains(QStringLiteral("1:FabData erase & burn!")));
 }
 
@@ -197,7 +197,7 @@ void TstTransfer::programmingLettersShowTheirTexts()
     bool cancelLocked = false;
     rig.upload.progress = [&](const TransferProgress &p) {
         if (p.letter != 0)
-            cancelLocked = !rig.st.ui.isEnabled(QStringLiteral("btAbbruch")) && !rig.st.ui.isEnabled(QStringLiteral("smAbbruch"));
+            cancelLocked = !rig.st.ui.isEnabled(Control::btAbbruch) && !rig.st.ui.isEnabled(Control::smAbbruch);
     };
     rig.upload.btUpdateClick();
 

@@ -18,6 +18,6 @@ int fuzzClockAnswers(const quint8 *data, std::size_t size)
         // the input is used up
     }
     // Whatever came, the label holds no more than the answer buffer did.
-    FUZZ_CHECK(st.ui.caption(QStringLiteral("lbTime")).size() <= Link::AnswerBufferSize);
+    FUZZ_CHECK(st.ui.caption(Control::lbTime).size() <= Link::AnswerBufferSize);
     return 0;
 }
