@@ -36,7 +36,7 @@ private slots:
         int sizeWhileChoosing = -1;
         const ModalAnswerer::Answer pick = choosePort(chosen.slavePath, br9600);
         rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), [&](QWidget *dialog) {
-                                   sizeWhileChoosing = w.image.ImageSize;
+                                   sizeWhileChoosing = w.station.image.ImageSize;
                                    pick(dialog);
                                }};
         // Relative, as a shell hands it over.
@@ -44,10 +44,10 @@ private slots:
         rig.program->start(name);
 
         QCOMPARE(sizeWhileChoosing, 0);
-        QVERIFY(w.Comm1.Active());
-        QCOMPARE(w.image.ImageSize, imageSize);
-        QCOMPARE(w.image.fileName, file);
-        QCOMPARE(w.ui.caption(QStringLiteral("lbFileName")), file);
+        QVERIFY(w.station.Comm1.Active());
+        QCOMPARE(w.station.image.ImageSize, imageSize);
+        QCOMPARE(w.station.image.fileName, file);
+        QCOMPARE(w.station.ui.caption(QStringLiteral("lbFileName")), file);
         QCOMPARE(w.openDialog.FileName, file);  // the settings file keeps it as the last file
         QVERIFY(w.btUpdate->isEnabled());
     }
