@@ -117,7 +117,7 @@ private slots:
     void pumpWait()
     {
         TestStation station;
-        Link link(station.ui);
+        Link &link = station.link;
         QElapsedTimer clock;
         clock.start();
         link.PumpWait(0);

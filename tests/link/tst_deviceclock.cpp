@@ -11,12 +11,11 @@
 namespace {
 const QString lbTime = QStringLiteral("lbTime");
 
-// A scripted peer with the program's state around it, as one Context.
+// A scripted peer with the program's state around it.
 struct ScriptedClock {
     ScriptedPeer peer;
     TcpStation station{peer.port()};
-    DeviceDescription device;
-    Context ctx{station.link, station.ui, device, station.image};
+    Context &ctx = station.ctx;
 };
 }
 
