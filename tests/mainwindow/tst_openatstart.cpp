@@ -67,7 +67,7 @@ private slots:
         rig.program = std::make_unique<Program>(rig.settingsPath);
         rig.program->start(file);
         QVERIFY(rig.form().terminated());
-        QCOMPARE(rig.form().image.ImageSize, 0);
+        QCOMPARE(rig.form().station.image.ImageSize, 0);
     }
 
     void missingFileIsReportedLikeOpen()
@@ -81,7 +81,7 @@ private slots:
         for (const ModalAnswerer::Seen &s : rig.answerer.seen)
             texts << s.text;
         QCOMPARE(texts, QStringList{QStringLiteral("Fehler beim Öffnen!")});
-        QCOMPARE(rig.form().image.ImageSize, 0);
+        QCOMPARE(rig.form().station.image.ImageSize, 0);
     }
 };
 
