@@ -1,8 +1,17 @@
-// Which serial ports a Linux system has: sysfs and udev's register.
+// Which serial ports a Linux system has, and whether one is free: sysfs,
+// udev's register and the device files.
 #include "comport/comport.h"
+#include "comport/portprobe.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <asm/termbits.h>  // termios2: not in <termios.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 void TCustomComPort::EnumDevices(QStringList &list)
 {
@@ -35,4 +44,22 @@ void TCustomComPort::EnumComDevicesFromRegistry(QStringList &list)
         if (!port.isEmpty())
             list.append(port);
     }
+}
+
+// The port's own open refuses a device that is no terminal, and one another
+// port holds (its lock). The same checks, but reading the line settings
+// only; the lock taken here goes with the descriptor.
+int probeSerialDevice(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    termios2 tio{};
+    if (::ioctl(fd, TCGETS2, &tio) != 0)
+        error = errno;
+    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        error = EBUSY;
+    ::close(fd);
+    return error;
 }
