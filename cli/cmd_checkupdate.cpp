@@ -122,7 +122,11 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
     };
     const UpdateCheckResult result = UpdateCheck::run(
         info.FileVersion(), info.InternalName(), options.base,
-        [&s](UpdateText line) { s.err << updateText(line, German) << Qt::endl; },
+        // After Ctrl-C the failed fetch is no news: the cancel line says it.
+        [&](UpdateText line) {
+            if (!interrupted)
+                s.err << updateText(line, German) << Qt::endl;
+        },
         [&](const QUrl &url) {
             std::optional<QByteArray> text;
             transfer(s, interrupted, download, [&](const HttpDownload::Progress &progress) {

@@ -192,6 +192,7 @@ void TestCheckUpdate::tricklingServerEnds()
     const QByteArray err = cli.readAllStandardError();
     QCOMPARE(cli.exitCode(), exitCode);
     QVERIFY2(err.trimmed().endsWith(lastLine), err.constData());
+    QCOMPARE(err.contains("Konnte Updatefile nicht finden!"), !ctrlC);
     QCOMPARE(QJsonDocument::fromJson(cli.readAllStandardOutput()).object().value("result").toString(),
              ctrlC ? QStringLiteral("cancelled") : QStringLiteral("unreachable"));
 }
