@@ -57,7 +57,7 @@ double dialShare(bool sampledLines)
     serial.Comm1.Open();
     link.setSerialLink(&serial);
     Modem modem(link, ui, serial.Comm1);
-    modem.DialTimeoutMs = kDialMs;
+    link.limits.modemDialTimeoutMs = kDialMs;
     modem.edRufChange(QStringLiteral("0815"));
 
     QElapsedTimer wall;
