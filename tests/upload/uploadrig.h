@@ -39,6 +39,7 @@ struct BasicUploadRig {
 
     explicit BasicUploadRig(const DeviceProfile &profile = DeviceProfile::fromJson({})) : sim(profile)
     {
+        link.limits = TimeLimits::shortForTests();
         attach(sim, link, st.ui);
         link.UseCrc = profile.crc;
         // As a readout of the simulator's default profile leaves it.
