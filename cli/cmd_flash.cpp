@@ -14,6 +14,7 @@
 #include "orvabout/versinfo.h"
 #include "upload/flashverify.h"
 #include "upload/prechecks.h"
+#include "upload/transfercounters.h"
 #include "upload/upload.h"
 #include "upload/uploadrecord.h"
 
@@ -197,7 +198,7 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
         // "PS: N" gets its meaning beside it.
         const bool namesPhase = r.message.endsWith(QStringLiteral("PS: ") + QString::number(r.uploadPhase));
         s.out << r.result.words << ": " << r.message << (namesPhase ? QStringLiteral(" (%1)").arg(phase) : QString()) << "\n"
-              << QStringLiteral("Wdh: %1 Adr: %2 Dat: %3").arg(r.counters.repeats).arg(r.counters.addressRecords).arg(r.counters.dataRecords)
+              << recordCountersText(r.counters)
               << "\n";
         if (v)
             s.out << v->text << "\n";

@@ -14,14 +14,6 @@ const CliOption *findOption(const QList<CliOption> &options, const QString &name
     return nullptr;
 }
 
-QStringList optionNames(const QList<CliOption> &options)
-{
-    QStringList names;
-    for (const CliOption &o : options)
-        names << QString::fromLatin1(o.name);
-    return names;
-}
-
 QString didYouMean(const QString &what, const QString &word, const QStringList &candidates)
 {
     return QStringLiteral("%1 \"%2\". Meinten Sie \"%3\"?").arg(what, word, nearest(word, candidates));
@@ -165,6 +157,14 @@ const QList<CliOption> &globalOptions()
         {"--version", nullptr, "die Version des Programms (-V)"},
     };
     return options;
+}
+
+QStringList optionNames(const QList<CliOption> &options)
+{
+    QStringList names;
+    for (const CliOption &o : options)
+        names << QString::fromLatin1(o.name);
+    return names;
 }
 
 CommandLine parseCommandLine(const QStringList &words)

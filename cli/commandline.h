@@ -38,3 +38,5 @@ struct CommandLine {
 CommandLine parseCommandLine(const QStringList &words);
 
 const QList<CliOption> &globalOptions();
+// The options' names, as typed.
+QStringList optionNames(const QList<CliOption> &options);

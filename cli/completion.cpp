@@ -5,14 +5,6 @@
 #include "comport/comport.h"
 
 namespace {
-QStringList names(const QList<CliOption> &options)
-{
-    QStringList list;
-    for (const CliOption &o : options)
-        list << QString::fromLatin1(o.name);
-    return list;
-}
-
 // What bash offers for an option's value, by what the value is.
 QString valueWords(const CliOption &o)
 {
@@ -65,11 +57,11 @@ void printBashCompletion(QTextStream &out)
         valueCases(out, c->options);
     }
     out << "    esac\n"
-        << "    local options=\"" << names(globalOptions()).join(QLatin1Char(' ')) << "\"\n"
+        << "    local options=\"" << optionNames(globalOptions()).join(QLatin1Char(' ')) << "\"\n"
         << "    case $command in\n";
     for (const CliCommand *c : CliCommand::all())
         if (!c->options.isEmpty())
-            out << "    " << c->name << ") options+=\" " << names(c->options).join(QLatin1Char(' ')) << "\" ;;\n";
+            out << "    " << c->name << ") options+=\" " << optionNames(c->options).join(QLatin1Char(' ')) << "\" ;;\n";
     out << "    esac\n"
         << "    if [[ $cur == -* ]]; then\n"
         << "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n"

@@ -107,12 +107,7 @@ void FlashProgress::update(const TransferProgress &progress, int uploadPhase)
     if (!m_programming) {
         draw(dataLine(progress.blocksSent, progress.blocksTotal), progress.finished);
     } else if (!progress.finished) {
-        switch (progress.letter) {
-        case 'E': ++m_letters.repeats; break;
-        case 'a': ++m_letters.addressRecords; break;
-        case 'p': ++m_letters.dataRecords; break;
-        default: break;
-        }
+        m_letters.countLetter(progress.letter);
         draw(letterLine(), false);
     } else {
         draw(letterLine(), true);

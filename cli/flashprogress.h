@@ -36,7 +36,7 @@ private:
     bool m_drawn = false;
     bool m_programming = false;
     QString m_line;  // as last drawn
-    TransferCounters m_letters;  // "E" in repeats, "a" in addressRecords, "p" in dataRecords
+    TransferCounters m_letters;  // the programming letters so far
     QElapsedTimer m_sinceDrawn;
     QElapsedTimer m_sinceStart;  // the data records' transfer
 };

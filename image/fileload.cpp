@@ -30,13 +30,6 @@ std::optional<QByteArray> readFile(QFile &file, qint64 size)
     return bytes;
 }
 
-QString analogCaption(quint8 inputs, bool rackVariant)
-{
-    if (inputs == 2 || !rackVariant)
-        return QStringLiteral("2 Analogeingänge");
-    return inputs == 4 ? QStringLiteral("4 Analogeingänge") : QStringLiteral("X Analogeingänge");
-}
-
 // Shows what the loaded image says about itself and presets the panel to it.
 void evaluateImage(Frontend &ui, FirmwareImage &image)
 {
@@ -55,13 +48,8 @@ void evaluateImage(Frontend &ui, FirmwareImage &image)
 
     const quint8 analog = infoBlockByte(image, 31).value_or(0);
     image.FileAnalogInputs = analog == 0xFF ? 2 : analog;
-    if (image.FileAnalogInputs == 0) {
-        panel.cbAnalog.setCaption(QStringLiteral("Analogeingänge"));
-        panel.cbAnalog.setChecked(false);
-    } else {
-        panel.cbAnalog.setChecked(true);
-        panel.cbAnalog.setCaption(analogCaption(image.FileAnalogInputs, panel.cb470Z.checked()));
-    }
+    panel.cbAnalog.setCaption(panel.fileAnalogCaption(image.FileAnalogInputs));
+    panel.cbAnalog.setChecked(image.FileAnalogInputs != 0);
 
     panel.cbPTB.setChecked((infoBlockByte(image, 20).value_or(0) & 0x0F) != 0);
 

@@ -85,14 +85,7 @@ void applyHardwareWord(Context &ctx, int word)
 
 void applyAnalogInputs(OptionsModel &panel, int count)
 {
-    if (count == 1)
-        count = 2;
-    if (count == 0)
-        panel.cbAnalog.setCaption(QStringLiteral("Analogeingänge"));
-    else if (count == 4 && panel.cb470Z.checked())
-        panel.cbAnalog.setCaption(QStringLiteral("4 Analogeingänge"));
-    else
-        panel.cbAnalog.setCaption(QStringLiteral("2 Analogeingänge"));
+    panel.cbAnalog.setCaption(panel.deviceAnalogCaption(count));
     panel.cbAnalog.setChecked(count != 0);
 }
 

@@ -79,6 +79,29 @@ QList<CheckBoxModel *> OptionsModel::boxes()
             &cbNetz, &cbAnalog, &cbBatt, &cb512, &cb465, &cbRes3, &cbDSfG, &cbMaster};
 }
 
+QString OptionsModel::deviceAnalogCaption(int count) const
+{
+    if (count == 0)
+        return QStringLiteral("Analogeingänge");
+    return count == 4 && cb470Z.checked() ? QStringLiteral("4 Analogeingänge") : QStringLiteral("2 Analogeingänge");
+}
+
+QString OptionsModel::fileAnalogCaption(quint8 inputs) const
+{
+    if (inputs == 0)
+        return QStringLiteral("Analogeingänge");
+    if (inputs == 2 || !cb470Z.checked())
+        return QStringLiteral("2 Analogeingänge");
+    return inputs == 4 ? QStringLiteral("4 Analogeingänge") : QStringLiteral("X Analogeingänge");
+}
+
+QString OptionsModel::rackVariantAnalogCaption() const
+{
+    if (m_fileAnalogInputs == 0)
+        return QStringLiteral("Analogeingänge");
+    return m_fileAnalogInputs > 2 && cb470Z.checked() ? QStringLiteral("4 Analogeingänge") : QStringLiteral("2 Analogeingänge");
+}
+
 void OptionsModel::boxToggled(CheckBoxModel &box)
 {
     if (&box == &cb470Z) {
@@ -92,12 +115,7 @@ void OptionsModel::boxToggled(CheckBoxModel &box)
 
 void OptionsModel::cb470ZClick()
 {
-    if (m_fileAnalogInputs == 0)
-        cbAnalog.setCaption(QStringLiteral("Analogeingänge"));
-    else if (m_fileAnalogInputs > 2 && cb470Z.checked())
-        cbAnalog.setCaption(QStringLiteral("4 Analogeingänge"));
-    else
-        cbAnalog.setCaption(QStringLiteral("2 Analogeingänge"));
+    cbAnalog.setCaption(rackVariantAnalogCaption());
 
     if (cb470Z.checked()) {
         cbKlemm.setChecked(true);

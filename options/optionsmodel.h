@@ -92,6 +92,18 @@ public:
     // The check boxes of pnFab in keyboard order.
     QList<CheckBoxModel *> boxes();
 
+    // The caption of cbAnalog. Three steps set it, each by a rule of its own;
+    // they agree on 0, 2 and 4 inputs only. Each reads cb470Z as it is now.
+    // The readout, from the device's count: 4 only with the rack variant,
+    // any other count but 0 as 2.
+    QString deviceAnalogCaption(int count) const;
+    // The file load, from the image's byte: a count other than 2 or 4 on the
+    // rack variant shows as "X".
+    QString fileAnalogCaption(quint8 inputs) const;
+    // The rack-variant rule, from the loaded image's byte: more than 2 on the
+    // rack variant shows as 4.
+    QString rackVariantAnalogCaption() const;
+
 signals:
     void changed();
 

@@ -42,27 +42,28 @@ QByteArray SampleImage::build() const
     return image;
 }
 
+QByteArray intelHexRecord(quint8 type, quint16 address, const QByteArray &data, const char *lineEnd)
+{
+    QByteArray bytes;
+    bytes.append(char(data.size())).append(char(address >> 8)).append(char(address)).append(char(type)).append(data);
+    quint8 sum = 0;
+    for (char c : bytes)
+        sum += quint8(c);
+    bytes.append(char(quint8(-sum)));
+    return ':' + bytes.toHex().toUpper() + lineEnd;
+}
+
 QByteArray toIntelHex(const QByteArray &image)
 {
-    const auto record = [](int count, int address, int type, const QByteArray &data) {
-        QByteArray bytes;
-        bytes.append(char(count)).append(char(address >> 8)).append(char(address)).append(char(type)).append(data);
-        quint8 sum = 0;
-        for (char c : bytes)
-            sum += quint8(c);
-        bytes.append(char(quint8(-sum)));
-        return ':' + bytes.toHex().toUpper() + "\r\n";
-    };
     QByteArray hex;
     for (int offset = 0; offset < image.size(); offset += 16) {
         if (offset % 0x10000 == 0) {
             QByteArray upper(2, '\0');
             upper[1] = char(offset >> 16);
-            hex += record(2, 0, 4, upper);
+            hex += intelHexRecord(4, 0, upper);
         }
-        const QByteArray data = image.mid(offset, 16);
-        hex += record(int(data.size()), offset & 0xFFFF, 0, data);
+        hex += intelHexRecord(0, quint16(offset), image.mid(offset, 16));
     }
-    hex += record(0, 0, 1, {});
+    hex += intelHexRecord(1, 0, {});
     return hex;
 }

@@ -16,6 +16,9 @@ struct SampleImage {
     QByteArray build() const;
 };
 
+// One Intel-HEX record: count, address, type and data, with its checksum.
+QByteArray intelHexRecord(quint8 type, quint16 address, const QByteArray &data, const char *lineEnd = "\r\n");
+
 // Intel-HEX text of an image: 16-byte data records (erased ones included, as
 // the firmware build writes them), extended linear addresses, end record.
 QByteArray toIntelHex(const QByteArray &image);

@@ -58,10 +58,7 @@ int BlockTransfer::countBlocks(int startAddress) const
 
 void BlockTransfer::showCounters()
 {
-    m_ctx.ui.setStatus(1, QStringLiteral("Wdh: %1 Adr: %2 Dat: %3")
-                              .arg(m_counters.repeats)
-                              .arg(m_counters.addressRecords)
-                              .arg(m_counters.dataRecords));
+    m_ctx.ui.setStatus(1, recordCountersText(m_counters));
 }
 
 void BlockTransfer::report()
@@ -155,12 +152,7 @@ void BlockTransfer::programming()
             letter = link.WaitByte(int(std::max<qint64>(deadline.remainingTime(), 1)));
         } while (letter == 0 && !link.LinkFailed && link.CancelRequested);
 
-        switch (letter) {
-        case 'a': ++m_counters.addressRecords; break;
-        case 'p': ++m_counters.dataRecords; break;
-        case 'E': ++m_counters.repeats; break;
-        default: break;
-        }
+        m_counters.countLetter(letter);
         if (letter == 'S')
             ui.setStatus(1, QStringLiteral("FabData erase & burn!"));
         else if (letter == 'T')
@@ -168,10 +160,7 @@ void BlockTransfer::programming()
         else if (letter == 'C')
             ui.setStatus(1, QStringLiteral("FLASH-Data copy!"));
         else
-            ui.setStatus(1, QStringLiteral("Erase: %1 Adr: %2 Dat: %3")
-                                .arg(m_counters.repeats)
-                                .arg(m_counters.addressRecords)
-                                .arg(m_counters.dataRecords));
+            ui.setStatus(1, letterCountersText(m_counters));
         m_progress.letter = letter;
         if (progress)
             progress(m_progress);

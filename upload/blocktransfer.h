@@ -1,16 +1,11 @@
 #pragma once
+#include "upload/transfercounters.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 #include <functional>
 
 struct Context;
-
-// Progress counters of one upload; the programming phase reuses them.
-struct TransferCounters {
-    int repeats = 0;         // NAKs received; erase letters while programming
-    int addressRecords = 0;  // the end record not counted
-    int dataRecords = 0;
-};
 
 // What a progress display needs to know.
 struct TransferProgress {

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "sim/sampleimage.h"
 #include "tests/support/testfiles.h"
 
 namespace hextools {
@@ -87,18 +88,6 @@ inline QByteArray srecImage(const QString &hexPath, int size)
     const QStringList args{hexPath, QStringLiteral("-intel"), QStringLiteral("-fill"), QStringLiteral("0xFF"),
                            QStringLiteral("0"), QString::number(size), QStringLiteral("-o"), out, QStringLiteral("-binary")};
     return runTool(QStringLiteral("srec_cat"), args) ? readFile(out) : QByteArray();
-}
-
-// A record with a correct checksum, for records the tools do not write.
-inline QByteArray record(quint8 type, quint16 address, const QByteArray &data, const char *lineEnd = "\r\n")
-{
-    QByteArray bytes;
-    bytes.append(char(data.size())).append(char(address >> 8)).append(char(address)).append(char(type)).append(data);
-    quint8 sum = 0;
-    for (char c : bytes)
-        sum += quint8(c);
-    bytes.append(char(quint8(-sum)));
-    return ':' + bytes.toHex().toUpper() + lineEnd;
 }
 
 }  // namespace hextools

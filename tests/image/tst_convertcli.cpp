@@ -61,11 +61,13 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
-        QByteArray badSum = record(0x00, 0, "ABCD");
+        QByteArray badSum = intelHexRecord(0x00, 0, "ABCD");
         badSum[9] = 'F';
-        QTest::newRow("checksum") << "sum.hex" << record(0x00, 0x10, "xy") + badSum + record(0x01, 0, {})
+        QTest::newRow("checksum") << "sum.hex" << intelHexRecord(0x00, 0x10, "xy") + badSum + intelHexRecord(0x01, 0, {})
                                   << "Fehler!!!! Prüfsummenfehler in Zeile 2";
-        QTest::newRow("outside the image") << "far.hex" << record(0x04, 0, QByteArray::fromHex("0009")) + record(0x00, 0, "x") + record(0x01, 0, {})
+        QTest::newRow("outside the image") << "far.hex"
+                                           << intelHexRecord(0x04, 0, QByteArray::fromHex("0009")) + intelHexRecord(0x00, 0, "x")
+                                                  + intelHexRecord(0x01, 0, {})
                                            << "Adresse 0x090000 liegt außerhalb des Abbilds (Zeile 2)";
         QTest::newRow("too large") << "big.hex" << QByteArray(0x200000, '\n') << "Die Datei ist zu groß!";
         QTest::newRow("not a HEX file") << "fw.bin" << QByteArray("x") << "keine Intel-HEX-Datei";

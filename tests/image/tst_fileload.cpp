@@ -119,7 +119,7 @@ void TestFileLoad::hexByNameOnly()
 {
     QFETCH(QString, name);
     QFETCH(bool, converted);
-    const QByteArray text = record(0x00, 0, "ABCD") + record(0x01, 0, {});
+    const QByteArray text = intelHexRecord(0x00, 0, "ABCD") + intelHexRecord(0x01, 0, {});
     TestStation s;
     QCOMPARE(loadFirmwareFile(s.ui, s.image, write(name, text)), LoadResult::Loaded);
     QCOMPARE(s.image.ImageSize, converted ? 0x40000 : int(text.size()));
@@ -262,7 +262,7 @@ void TestFileLoad::shortImages()
 void TestFileLoad::saveOnRightClickOnly()
 {
     TestStation s;
-    const QString hex = write(QStringLiteral("fw.hex"), record(0x00, 0x10, "ABCD", "\n") + record(0x01, 0, {}, "\n"));
+    const QString hex = write(QStringLiteral("fw.hex"), intelHexRecord(0x00, 0x10, "ABCD", "\n") + intelHexRecord(0x01, 0, {}, "\n"));
     QCOMPARE(loadFirmwareFile(s.ui, s.image, hex), LoadResult::Loaded);
     const QString bin = m_dir.filePath(QStringLiteral("fw.BIN"));
 

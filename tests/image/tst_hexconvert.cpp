@@ -143,12 +143,12 @@ void TestHexConvert::sizeFollowsTextLength()
 void TestHexConvert::skippedRecordTypes()
 {
     const QByteArray data = randomBytes(32, 13);
-    QByteArray text = record(0x04, 0, QByteArray::fromHex("0001"));
-    text += record(0x00, 0x0010, data.left(16));
-    text += record(0x03, 0, QByteArray::fromHex("12345678"));          // start segment address
-    text += record(0x05, 0, QByteArray::fromHex("00170000"), "\n");    // start linear address
-    text += record(0x00, 0x0020, data.mid(16));
-    text += record(0x01, 0, {}, "");  // no line end needed after the last record
+    QByteArray text = intelHexRecord(0x04, 0, QByteArray::fromHex("0001"));
+    text += intelHexRecord(0x00, 0x0010, data.left(16));
+    text += intelHexRecord(0x03, 0, QByteArray::fromHex("12345678"));          // start segment address
+    text += intelHexRecord(0x05, 0, QByteArray::fromHex("00170000"), "\n");    // start linear address
+    text += intelHexRecord(0x00, 0x0020, data.mid(16));
+    text += intelHexRecord(0x01, 0, {}, "");  // no line end needed after the last record
 
     TestStation station;
     QCOMPARE(loadFirmwareFile(station.ui, station.image, writeFile(m_dir, QStringLiteral("s.hex"), text)), LoadResult::Loaded);
@@ -163,34 +163,35 @@ void TestHexConvert::refusedFiles_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("status");
 
-    const QByteArray good = record(0x00, 0, QByteArray(16, 'x'));
-    const QByteArray end = record(0x01, 0, {});
-    QByteArray badSum = record(0x00, 0x10, QByteArray(16, 'y'));
+    const QByteArray good = intelHexRecord(0x00, 0, QByteArray(16, 'x'));
+    const QByteArray end = intelHexRecord(0x01, 0, {});
+    QByteArray badSum = intelHexRecord(0x00, 0x10, QByteArray(16, 'y'));
     badSum[10] = badSum[10] == '0' ? '1' : '0';  // one data digit changed
 
     QTest::newRow("checksum") << good + good + badSum + end << QStringLiteral("Prüfsummenfehler in Zeile 3");
     QTest::newRow("no end record") << good + good << QStringLiteral("Kein Dateiende-Satz bis Zeile 3");
     QTest::newRow("upper address 0x20")
-        << good + record(0x04, 0, QByteArray::fromHex("0020")) + record(0x00, 0x1234, "z") + end
+        << good + intelHexRecord(0x04, 0, QByteArray::fromHex("0020")) + intelHexRecord(0x00, 0x1234, "z") + end
         << QStringLiteral("Adresse 0x201234 liegt außerhalb des Abbilds (Zeile 3)");
     QTest::newRow("data at 0x80000")
-        << record(0x04, 0, QByteArray::fromHex("0008")) + record(0x00, 0x0000, "z") + end
+        << intelHexRecord(0x04, 0, QByteArray::fromHex("0008")) + intelHexRecord(0x00, 0x0000, "z") + end
         << QStringLiteral("Adresse 0x080000 liegt außerhalb des Abbilds (Zeile 2)");
     QTest::newRow("data running past 512 KiB")
-        << record(0x04, 0, QByteArray::fromHex("0007")) + record(0x00, 0xFFF8, QByteArray(16, 'z')) + end
+        << intelHexRecord(0x04, 0, QByteArray::fromHex("0007")) + intelHexRecord(0x00, 0xFFF8, QByteArray(16, 'z')) + end
         << QStringLiteral("Adresse 0x07FFF8 liegt außerhalb des Abbilds (Zeile 2)");
     // The record's end lies past 4 GiB: it must not wrap round into the image.
     QTest::newRow("data running past 4 GiB")
-        << good + record(0x04, 0, QByteArray::fromHex("FFFF")) + record(0x00, 0xFFF8, QByteArray(16, 'z')) + end
+        << good + intelHexRecord(0x04, 0, QByteArray::fromHex("FFFF")) + intelHexRecord(0x00, 0xFFF8, QByteArray(16, 'z')) + end
         << QStringLiteral("Adresse 0xFFFFFFF8 liegt außerhalb des Abbilds (Zeile 3)");
     QTest::newRow("last byte at 4 GiB - 1")
-        << record(0x04, 0, QByteArray::fromHex("FFFF")) + record(0x00, 0xFFFF, "z") + end
+        << intelHexRecord(0x04, 0, QByteArray::fromHex("FFFF")) + intelHexRecord(0x00, 0xFFFF, "z") + end
         << QStringLiteral("Adresse 0xFFFFFFFF liegt außerhalb des Abbilds (Zeile 2)");
     QTest::newRow("CR alone") << good.chopped(1) + end << QStringLiteral("Formatfehler in Zeile 1");
     QTest::newRow("text after checksum") << good.chopped(2) + " \r\n" + end << QStringLiteral("Formatfehler in Zeile 1");
     QTest::newRow("blank line") << good + "\r\n" + end << QStringLiteral("Formatfehler in Zeile 2");
     QTest::newRow("not a hex digit") << good + QByteArray(good).replace(3, 1, "G") + end << QStringLiteral("Formatfehler in Zeile 2");
-    QTest::newRow("short address record") << record(0x04, 0, QByteArray::fromHex("01")) + end << QStringLiteral("Formatfehler in Zeile 1");
+    QTest::newRow("short address record") << intelHexRecord(0x04, 0, QByteArray::fromHex("01")) + end
+                                          << QStringLiteral("Formatfehler in Zeile 1");
 }
 
 void TestHexConvert::refusedFiles()

@@ -21,6 +21,8 @@ private slots:
     void startsAsTheWindowIsCreated();
     void rackVariantRule_data();
     void rackVariantRule();
+    void analogCaptionByStep_data();
+    void analogCaptionByStep();
     void supplyVoltageRule();
 };
 
@@ -74,6 +76,35 @@ void TestOptionsModel::rackVariantRule()
     changed.clear();
     m.cb470Z.setChecked(rack);  // no change, no rule, no redraw
     QVERIFY(changed.isEmpty());
+}
+
+void TestOptionsModel::analogCaptionByStep_data()
+{
+    QTest::addColumn<int>("inputs");
+    QTest::addColumn<bool>("rack");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("rackVariant");
+
+    QTest::newRow("none") << 0 << true << "Analogeingänge" << "Analogeingänge" << "Analogeingänge";
+    QTest::newRow("4, rack") << 4 << true << "4 Analogeingänge" << "4 Analogeingänge" << "4 Analogeingänge";
+    QTest::newRow("4, wall") << 4 << false << "2 Analogeingänge" << "2 Analogeingänge" << "2 Analogeingänge";
+    QTest::newRow("3, rack") << 3 << true << "2 Analogeingänge" << "X Analogeingänge" << "4 Analogeingänge";
+    QTest::newRow("1, rack") << 1 << true << "2 Analogeingänge" << "X Analogeingänge" << "2 Analogeingänge";
+}
+
+// The three steps that caption cbAnalog keep their own rules.
+void TestOptionsModel::analogCaptionByStep()
+{
+    QFETCH(int, inputs);
+    QFETCH(bool, rack);
+
+    const quint8 fileInputs = quint8(inputs);
+    OptionsModel m(fileInputs);
+    m.cb470Z.setChecked(rack);
+    QTEST(m.deviceAnalogCaption(inputs), "device");
+    QTEST(m.fileAnalogCaption(fileInputs), "file");
+    QTEST(m.rackVariantAnalogCaption(), "rackVariant");
 }
 
 void TestOptionsModel::supplyVoltageRule()
