@@ -48,7 +48,7 @@ double dialShare(bool sampledLines)
     station.Comm1.SetDeviceName(pty.slavePath());
     station.Comm1.Open();
     Modem &modem = station.addModem();
-    modem.DialTimeoutMs = kDialMs;
+    station.link.limits.modemDialTimeoutMs = kDialMs;
     modem.edRufChange(QStringLiteral("0815"));
 
     QElapsedTimer wall;

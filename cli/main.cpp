@@ -20,9 +20,6 @@
 #include <unistd.h>
 
 namespace {
-// A target that is not there must not cost the device questions and their waits.
-constexpr int kConnectCheckMs = 3000;
-
 int g_signalPipe[2] = {-1, -1};
 
 void onSigint(int)
@@ -62,6 +59,9 @@ int main(int argc, char *argv[])
     CliFrontend &ui = station.ui;
     ui.password = options.password;
     Link &link = station.link;
+    // The test suite's runs against the simulator; never set in use.
+    if (qEnvironmentVariable("QUILLON_TEST_SHORT_LIMITS") == QLatin1String("1"))
+        link.limits = TimeLimits::shortForTests();
 
     std::unique_ptr<Tracer> tracer;
     if (options.trace) {
@@ -100,7 +100,8 @@ int main(int argc, char *argv[])
     session.openLink = [&]() -> QString {
         if (!link.TcpMode)
             return {};
-        const QString reason = tcpConnectProblem(options.tcpHost, options.tcpPort, kConnectCheckMs);
+        // A target that is not there must not cost the device questions and their waits.
+        const QString reason = tcpConnectProblem(options.tcpHost, options.tcpPort, link.limits.connectCheckMs);
         if (reason.isEmpty())
             return {};
         const QString message = QStringLiteral("Keine Verbindung zu %1: %2").arg(options.tcpTarget(), reason);

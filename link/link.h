@@ -1,5 +1,6 @@
 #pragma once
 #include "link/tcptarget.h"
+#include "link/timelimits.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -38,6 +39,7 @@ public:
     bool ModemConnected = false;   // a modem call is up
     bool CarrierLost = false;      // the call's carrier went away; cleared by the next dial
     int SavedBaudRate = 14;        // TBaudRate ordinal restored after an upload (br9600)
+    TimeLimits limits;             // every operation's waits
 
     // TCP client state.
     bool TcpConnected = false;
@@ -66,12 +68,12 @@ public:
 
     // Byte channel.
     // Waits until the bytes have left, at most holdLimitMs longer than the
-    // line needs for them (flow control can hold them for good); while they
-    // are held, stop() ends the wait too (default: CancelRequested). False
-    // when they did not all leave; the rest is discarded, and the caller's
-    // receive then runs out of time.
-    static constexpr int SendHoldLimitMs = 5000;
-    bool SendBytes(const QByteArray &data, int holdLimitMs = SendHoldLimitMs, const std::function<bool()> &stop = {});
+    // line needs for them (flow control can hold them for good; default
+    // limits.sendHoldLimitMs); while they are held, stop() ends the wait too
+    // (default: CancelRequested). False when they did not all leave; the rest
+    // is discarded, and the caller's receive then runs out of time.
+    bool SendBytes(const QByteArray &data);
+    bool SendBytes(const QByteArray &data, int holdLimitMs, const std::function<bool()> &stop = {});
     void SendByte(quint8 byte);
     int PollByte(quint8 &byte);
     quint8 WaitByte(int timeoutMs);

@@ -37,6 +37,9 @@ struct ModemCall {
     {
         s.json = json;
         s.onInterrupt = [this] { link.CancelRequested = true; };
+        // Only the pauses are short: the stop, not a limit, ends every wait here.
+        link.limits.wakeSettleMs = 0;
+        link.limits.modemAfterReplyMs = TimeLimits::shortForTests().modemAfterReplyMs;
     }
     // True when the call is up.
     bool dial()

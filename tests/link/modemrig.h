@@ -31,6 +31,7 @@ struct ModemRig {
             pty.setModem(&hayes);
         if (carrierLine)
             QObject::connect(&hayes, &HayesModem::carrierChanged, [this](bool on) { lines.setCarrier(on); });
+        link.limits = TimeLimits::shortForTests();
         hayes.answerDelayMs = 50;
         serial.Comm1.SetDeviceName(pty.slavePath());
         serial.Comm1.Open();

@@ -36,6 +36,7 @@ struct BasicUploadRig {
 
     explicit BasicUploadRig(const DeviceProfile &profile = DeviceProfile::fromJson({})) : sim(profile)
     {
+        link.limits = TimeLimits::shortForTests();
         attach(sim, st);
         link.UseCrc = profile.crc;
         device = defaultProfileReadout();
