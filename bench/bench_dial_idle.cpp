@@ -4,14 +4,10 @@
 // that cannot wait for a line change). The bar is 1 % of the wall time.
 #include "bench/benchsupport.h"
 #include "comport/modemlines.h"
-#include "image/firmwareimage.h"
-#include "link/comportlink.h"
-#include "link/link.h"
-#include "link/modem.h"
-#include "options/optionsmodel.h"
 #include "sim/devicesim.h"
 #include "sim/hayesmodem.h"
 #include "sim/ptytransport.h"
+#include "station/station.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -48,16 +44,11 @@ double dialShare(bool sampledLines)
     }
     pty.setModem(&hayes);
 
-    FirmwareImage image;
-    OptionsModel options(image.FileAnalogInputs);
-    SilentFrontend ui(options);
-    Link link(ui);
-    ComPortLink serial(ui);
-    serial.Comm1.SetDeviceName(pty.slavePath());
-    serial.Comm1.Open();
-    link.setSerialLink(&serial);
-    Modem modem(link, ui, serial.Comm1);
-    modem.DialTimeoutMs = kDialMs;
+    Station<SilentFrontend> station;
+    station.Comm1.SetDeviceName(pty.slavePath());
+    station.Comm1.Open();
+    Modem &modem = station.addModem();
+    station.link.limits.modemDialTimeoutMs = kDialMs;
     modem.edRufChange(QStringLiteral("0815"));
 
     QElapsedTimer wall;
@@ -66,7 +57,7 @@ double dialShare(bool sampledLines)
     const int result = modem.DialDevice();
     const double cpu = processCpuSeconds() - cpuStart;
     const double seconds = double(wall.elapsed()) / 1000.0;
-    serial.Comm1.Close();
+    station.Comm1.Close();
     SetModemLineSource(nullptr);
     if (result != 0 || hayes.commands != QList<QByteArray>{"atd0815"}) {
         std::fprintf(stderr, "expected an unanswered dial, got %d\n", result);

@@ -6,6 +6,7 @@
 #include "bench/guisupport.h"
 #include "bench/simprocess.h"
 #include "mainwindow/program.h"
+#include "sim/defaultreadout.h"
 #include "sim/ptytransport.h"
 #include "sim/sampleimage.h"
 
@@ -49,23 +50,19 @@ int main(int argc, char *argv[])
     Program program(settings);
     program.start();
     TForm1 &w = program.form1;
-    if (!w.Comm1.Active() || loadFirmwareFile(w.ui, w.image, image) != LoadResult::Loaded) {
+    if (!w.station.Comm1.Active() || loadFirmwareFile(w.station.ui, w.station.image, image) != LoadResult::Loaded) {
         std::fprintf(stderr, "gui_upload: the window did not open %s or load the image\n", qPrintable(pty));
         return 2;
     }
 
-    // As a readout of the simulator's default profile leaves it, so the
-    // figures compare with bench_upload_pty.
-    w.link.UseCrc = true;
-    w.device.DeviceInfoRead = true;
-    w.device.DeviceKind = KrvModel::KRV470;
-    w.device.DeviceFwDate = 20080115;
-    w.device.FlashClass = FlashChip::Chip512K;
+    // As bench_upload_pty, so the figures compare.
+    w.station.link.UseCrc = true;
+    w.station.device = defaultProfileReadout();
 
     // Every byte either way costs its character time at the speed the line has then.
     double lineSeconds = 0;
-    w.link.trace = [&](bool, const QByteArray &chunk) {
-        lineSeconds += double(chunk.size()) * PtyTransport::BitsPerCharacter / w.Comm1.CustomBaudRate();
+    w.station.link.trace = [&](bool, const QByteArray &chunk) {
+        lineSeconds += double(chunk.size()) * PtyTransport::BitsPerCharacter / w.station.Comm1.CustomBaudRate();
     };
     // A fine tick that only the event loop can run: its longest gap is the
     // longest time the window could not react.
@@ -84,7 +81,7 @@ int main(int argc, char *argv[])
     });
     QElapsedTimer wall;
     double seconds = 0;
-    w.upload.progress = [&](const TransferProgress &p) {
+    w.station.upload.progress = [&](const TransferProgress &p) {
         if (p.finished && measuring) {
             seconds = double(wall.nsecsElapsed()) / 1e9;
             measuring = false;
@@ -107,13 +104,13 @@ int main(int argc, char *argv[])
     sim.kill();
     sim.waitForFinished();
 
-    if (w.upload.outcome != Upload::Outcome::Ok) {
-        std::fprintf(stderr, "gui_upload: upload failed: %s\n", qPrintable(w.upload.resultMessage));
+    if (w.station.upload.outcome != Upload::Outcome::Ok) {
+        std::fprintf(stderr, "gui_upload: upload failed: %s\n", qPrintable(w.station.upload.resultMessage));
         return 2;
     }
     const double efficiency = lineSeconds / seconds;
     std::printf("gui_upload: 512 KiB image from the upload button, %d data records\n",
-                w.upload.recordCounters.dataRecords);
+                w.station.upload.recordCounters.dataRecords);
     std::printf("gui_upload: %.1f s, line-time bound %.1f s, efficiency %.3f (bar %.2f)\n", seconds, lineSeconds,
                 efficiency, kBarEfficiency);
     std::printf("gui_upload: longest time the event loop did not run %lld ms (bar %lld ms), %d times over the bar\n",

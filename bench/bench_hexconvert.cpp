@@ -2,9 +2,8 @@
 // Prints our time beside srec_cat's for the same file, measured in this run.
 #include "bench/benchsupport.h"
 #include "image/fileload.h"
-#include "image/firmwareimage.h"
 #include "image/hexconvert.h"
-#include "options/optionsmodel.h"
+#include "station/station.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -78,11 +77,10 @@ int main(int argc, char *argv[])
     }
     const QByteArray text = readFile(hexPath);
 
-    FirmwareImage image;
-    OptionsModel panel(image.FileAnalogInputs);
-    SilentFrontend ui(panel);
+    Station<SilentFrontend> station;
+    const FirmwareImage &image = station.image;
     bool loaded = true;
-    const double loadMs = medianMs(Runs, [&] { loaded &= loadFirmwareFile(ui, image, hexPath) == LoadResult::Loaded; });
+    const double loadMs = medianMs(Runs, [&] { loaded &= loadFirmwareFile(station.ui, station.image, hexPath) == LoadResult::Loaded; });
     std::vector<quint8> target(0x80000);
     const double convertMs = medianMs(Runs, [&] { loaded &= convertHex(text, target).imageSize == 0x80000; });
     const double srecMs = medianMs(5, [&] {

@@ -1,11 +1,9 @@
 // CPU time of ReceiveFrame waiting 3 s for a device that does not answer.
 // The wait must block in the event loop: the bar is 2 % of the wall time.
 #include "bench/benchsupport.h"
-#include "image/firmwareimage.h"
-#include "link/link.h"
-#include "options/optionsmodel.h"
 #include "sim/devicesim.h"
 #include "sim/tcptransport.h"
+#include "station/station.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -28,10 +26,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    FirmwareImage image;
-    OptionsModel options(image.FileAnalogInputs);
-    SilentFrontend ui(options);
-    Link link(ui);
+    Station<SilentFrontend> station;
+    Link &link = station.link;
     link.TcpMode = 1;
     link.setTcpTarget(QStringLiteral("127.0.0.1"), transport.port());
     link.SendCommand("B004", true);

@@ -5,15 +5,10 @@
 #include "bench/benchsupport.h"
 #include "bench/simprocess.h"
 #include "image/fileload.h"
-#include "image/firmwareimage.h"
-#include "link/comportlink.h"
-#include "frontend/context.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
-#include "options/optionsmodel.h"
+#include "sim/defaultreadout.h"
 #include "sim/ptytransport.h"
 #include "sim/sampleimage.h"
-#include "upload/upload.h"
+#include "station/station.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,9 +34,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    FirmwareImage image;
-    OptionsModel options(image.FileAnalogInputs);
-    SilentFrontend ui(options);
+    Station<SilentFrontend> station;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("image.bin"));
     {
@@ -49,28 +42,21 @@ int main(int argc, char *argv[])
         if (!out.open(QIODevice::WriteOnly) || out.write(SampleImage{}.build()) != 0x80000)
             return 2;
     }
-    if (loadFirmwareFile(ui, image, file) != LoadResult::Loaded)
+    if (loadFirmwareFile(station.ui, station.image, file) != LoadResult::Loaded)
         return 2;
 
-    Link link(ui);
-    ComPortLink serial(ui);
-    serial.Comm1.SetDeviceName(pty);
-    serial.Comm1.Open();
-    link.setSerialLink(&serial);
+    Link &link = station.link;
+    station.Comm1.SetDeviceName(pty);
+    station.Comm1.Open();
     link.UseCrc = true;
-    DeviceDescription device;  // as a readout of the simulator's default profile leaves it
-    device.DeviceInfoRead = true;
-    device.DeviceKind = KrvModel::KRV470;
-    device.DeviceFwDate = 20080115;
-    device.FlashClass = FlashChip::Chip512K;
-    Context ctx{link, ui, device, image};
-    Upload upload(ctx);
+    station.device = defaultProfileReadout();
+    Upload &upload = station.upload;
 
     // Every byte either way costs its character time at the speed the line has then.
     qint64 bytes = 0, bytesAt19200 = 0;
     double lineSeconds = 0;
     link.trace = [&](bool, const QByteArray &chunk) {
-        const int speed = serial.Comm1.CustomBaudRate();
+        const int speed = station.Comm1.CustomBaudRate();
         bytes += chunk.size();
         bytesAt19200 += speed == 19200 ? chunk.size() : 0;
         lineSeconds += double(chunk.size()) * PtyTransport::BitsPerCharacter / speed;

@@ -4,13 +4,9 @@
 #include "bench/benchsupport.h"
 #include "bench/simprocess.h"
 #include "image/fileload.h"
-#include "image/firmwareimage.h"
-#include "frontend/context.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
-#include "options/optionsmodel.h"
+#include "sim/defaultreadout.h"
 #include "sim/sampleimage.h"
-#include "upload/upload.h"
+#include "station/station.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -57,24 +53,16 @@ int main(int argc, char *argv[])
         return 2;
     file.close();
 
-    FirmwareImage image;
-    OptionsModel options(image.FileAnalogInputs);
-    SilentFrontend ui(options);
-    Link link(ui);
-    DeviceDescription device;
-    Context ctx{link, ui, device, image};
-    if (loadFirmwareFile(ui, image, file.fileName()) != LoadResult::Loaded)
+    Station<SilentFrontend> station;
+    if (loadFirmwareFile(station.ui, station.image, file.fileName()) != LoadResult::Loaded)
         return 2;
+    Link &link = station.link;
     link.TcpMode = 1;
     link.setTcpTarget(QStringLiteral("127.0.0.1"), port.toUShort());
     link.UseCrc = true;
-    // As the readout of krvsim's default profile leaves it.
-    device.DeviceInfoRead = true;
-    device.DeviceKind = KrvModel::KRV470;
-    device.DeviceFwDate = 20080115;
-    device.FlashClass = FlashChip::Chip512K;
+    station.device = defaultProfileReadout();  // krvsim runs its default profile
 
-    Upload upload(ctx);
+    Upload &upload = station.upload;
     QElapsedTimer clock;
     qint64 firstRecordNs = -1, lastRecordNs = -1;
     int reports = 0;  // one after each record's reply

@@ -7,15 +7,11 @@
 // Prints one line of counts: key=value ...; exits 1 on any wrong end.
 // Usage: soak_upload RUNS SEED
 #include "bench/benchsupport.h"
-#include "image/firmwareimage.h"
-#include "frontend/context.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
-#include "options/optionsmodel.h"
+#include "sim/defaultreadout.h"
 #include "sim/devicesim.h"
 #include "sim/sampleimage.h"
 #include "sim/tcptransport.h"
-#include "upload/upload.h"
+#include "station/station.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,13 +45,7 @@ long residentKiB()
     return -1;
 }
 
-struct Station {
-    FirmwareImage image;
-    OptionsModel options{image.FileAnalogInputs};
-    RecordingFrontend ui{options};
-    DeviceDescription device;
-    Link link{ui};
-    Context ctx{link, ui, device, image};
+struct Soak : Station<RecordingFrontend> {
     DeviceSim sim{DeviceProfile::fromJson({})};
     TcpTransport tcp{sim};
 };
@@ -67,7 +57,7 @@ int main(int argc, char *argv[])
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 300;
     QRandomGenerator random(argc > 2 ? quint32(strtoul(argv[2], nullptr, 10)) : 1);
 
-    Station st;
+    Soak st;
     if (!st.tcp.listen(0)) {
         std::fprintf(stderr, "soak: the simulator cannot listen: %s\n", qPrintable(st.tcp.errorString()));
         return 2;
@@ -76,8 +66,7 @@ int main(int argc, char *argv[])
     st.link.setTcpTarget(QStringLiteral("127.0.0.1"), st.tcp.port());
     st.link.UseCrc = st.sim.profile.crc;
     st.sim.flash.goOnDelayMs = 10;
-    // As a readout of the simulator's default profile leaves it.
-    st.device = DeviceDescription{true, KrvModel::KRV470, 20080115, FlashChip::Chip512K, 0};
+    st.device = defaultProfileReadout();
 
     SampleImage sample;
     sample.size = 0x10000;
@@ -94,7 +83,7 @@ int main(int argc, char *argv[])
     int endedCorrectly = 0, successes = 0, verified = 0;
     int records = 0;  // records of a clean run, known after the first
     long warmRss = 0;
-    Upload upload(st.ctx);
+    Upload &upload = st.upload;
     for (int run = 1; run <= runs; ++run) {
         // Like a user after a broken link: wait for the reconnection first.
         QElapsedTimer reconnect;

@@ -8,14 +8,9 @@
 #include "cli/tcpcheck.h"
 #include "cli/tracer.h"
 #include "cli/usage.h"
-#include "image/firmwareimage.h"
 #include "comport/eabort.h"
-#include "link/comportlink.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
-#include "link/modem.h"
-#include "options/optionsmodel.h"
 #include "orvabout/versinfo.h"
+#include "station/station.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -25,9 +20,6 @@
 #include <unistd.h>
 
 namespace {
-// A target that is not there must not cost the device questions and their waits.
-constexpr int kConnectCheckMs = 3000;
-
 int g_signalPipe[2] = {-1, -1};
 
 void onSigint(int)
@@ -63,12 +55,13 @@ int main(int argc, char *argv[])
     const GlobalOptions &options = line.options;
     const CliCommand *command = line.command;
 
-    FirmwareImage image;
-    OptionsModel panel(image.FileAnalogInputs);
-    CliFrontend ui(panel, err, options.quiet);
+    Station<CliFrontend> station(err, options.quiet);
+    CliFrontend &ui = station.ui;
     ui.password = options.password;
-    Link link(ui);
-    DeviceDescription device;
+    Link &link = station.link;
+    // The test suite's runs against the simulator; never set in use.
+    if (qEnvironmentVariable("QUILLON_TEST_SHORT_LIMITS") == QLatin1String("1"))
+        link.limits = TimeLimits::shortForTests();
 
     std::unique_ptr<Tracer> tracer;
     if (options.trace) {
@@ -76,21 +69,21 @@ int main(int argc, char *argv[])
         link.trace = [&tracer](bool sent, const QByteArray &bytes) { tracer->bytes(sent, bytes); };
     }
 
-    std::unique_ptr<ComPortLink> serial;
+    bool serialOpen = false;
     if (command->needsLink) {
         if (!options.tcpHost.isEmpty()) {
             link.TcpMode = 1;
             link.setTcpTarget(options.tcpHost, options.tcpPort);
         } else if (!options.port.isEmpty()) {
             try {
-                serial = openSerialLink(ui, options.port, *baudRateOf(options.baud.value_or(9600)));
+                openSerialLink(station.serial, ui, options.port, *baudRateOf(options.baud.value_or(9600)));
+                serialOpen = true;
             } catch (const std::exception &e) {  // shown already; a script reads it from the JSON
                 if (options.json)
                     out << OrderedJson().add("result", QStringLiteral("failed")).add("error", QString::fromUtf8(e.what())).text()
                         << Qt::endl;
                 return ExitFailed;
             }
-            link.setSerialLink(serial.get());
         } else {
             err << "quillon-cli: " << command->name << " braucht --tcp HOST:PORT oder --port GERÄT\n"
                 << "Hilfe: quillon-cli --help" << Qt::endl;
@@ -99,15 +92,16 @@ int main(int argc, char *argv[])
     }
 
     // Through a modem the command's JSON object gets the call's facts added.
-    const bool dial = serial && options.dial;
+    const bool dial = serialOpen && options.dial;
     QByteArray commandJson;
     QTextStream commandJsonStream(&commandJson);
     QTextStream &commandOut = dial && options.json ? commandJsonStream : out;
-    CliSession session{Context{link, ui, device, image}, ui, options.json, commandOut, err, {}, {}};
+    CliSession session{station.ctx, ui, options.json, commandOut, err, {}, {}};
     session.openLink = [&]() -> QString {
         if (!link.TcpMode)
             return {};
-        const QString reason = tcpConnectProblem(options.tcpHost, options.tcpPort, kConnectCheckMs);
+        // A target that is not there must not cost the device questions and their waits.
+        const QString reason = tcpConnectProblem(options.tcpHost, options.tcpPort, link.limits.connectCheckMs);
         if (reason.isEmpty())
             return {};
         const QString message = QStringLiteral("Keine Verbindung zu %1: %2").arg(options.tcpTarget(), reason);
@@ -117,7 +111,7 @@ int main(int argc, char *argv[])
     session.onInterrupt = [&link] { link.CancelRequested = true; };
     if (link.TcpMode)
         session.linkFacts = {QStringLiteral("tcp"), options.tcpHost, options.tcpPort, {}, 0, {}};
-    else if (serial)
+    else if (serialOpen)
         session.linkFacts = {dial ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, options.port,
                              options.baud.value_or(9600), options.dial.value_or(QString())};
 
@@ -132,13 +126,11 @@ int main(int argc, char *argv[])
         std::signal(SIGINT, onSigint);
     }
 
-    std::unique_ptr<Modem> modem;
     ModemCall call;
     int code = ExitFailed;
     try {
         if (dial) {
-            modem = std::make_unique<Modem>(link, ui, serial->Comm1);
-            call = dialThroughModem(*modem, ui, link, *options.dial, options.modemInit);
+            call = dialThroughModem(station.addModem(), ui, link, *options.dial, options.modemInit);
             if (!call.connected) {
                 const QString failure = callFailure(call);
                 err << failure << Qt::endl;
@@ -148,8 +140,8 @@ int main(int argc, char *argv[])
         }
         if (!dial || call.connected)
             code = command->run(session, line.args);
-        if (modem && link.ModemConnected)
-            modem->HangUp();
+        if (station.modem && link.ModemConnected)
+            station.modem->HangUp();
     } catch (const EAbort &) {
         // A serial port error, already shown, ended the operation.
     }

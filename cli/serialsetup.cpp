@@ -6,10 +6,9 @@
 
 #include <stdexcept>
 
-std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device, TBaudRate rate)
+void openSerialLink(ComPortLink &serial, Frontend &ui, const QString &device, TBaudRate rate)
 {
-    auto link = std::make_unique<ComPortLink>(ui);
-    TComPort &port = link->Comm1;
+    TComPort &port = serial.Comm1;
     port.SetDeviceName(device);
     port.SetBaudRate(rate);
     try {
@@ -28,5 +27,4 @@ std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device,
         ui.showMessage(presentPortsText());
         throw std::runtime_error(message.toStdString());
     }
-    return link;
 }

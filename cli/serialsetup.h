@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <optional>
 
 class ComPortLink;
@@ -12,4 +11,4 @@ class Frontend;
 // Opens the program's serial port on device (a path, a name under /dev or
 // "COMn") at rate with the program's other stored settings. Errors are shown
 // through the port's error handler and end as EAbort.
-std::unique_ptr<ComPortLink> openSerialLink(Frontend &ui, const QString &device, TBaudRate rate);
+void openSerialLink(ComPortLink &serial, Frontend &ui, const QString &device, TBaudRate rate);

@@ -1,6 +1,6 @@
 // The platform-independent part of the serial port: settings model, open and
 // close, the error path, transfers and the event dispatch. The device itself
-// is reached through the platform file (comport_posix.cpp).
+// is reached through the platform files (comport_posix*.cpp).
 #include "comport/comport.h"
 #include "comport/comthread.h"
 #include "comport/eabort.h"

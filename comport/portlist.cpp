@@ -1,5 +1,6 @@
 #include "comport/portlist.h"
 #include "comport/comport.h"
+#include "comport/portprobe.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,8 +67,7 @@ struct Probe {
     int systemError;
 };
 
-// Opens the port the way the program will, exclusive lock included, so a
-// port held by any TComPort counts as busy.
+// A port held by any TComPort counts as busy; the line itself is left alone.
 Probe probe(const QString &name)
 {
     TComPort port;
@@ -75,13 +75,8 @@ Probe probe(const QString &name)
     const QString path = port.DevicePath();
     if (!isKnown(path))
         return {ComPortCheck::Unknown, 0};
-    port.SetDeviceName(rooted(path));
-    try {
-        port.Open();
-        port.Close();
-    } catch (const EComError &e) {
-        return {ComPortCheck::Busy, e.ErrorCode};
-    }
+    if (const int error = probeSerialDevice(rooted(path)))
+        return {ComPortCheck::Busy, error};
     return {ComPortCheck::Free, 0};
 }
 

@@ -6,6 +6,11 @@
 
 #include <QCoreApplication>
 
+bool Link::SendBytes(const QByteArray &data)
+{
+    return SendBytes(data, limits.sendHoldLimitMs);
+}
+
 bool Link::SendBytes(const QByteArray &data, int holdLimitMs, const std::function<bool()> &stop)
 {
     if (!TcpMode) {

@@ -7,7 +7,6 @@
 #include <QDateTime>
 
 namespace {
-constexpr int kCommandTimeoutMs = 2000;
 constexpr int kTimeDigits = 12;
 constexpr char kSeparator = 0x1F;  // between the set answer's two fields
 // A long failure answer is shown with this many body characters and "...".
@@ -36,7 +35,7 @@ bool readDeviceClock(Context &ctx)
     Link &link = ctx.link;
     QByteArray answer;
     link.SendCommand("B218", link.UseCrc);
-    const int result = link.ReceiveFrame(answer, link.UseCrc, kCommandTimeoutMs);
+    const int result = link.ReceiveFrame(answer, link.UseCrc, link.limits.commandTimeoutMs);
     return finish(ctx, holdsTime(result, answer, "B218", 5), answer, result, 5);
 }
 
@@ -46,7 +45,7 @@ bool setDeviceClock(Context &ctx, const QDateTime &now)
     const QByteArray command = "C2186093 " + now.toString(QStringLiteral("ddMMyyHHmmss")).toLatin1();
     link.SendCommand(command, link.UseCrc);
     QByteArray answer;
-    const int result = link.ReceiveFrame(answer, link.UseCrc, kCommandTimeoutMs);
+    const int result = link.ReceiveFrame(answer, link.UseCrc, link.limits.commandTimeoutMs);
     const bool accepted = holdsTime(result, answer, "C218", 18) && answer.at(17) == kSeparator;
     return finish(ctx, accepted, answer, result, 18);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "comport/comport.h"
 #include "link/tcptarget.h"
+#include "link/timelimits.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -47,6 +48,7 @@ public:
     bool ModemConnected = false;   // a modem call is up
     bool CarrierLost = false;      // the call's carrier went away; cleared by the next dial
     int SavedBaudRate = br9600;    // TBaudRate ordinal restored after an upload
+    TimeLimits limits;             // every operation's waits
 
     // TCP client state.
     bool TcpConnected = false;
@@ -75,12 +77,12 @@ public:
 
     // Byte channel.
     // Waits until the bytes have left, at most holdLimitMs longer than the
-    // line needs for them (flow control can hold them for good); while they
-    // are held, stop() ends the wait too (default: CancelRequested). False
-    // when they did not all leave; the rest is discarded, and the caller's
-    // receive then runs out of time.
-    static constexpr int SendHoldLimitMs = 5000;
-    bool SendBytes(const QByteArray &data, int holdLimitMs = SendHoldLimitMs, const std::function<bool()> &stop = {});
+    // line needs for them (flow control can hold them for good; default
+    // limits.sendHoldLimitMs); while they are held, stop() ends the wait too
+    // (default: CancelRequested). False when they did not all leave; the rest
+    // is discarded, and the caller's receive then runs out of time.
+    bool SendBytes(const QByteArray &data);
+    bool SendBytes(const QByteArray &data, int holdLimitMs, const std::function<bool()> &stop = {});
     void SendByte(quint8 byte);
     int PollByte(quint8 &byte);
     quint8 WaitByte(int timeoutMs);

@@ -121,12 +121,12 @@ void Modem::ModemInit(const QByteArray &text)
     m_link.PurgeInput();
     // Bounded by the modem's limit alone: a click on btInit during a dial
     // sets the cancel that ends the dial, not this.
-    if (!m_link.SendBytes("at" + text + '\r', InitTimeoutMs, [] { return false; })) {
+    if (!m_link.SendBytes("at" + text + '\r', m_link.limits.modemInitTimeoutMs, [] { return false; })) {
         m_link.LinkFailed = true;
         m_ui.setCaption(Control::lbMoMeld, QStringLiteral("Timeout!"));
         return;
     }
-    WaitModemReply(InitTimeoutMs);
+    WaitModemReply(m_link.limits.modemInitTimeoutMs);
 }
 
 int Modem::WaitModemReply(int timeoutMs)
@@ -164,14 +164,14 @@ int Modem::DialDevice()
     m_link.ModemConnected = false;
     // The limit runs from before the write: a line held by CTS must not keep
     // it from starting, and a cancel ends the write as it ends the wait.
-    Timer1.start(DialTimeoutMs);
-    m_link.SendBytes("atd" + PhoneNumber + '\r', DialTimeoutMs,
+    Timer1.start(m_link.limits.modemDialTimeoutMs);
+    m_link.SendBytes("atd" + PhoneNumber + '\r', m_link.limits.modemDialTimeoutMs,
                      [this] { return m_link.CancelRequested || m_link.LinkFailed; });
     while (!m_link.CancelRequested && !m_link.LinkFailed) {
         quint8 byte;
         if (m_link.PollByte(byte)) {
             if (m_reply.takeDialByte(byte))
-                Timer1.start(AfterReplyMs);  // collect whatever else the modem says
+                Timer1.start(m_link.limits.modemAfterReplyMs);  // collect whatever else the modem says
             QCoreApplication::processEvents();
         } else {
             m_link.waitForEvents(QDeadlineTimer::Forever);

@@ -20,15 +20,12 @@ class Modem : public QObject {
     Q_OBJECT
 public:
     static constexpr int MaxTextLength = 31;  // number and initialisation string
-    static constexpr int InitTimeoutMs = 2000;
-    static constexpr int AfterReplyMs = 1000;  // what else the modem says after its answer line
 
     Modem(Link &link, Frontend &ui, TCustomComPort &port, QObject *parent = nullptr);
     ~Modem() override;
 
     bool Dialling = false;  // a dial runs: the initialisation stops it
     QByteArray PhoneNumber;
-    int DialTimeoutMs = 60000;  // tests shorten it
     // The modem waits' time-out: its tick sets LinkFailed.
     QTimer Timer1;
 

@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 
 namespace {
-constexpr int kCommandTimeoutMs = 2000;
 // The first build date whose firmware takes the factory data alone.
 constexpr int kFirstFabdataOnlyBuild = 20071211;
 
@@ -52,7 +51,7 @@ int ask(Context &ctx, const char *command, const QString &status, QByteArray &an
 {
     ctx.ui.setStatus(1, status);
     ctx.link.SendCommand(command, ctx.link.UseCrc);
-    return ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, kCommandTimeoutMs);
+    return ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, ctx.link.limits.commandTimeoutMs);
 }
 
 // Older firmware lacks the last three commands; a "?" (or any three-byte
@@ -276,7 +275,7 @@ int ReadFwBuild(Context &ctx)
 
     QByteArray answer;
     ctx.link.SendCommand("B937", ctx.link.UseCrc);
-    const int result = ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, kCommandTimeoutMs);
+    const int result = ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, ctx.link.limits.commandTimeoutMs);
     if (result == 22) {
         ctx.device.DeviceFwDate = firmwareDate(answer);
         OptionsModel &panel = ctx.ui.options();

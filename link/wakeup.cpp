@@ -6,9 +6,6 @@
 
 namespace {
 constexpr int kTries = 4;
-constexpr int kWakeTimeoutMs = 3000;
-// The device needs a moment after waking before the first real command.
-constexpr int kSettleMs = 1000;
 }
 
 int WakeDevice(Context &ctx, std::optional<QDeadlineTimer> until)
@@ -26,12 +23,13 @@ int WakeDevice(Context &ctx, std::optional<QDeadlineTimer> until)
         // Always with CRC: a device without CRC answers anyway, just without
         // the CRC text, and that is how we tell the two apart.
         link.SendCommand("Q", true);
-        const int timeoutMs = until ? int(qMin<qint64>(kWakeTimeoutMs, until->remainingTime())) : kWakeTimeoutMs;
+        const int tryMs = link.limits.wakeTimeoutMs;
+        const int timeoutMs = until ? int(qMin<qint64>(tryMs, until->remainingTime())) : tryMs;
         const int result = link.ReceiveFrame(answer, true, timeoutMs);
         if (result == 3 || result == -3) {
             if (answer.at(1) == 'Q') {
                 link.UseCrc = result == 3;
-                link.PumpWait(kSettleMs);
+                link.PumpWait(link.limits.wakeSettleMs);
                 return 1;
             }
             if (answer.at(1) == '=') {

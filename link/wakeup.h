@@ -4,7 +4,7 @@
 
 struct Context;
 
-// Wakes the device with "Q" (four tries of 3 s), asks for the read password
+// Wakes the device with "Q" (four tries of limits.wakeTimeoutMs), asks for the read password
 // when the device wants one and decides UseCrc from the answer. With until,
 // the tries go on until that deadline instead of four (a device restarting).
 // 1: awake; 0: no answer, given up or cancelled.

@@ -31,6 +31,7 @@
 
 TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(parent), m_settingsPath(settingsPath)
 {
+    station.addModem();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(applicationTitle());
     setWindowIcon(::windowIcon());
@@ -46,7 +47,7 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(paren
     setCentralWidget(client);
     buildSpeedBar();
     buildFilePanel();
-    pnFab = new FabPanel(options, client);
+    pnFab = new FabPanel(station.options, client);
     pnFab->move(0, 108);
     pnFab->setAttribute(Qt::WA_NoMousePropagation);
     buildKrvPanel();
@@ -55,10 +56,9 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(paren
     buildMenus();
     setFixedSize(sizeHint());
 
-    link.setSerialLink(&serial);
     FormCreate();
     wireHandlers();
-    ui.attach(StatusPanels[0], StatusPanels[1]);
+    station.ui.attach(StatusPanels[0], StatusPanels[1]);
     setAcceptDrops(true);
 }
 
@@ -68,15 +68,15 @@ void TForm1::attach(TCommDialog *commDialog, TComForm *comForm, TPwForm *pwForm)
 {
     m_commDialog = commDialog;
     m_comForm = comForm;
-    ui.setPasswordDialog(pwForm);
+    station.ui.setPasswordDialog(pwForm);
 }
 
 void TForm1::FormCreate()
 {
     // The factory data start empty and locked; the options model starts so.
-    device.DeviceInfoRead = false;
-    link.ModemConnected = false;
-    serial.LineErrorMessages = false;
+    station.device.DeviceInfoRead = false;
+    station.link.ModemConnected = false;
+    station.serial.LineErrorMessages = false;
 }
 
 void TForm1::wireHandlers()
@@ -122,23 +122,23 @@ void TForm1::wireHandlers()
     });
 
     // Timer3 does the exit before the TCP link's duty.
-    QObject::disconnect(&link.Timer3, &QTimer::timeout, &link, &Link::Timer3Tick);
-    connect(&link.Timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
+    QObject::disconnect(&station.link.Timer3, &QTimer::timeout, &station.link, &Link::Timer3Tick);
+    connect(&station.link.Timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
 }
 
 void TForm1::wireModemPanel()
 {
     auto *edRuf = pnModem->findChild<QLineEdit *>(controlName(Control::edRuf));
     auto *edInit = pnModem->findChild<QLineEdit *>(controlName(Control::edInit));
-    connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edRufChange(text); });
-    connect(edInit, &QLineEdit::textChanged, this, [this](const QString &text) { modem.edInitChange(text); });
+    connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) { station.modem->edRufChange(text); });
+    connect(edInit, &QLineEdit::textChanged, this, [this](const QString &text) { station.modem->edInitChange(text); });
     // A dial is a device conversation: no readout or clock inside its wait,
     // and the exit waits for its end. The initialisation may run inside it.
     connect(btRuf, &QAbstractButton::clicked, this,
-            [this] { guarded([this] { deviceOperation([this] { modem.btRufClick(); }); }); });
+            [this] { guarded([this] { deviceOperation([this] { station.modem->btRufClick(); }); }); });
     connect(btInit, &QAbstractButton::clicked, this,
-            [this, edInit] { guarded([this, edInit] { modem.btInitClick(edInit->text()); }); });
-    upload.hangUp = [this] { modem.HangUp(); };
+            [this, edInit] { guarded([this, edInit] { station.modem->btInitClick(edInit->text()); }); });
+    station.upload.hangUp = [this] { station.modem->HangUp(); };
 }
 
 void TForm1::guarded(const std::function<void()> &handler)
@@ -158,7 +158,7 @@ void TForm1::deviceOperation(const std::function<void()> &operation)
 {
     // One device conversation at a time: a second one started from inside
     // the first one's wait would read the first one's answers.
-    if (m_operations > 0 || upload.running())
+    if (m_operations > 0 || station.upload.running())
         return;
     ++m_operations;
     try {
@@ -170,21 +170,21 @@ void TForm1::deviceOperation(const std::function<void()> &operation)
     --m_operations;
 }
 
-void TForm1::btOpenClick() { ::btOpenClick(ctx, openDialog); }
+void TForm1::btOpenClick() { ::btOpenClick(station.ctx, openDialog); }
 
 void TForm1::btKRVClick()
 {
-    deviceOperation([this] { ReadDeviceInfo(ctx); });
+    deviceOperation([this] { ReadDeviceInfo(station.ctx); });
 }
 
 void TForm1::btTimeClick()
 {
-    deviceOperation([this] { readDeviceClock(ctx); });
+    deviceOperation([this] { readDeviceClock(station.ctx); });
 }
 
 void TForm1::btSetTimeClick()
 {
-    deviceOperation([this] { setDeviceClock(ctx, QDateTime::currentDateTime()); });
+    deviceOperation([this] { setDeviceClock(station.ctx, QDateTime::currentDateTime()); });
 }
 
 void TForm1::btUpdateClick()
@@ -192,15 +192,15 @@ void TForm1::btUpdateClick()
     if (m_operations != 0)
         return;
     RecordLink facts;
-    if (link.TcpMode)
-        facts = {QStringLiteral("tcp"), link.tcpTarget().connectTo(), link.tcpPort(), {}, 0, {}};
+    if (station.link.TcpMode)
+        facts = {QStringLiteral("tcp"), station.link.tcpTarget().connectTo(), station.link.tcpPort(), {}, 0, {}};
     else
-        facts = {link.ModemConnected ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, Comm1.DeviceName(),
-                 int(BaudRateValue(TBaudRate(link.SavedBaudRate))), QString::fromLatin1(modem.PhoneNumber)};
-    runRecordedUpload(upload, ctx, RecordFolder, facts, QCoreApplication::applicationVersion());
+        facts = {station.link.ModemConnected ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, station.Comm1.DeviceName(),
+                 int(BaudRateValue(TBaudRate(station.link.SavedBaudRate))), QString::fromLatin1(station.modem->PhoneNumber)};
+    runRecordedUpload(station.upload, station.ctx, RecordFolder, facts, QCoreApplication::applicationVersion());
 }
 
-void TForm1::btAbbruchClick() { upload.btAbbruchClick(); }
+void TForm1::btAbbruchClick() { station.upload.btAbbruchClick(); }
 
 void TForm1::smHilfeClick()
 {
@@ -212,7 +212,7 @@ bool TForm1::event(QEvent *event)
 {
     // ShowStatusHint: the status part of the hint under the mouse goes to panel 0.
     if (event->type() == QEvent::StatusTip) {
-        ui.setStatus(0, static_cast<QStatusTipEvent *>(event)->tip());
+        station.ui.setStatus(0, static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
@@ -223,7 +223,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseButtonPress) {
         const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
         if (watched == lbConv)
-            guarded([this, button] { lbConvMouseDown(ui, image, button); });
+            guarded([this, button] { lbConvMouseDown(station.ui, station.image, button); });
         else if (watched == sbComm)
             sbCommMouseDown(button);
         else if (watched == btOpen) {
@@ -259,5 +259,5 @@ void TForm1::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     openDialog.FileName = urls.constFirst().toLocalFile();
-    guarded([this] { loadFirmwareFile(ui, image, openDialog.FileName); });
+    guarded([this] { loadFirmwareFile(station.ui, station.image, openDialog.FileName); });
 }

@@ -1,14 +1,7 @@
 #pragma once
 #include "image/fileload.h"
-#include "image/firmwareimage.h"
-#include "link/comportlink.h"
-#include "frontend/context.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
-#include "link/modem.h"
 #include "mainwindow/guifrontend.h"
-#include "options/optionsmodel.h"
-#include "upload/upload.h"
+#include "station/station.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -34,17 +27,8 @@ public:
     void attach(TCommDialog *commDialog, TComForm *comForm, TPwForm *pwForm);
     void setHelpViewer(HelpViewer *viewer) { m_help = viewer; }
 
-    // The program's state.
-    FirmwareImage image;
-    OptionsModel options{image.FileAnalogInputs};
-    GuiFrontend ui{options, *this};
-    Link link{ui};
-    ComPortLink serial{ui};
-    TComPort &Comm1 = serial.Comm1;
-    Modem modem{link, ui, Comm1};
-    DeviceDescription device;
-    Context ctx{link, ui, device, image};
-    Upload upload{ctx};
+    // The program's state; the window adds the modem at its start.
+    Station<GuiFrontend> station{*this};
     OpenDialog openDialog;
     int FlowControlChoice = 0;
     bool ExitRequested = false;

@@ -21,41 +21,41 @@ void presetList(QComboBox *list, int value)
 
 void TForm1::presetDialogFromPort()
 {
-    m_commDialog->cbName->setEditText(Comm1.DeviceName());
-    presetList(m_commDialog->cbBaud, Comm1.BaudRate());
-    presetList(m_commDialog->cbParity, Comm1.Parity());
-    presetList(m_commDialog->cbBit, Comm1.DataBits());
-    presetList(m_commDialog->cbStop, Comm1.StopBits());
+    m_commDialog->cbName->setEditText(station.Comm1.DeviceName());
+    presetList(m_commDialog->cbBaud, station.Comm1.BaudRate());
+    presetList(m_commDialog->cbParity, station.Comm1.Parity());
+    presetList(m_commDialog->cbBit, station.Comm1.DataBits());
+    presetList(m_commDialog->cbStop, station.Comm1.StopBits());
 }
 
 void TForm1::setModemControlsEnabled(bool enabled)
 {
     static constexpr Control kModemControls[] = {Control::btInit, Control::edInit, Control::btRuf, Control::edRuf};
-    ui.setEnabled(kModemControls, enabled);
+    station.ui.setEnabled(kModemControls, enabled);
 }
 
 void TForm1::smCommClick()
 {
     // Not under a running device conversation or an established call:
     // closing the port would cut it off.
-    if (!upload.running() && m_operations == 0 && !link.ModemConnected) {
+    if (!station.upload.running() && m_operations == 0 && !station.link.ModemConnected) {
         TCommDialog &dialog = *m_commDialog;
         presetDialogFromPort();
         dialog.cbFlow->setCurrentIndex(FlowControlChoice);
-        dialog.edRbuf->setText(QString::number(Comm1.BufferSizes().Input()));
-        dialog.edTbuf->setText(QString::number(Comm1.BufferSizes().Output()));
-        dialog.EthernetConfirmed = link.TcpMode;
+        dialog.edRbuf->setText(QString::number(station.Comm1.BufferSizes().Input()));
+        dialog.edTbuf->setText(QString::number(station.Comm1.BufferSizes().Output()));
+        dialog.EthernetConfirmed = station.link.TcpMode;
 
-        link.TcpConnected = false;
-        link.TcpLinkState = TcpState::Idle;
-        link.TcpConnectCountdown = 0;
-        if (link.TcpMode) {
-            link.Client.abort();
+        station.link.TcpConnected = false;
+        station.link.TcpLinkState = TcpState::Idle;
+        station.link.TcpConnectCountdown = 0;
+        if (station.link.TcpMode) {
+            station.link.Client.abort();
             dialog.cbName->setEditText(TCommDialog::TcpClientItem);
         } else {
-            Comm1.Close();
+            station.Comm1.Close();
         }
-        ui.setLinkColour(LinkColour::Normal);
+        station.ui.setLinkColour(LinkColour::Normal);
 
         const bool confirmed = dialog.exec() == QDialog::Accepted;
         try {
@@ -67,13 +67,13 @@ void TForm1::smCommClick()
             ShowConnection();
             throw;
         }
-        if (link.TcpMode) {
+        if (station.link.TcpMode) {
             setModemControlsEnabled(false);
-            ui.setLinkColour(LinkColour::Disconnected);
-            link.TcpLinkState = TcpState::Reconnect;
+            station.ui.setLinkColour(LinkColour::Disconnected);
+            station.link.TcpLinkState = TcpState::Reconnect;
         } else {
             setModemControlsEnabled(true);
-            Comm1.Open();
+            station.Comm1.Open();
         }
     }
     ShowConnection();
@@ -82,57 +82,57 @@ void TForm1::smCommClick()
 void TForm1::applyDialog()
 {
     TCommDialog &dialog = *m_commDialog;
-    link.TcpMode = dialog.EthernetConfirmed ? 1 : 0;
-    link.TcpPending.clear();
-    link.TcpLinkState = TcpState::Idle;
-    if (link.TcpMode) {
+    station.link.TcpMode = dialog.EthernetConfirmed ? 1 : 0;
+    station.link.TcpPending.clear();
+    station.link.TcpLinkState = TcpState::Idle;
+    if (station.link.TcpMode) {
         takeTcpChoice();
-        link.TcpConnected = false;
-        link.TcpConnectCountdown = 0;
+        station.link.TcpConnected = false;
+        station.link.TcpConnectCountdown = 0;
         return;
     }
-    ui.setLinkColour(LinkColour::Normal);
+    station.ui.setLinkColour(LinkColour::Normal);
     takeSerialChoice();
-    Comm1.BufferSizes().SetInput(StrToInt(dialog.edRbuf->text()));
-    Comm1.BufferSizes().SetOutput(StrToInt(dialog.edTbuf->text()));
+    station.Comm1.BufferSizes().SetInput(StrToInt(dialog.edRbuf->text()));
+    station.Comm1.BufferSizes().SetOutput(StrToInt(dialog.edTbuf->text()));
     if (const int flow = TCommDialog::listIndex(dialog.cbFlow); flow >= 0)
         FlowControlChoice = flow;
-    ApplyFlowControl(Comm1, FlowControlChoice);
+    ApplyFlowControl(station.Comm1, FlowControlChoice);
 }
 
 void TForm1::takeSerialChoice()
 {
     // A typed entry that is in no list keeps the port's value.
     const TCommDialog &dialog = *m_commDialog;
-    Comm1.SetDeviceName(dialog.cbName->currentText());
+    station.Comm1.SetDeviceName(dialog.cbName->currentText());
     if (const int baud = TCommDialog::listIndex(dialog.cbBaud); baud >= 0) {
-        link.SavedBaudRate = baud;
-        Comm1.SetBaudRate(TBaudRate(baud));
+        station.link.SavedBaudRate = baud;
+        station.Comm1.SetBaudRate(TBaudRate(baud));
     }
     if (const int parity = TCommDialog::listIndex(dialog.cbParity); parity >= 0)
-        Comm1.SetParity(TParity(parity));
+        station.Comm1.SetParity(TParity(parity));
     if (const int bits = TCommDialog::listIndex(dialog.cbBit); bits >= 0)
-        Comm1.SetDataBits(TDataBits(bits));
+        station.Comm1.SetDataBits(TDataBits(bits));
     if (const int stop = TCommDialog::listIndex(dialog.cbStop); stop >= 0)
-        Comm1.SetStopBits(TStopBits(stop));
+        station.Comm1.SetStopBits(TStopBits(stop));
 }
 
 void TForm1::sbCommMouseDown(Qt::MouseButton button)
 {
-    if (button == Qt::RightButton && !link.TcpMode && m_comForm)
+    if (button == Qt::RightButton && !station.link.TcpMode && m_comForm)
         m_comForm->show();
 }
 
 void TForm1::ShowConnection()
 {
     QString text = applicationTitle() + QStringLiteral(" - ");
-    if (link.TcpMode) {
-        text += QStringLiteral("Client %1:%2").arg(link.tcpTarget().address).arg(link.tcpPort());
+    if (station.link.TcpMode) {
+        text += QStringLiteral("Client %1:%2").arg(station.link.tcpTarget().address).arg(station.link.tcpPort());
     } else {
-        text += QStringList{Comm1.DeviceName(), itemAt(TCommDialog::BaudItems, Comm1.BaudRate()),
-                            itemAt(TCommDialog::BitItems, Comm1.DataBits()),
-                            itemAt(TCommDialog::StopItems, Comm1.StopBits()),
-                            itemAt(TCommDialog::ParityItems, Comm1.Parity())}
+        text += QStringList{station.Comm1.DeviceName(), itemAt(TCommDialog::BaudItems, station.Comm1.BaudRate()),
+                            itemAt(TCommDialog::BitItems, station.Comm1.DataBits()),
+                            itemAt(TCommDialog::StopItems, station.Comm1.StopBits()),
+                            itemAt(TCommDialog::ParityItems, station.Comm1.Parity())}
                     .join(QLatin1Char(' '));
     }
     setWindowTitle(text);

@@ -8,8 +8,8 @@
 void TForm1::openAtStart(const QString &path)
 {
     // What "Öffnen" does once its dialog has returned the file.
-    ui.setCaption(Control::lbConv, QString());
-    ui.setCaption(Control::lbDSfGFile, QString());
+    station.ui.setCaption(Control::lbConv, QString());
+    station.ui.setCaption(Control::lbDSfGFile, QString());
     openDialog.FileName = QFileInfo(path).absoluteFilePath();
-    loadFirmwareFile(ui, image, openDialog.FileName);
+    loadFirmwareFile(station.ui, station.image, openDialog.FileName);
 }

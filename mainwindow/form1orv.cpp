@@ -14,7 +14,7 @@ void TForm1::smNewVersClick()
     if (GetNewVers->exec() != TGetNewVers::ResultOK)
         return;
     // The installer runs: end at once, without the exit step (no settings written).
-    link.CancelRequested = true;
+    station.link.CancelRequested = true;
     terminate();
 }
 

@@ -44,14 +44,14 @@ void TForm1::FormShow()
 void TForm1::LoadSettings()
 {
     const ProgramSettings settings = ProgramSettings::load(TIniFile(m_settingsPath));
-    options.setF4Index(settings.FW);
+    station.options.setF4Index(settings.FW);
     openDialog.FilterIndex = settings.Filter;
     openDialog.FileName = settings.Name;
-    Comm1.SetDeviceName(settings.COM);
+    station.Comm1.SetDeviceName(settings.COM);
     m_commDialog->EditPort->setText(settings.Port);
     // Any value but 0 means TCP; the link knows only 1.
-    link.TcpMode = settings.Ethernet != 0 ? 1 : 0;
-    m_commDialog->EthernetConfirmed = link.TcpMode;
+    station.link.TcpMode = settings.Ethernet != 0 ? 1 : 0;
+    m_commDialog->EthernetConfirmed = station.link.TcpMode;
     m_commDialog->EditIP->setText(settings.IP);
     RecordFolder = settings.Ordner;
 }
@@ -59,24 +59,24 @@ void TForm1::LoadSettings()
 void TForm1::connectionChoice()
 {
     for (;;) {
-        if (link.TcpMode)
+        if (station.link.TcpMode)
             return;
-        const QString name = Comm1.DeviceName();
+        const QString name = station.Comm1.DeviceName();
         const PortState state = portState(name);
         if (state == PortState::Free)
             return;
         // The reason is given whatever the number of ports: a dialog that
         // opens unasked leaves the user guessing.
-        ui.showMessage(startPortMessage(name, state));
+        station.ui.showMessage(startPortMessage(name, state));
         presetDialogFromPort();
         if (m_commDialog->exec() == QDialog::Accepted) {
-            link.TcpMode = m_commDialog->EthernetConfirmed ? 1 : 0;
-            if (link.TcpMode) {
+            station.link.TcpMode = m_commDialog->EthernetConfirmed ? 1 : 0;
+            if (station.link.TcpMode) {
                 guarded([this] { takeTcpChoice(); });
             } else {
                 guarded([this] { takeSerialChoice(); });
             }
-        } else if (ui.askYesNo(QStringLiteral("So nicht mein Freund! ;-))\nDu solltest eine freie Schnittstelle "
+        } else if (station.ui.askYesNo(QStringLiteral("So nicht mein Freund! ;-))\nDu solltest eine freie Schnittstelle "
                                               "auswählen!\n\nSoll dieses tolle Programm etwa beendet werden?"))) {
             terminate();
             return;
@@ -86,28 +86,28 @@ void TForm1::connectionChoice()
 
 void TForm1::openStartLink()
 {
-    if (link.TcpMode) {
-        ui.setLinkColour(LinkColour::Disconnected);
+    if (station.link.TcpMode) {
+        station.ui.setLinkColour(LinkColour::Disconnected);
         // Locked first: a port text that is no number ends the path, and the
         // modem panel is no use over TCP either way.
         setModemControlsEnabled(false);
         guarded([this] {
             takeTcpChoice();
-            link.TcpLinkState = TcpState::Reconnect;
+            station.link.TcpLinkState = TcpState::Reconnect;
         });
         return;
     }
     guarded([this] {
-        Comm1.Open();
+        station.Comm1.Open();
         // Whatever the dialog chose, the device talks 9600 8E1 at start.
-        Comm1.SetBaudRate(br9600);
-        Comm1.SetParity(paEven);
-        Comm1.SetDataBits(db8);
+        station.Comm1.SetBaudRate(br9600);
+        station.Comm1.SetParity(paEven);
+        station.Comm1.SetDataBits(db8);
     });
-    link.SavedBaudRate = br9600;
+    station.link.SavedBaudRate = br9600;
 }
 
-void TForm1::SetTcpTarget() { link.setTcpTarget(TcpTarget::fromText(m_commDialog->EditIP->text())); }
+void TForm1::SetTcpTarget() { station.link.setTcpTarget(TcpTarget::fromText(m_commDialog->EditIP->text())); }
 
 void TForm1::takeTcpChoice()
 {
@@ -115,26 +115,26 @@ void TForm1::takeTcpChoice()
     const int port = StrToInt(m_commDialog->EditPort->text());
     if (port < 0 || port > 65535)
         throw std::runtime_error(QStringLiteral("'%1' ist keine gültige Portnummer.").arg(port).toStdString());
-    link.setTcpPort(quint16(port));
+    station.link.setTcpPort(quint16(port));
 }
 
 void TForm1::Timer3Timer()
 {
-    if (ExitRequested && !m_exitPerformed && !upload.running() && m_operations == 0) {
+    if (ExitRequested && !m_exitPerformed && !station.upload.running() && m_operations == 0) {
         performExit();
         return;
     }
-    link.Timer3Tick();
+    station.link.Timer3Tick();
 }
 
 void TForm1::smCloseClick()
 {
     // The device programs its flash by itself now; the run must see it through.
-    if (upload.running() && upload.UploadPhase == Phase::Programming)
+    if (station.upload.running() && station.upload.UploadPhase == Phase::Programming)
         return;
     ExitRequested = true;
-    link.CancelRequested = true;
-    link.LinkFailed = false;
+    station.link.CancelRequested = true;
+    station.link.LinkFailed = false;
 }
 
 void TForm1::performExit()
@@ -146,27 +146,27 @@ void TForm1::performExit()
 
 void TForm1::SaveSettings()
 {
-    link.CancelRequested = true;
+    station.link.CancelRequested = true;
     ProgramSettings settings;
-    settings.Baujahr = options.edBaujahr.text;
-    settings.FabNr = options.edFabNr.text;
-    settings.FW = options.cbF4;
+    settings.Baujahr = station.options.edBaujahr.text;
+    settings.FabNr = station.options.edFabNr.text;
+    settings.FW = station.options.cbF4;
     settings.Filter = openDialog.FilterIndex;
     settings.Name = openDialog.FileName;
-    settings.COM = Comm1.DeviceName();
-    settings.Ethernet = link.TcpMode;
+    settings.COM = station.Comm1.DeviceName();
+    settings.Ethernet = station.link.TcpMode;
     settings.Port = m_commDialog->EditPort->text();
     settings.IP = m_commDialog->EditIP->text();
     TIniFile file(m_settingsPath);
     settings.save(file);
     if (!file.UpdateFile())
-        ui.showMessage(QStringLiteral("Die Einstellungen wurden nicht gespeichert!\n%1").arg(file.errorString()));
+        station.ui.showMessage(QStringLiteral("Die Einstellungen wurden nicht gespeichert!\n%1").arg(file.errorString()));
 
     guarded([this] {
-        if (Comm1.Active())
-            Comm1.Close();
+        if (station.Comm1.Active())
+            station.Comm1.Close();
     });
-    link.Client.abort();
+    station.link.Client.abort();
     // The image goes with the window at the very end: a handler that still
     // runs until then must not write into a released buffer.
 }

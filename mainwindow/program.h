@@ -21,7 +21,7 @@ public:
     HelpWindow help;
     TForm1 form1;
     TCommDialog commDialog{&form1};
-    TComForm comForm{form1.Comm1, &form1};
+    TComForm comForm{form1.station.Comm1, &form1};
     TPwForm pwForm{&form1};
     // The shared web-update window of the Orvabout library (GetNewVers).
     TGetNewVers getNewVers{&form1};

@@ -70,7 +70,7 @@ quint8 BlockTransfer::sendRecord(const QByteArray &record, int nakDelayMs)
     for (;;) {
         link.SendBytes(record);
         link.PurgeInput();  // the write has completed; whatever came before is stale
-        const quint8 reply = link.WaitByte(ReplyTimeoutMs);
+        const quint8 reply = link.WaitByte(link.limits.recordReplyTimeoutMs);
         if (reply != NAK)
             return reply;
         ++m_counters.repeats;
@@ -100,7 +100,7 @@ bool BlockTransfer::transfer(int startAddress)
         if (address != expectedAddress) {
             if (expectedAddress != -1) {
                 link.SendByte(EOT);
-                if (link.WaitByte(ReplyTimeoutMs) != EOT) {
+                if (link.WaitByte(link.limits.recordReplyTimeoutMs) != EOT) {
                     link.LinkFailed = true;  // any other echo fails, "F" included
                     return false;
                 }
@@ -141,7 +141,7 @@ void BlockTransfer::programming()
     do {
         // The device programs on its own now: a cancel request cannot stop it,
         // so it neither ends nor shortens the wait for the next letter.
-        const QDeadlineTimer deadline(ReplyTimeoutMs);
+        const QDeadlineTimer deadline(link.limits.recordReplyTimeoutMs);
         do {
             link.CancelRequested = false;
             letter = link.WaitByte(int(std::max<qint64>(deadline.remainingTime(), 1)));

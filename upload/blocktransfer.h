@@ -28,7 +28,6 @@ public:
     static constexpr quint8 ProgrammingDone = 'P';
     static constexpr int EndAddress = 0x0FFFFF;
     static constexpr int BlockSize = 256;
-    static constexpr int ReplyTimeoutMs = 20000;
     static constexpr int NakDelayMs = 20;
 
     // recordCounters receives the counters as the record transfer left them,

@@ -8,8 +8,6 @@
 #include <QElapsedTimer>
 
 namespace {
-constexpr int kCommandTimeoutMs = 2000;
-
 struct Answer {
     QByteArray frame;
     int result = 0;
@@ -19,7 +17,7 @@ Answer ask(Link &link, const char *command)
 {
     Answer a;
     link.SendCommand(command, link.UseCrc);
-    a.result = link.ReceiveFrame(a.frame, link.UseCrc, kCommandTimeoutMs);
+    a.result = link.ReceiveFrame(a.frame, link.UseCrc, link.limits.commandTimeoutMs);
     return a;
 }
 }
@@ -41,6 +39,7 @@ FlashVerify::Result FlashVerify::run(const FirmwareIdentity &image)
     Frontend &ui = m_ctx.ui;
     QElapsedTimer clock;
     clock.start();
+    const int waitMs = link.limits.verifyRestartMs;
     const QDeadlineTimer until(waitMs);
     link.CancelRequested = false;
     link.LinkFailed = false;

@@ -6,13 +6,11 @@
 struct Context;
 
 // After "P" the device restarts into its new firmware. The check waits for it
-// to answer again (the wake-up repeated until the limit; over TCP the link
+// to answer again (the wake-up repeated until limits.verifyRestartMs; over TCP the link
 // reconnects by itself when the device side closed it), reads the version and
 // the build date again and compares them with the image's identity.
 class FlashVerify {
 public:
-    static constexpr int DefaultWaitMs = 60000;
-
     enum class Status {
         Verified,  // the device runs the image
         Mismatch,  // it answers, but with another firmware
@@ -28,9 +26,6 @@ public:
     };
 
     explicit FlashVerify(Context &ctx) : m_ctx(ctx) {}
-
-    // How long the device may take to come back.
-    int waitMs = DefaultWaitMs;
 
     Result run(const FirmwareIdentity &image);
 

@@ -98,7 +98,7 @@ bool Upload::calibrationSwitchOpen()
     m_ctx.ui.setStatus(0, QStringLiteral("Zustand Eichschalter abrufen."));
     link.SendCommand("B152", link.UseCrc);
     QByteArray answer;
-    if (link.ReceiveFrame(answer, link.UseCrc, FrameTimeoutMs) != 8) {
+    if (link.ReceiveFrame(answer, link.UseCrc, link.limits.uploadFrameTimeoutMs) != 8) {
         link.LinkFailed = true;
         return false;
     }
@@ -131,7 +131,7 @@ bool Upload::enterFlashMode()
         return false;
     link.LinkFailed = false;
     QByteArray answer;
-    const int length = link.ReceiveFrame(answer, false, GoOnFlashingTimeoutMs);
+    const int length = link.ReceiveFrame(answer, false, link.limits.goOnFlashingTimeoutMs);
     if (!link.TcpMode)
         link.PurgeInput();
     if (length != 14 || answer.mid(1, 12) != "GoOnFlashing") {

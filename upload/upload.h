@@ -16,8 +16,6 @@ struct FirmwareImage;
 class Upload {
 public:
     static constexpr int OnlyFabdataStart = 0x7FF00;
-    static constexpr int GoOnFlashingTimeoutMs = 15000;
-    static constexpr int FrameTimeoutMs = 2000;
 
     // How a run ended, for scripts; the user sees the message box.
     enum class Outcome {

@@ -13,7 +13,7 @@
 // Runs quillon-cli while this process keeps serving events, so a simulator
 // in this process can answer it. With a terminal, stderr goes to it and what
 // it shows is returned as err.
-inline CliRun runServing(const QStringList &args, PtyPair *terminal = nullptr, int maxMs = 20000)
+inline CliRun runServing(const QStringList &args, PtyPair *terminal = nullptr, int maxMs = kRunLimitMs)
 {
     QProcess process;
     if (terminal)

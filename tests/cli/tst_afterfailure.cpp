@@ -25,7 +25,7 @@ private slots:
         const QStringList link = serial ? QStringList{"--port", sim.pty()} : QStringList{"--tcp", sim.target()};
         QVERIFY2(!link.last().isEmpty(), qPrintable(sim.firstLine));
 
-        const CliRun failed = runQuillonCli(link + QStringList{"--json", "flash", image}, 60000);
+        const CliRun failed = runQuillonCli(link + QStringList{"--json", "flash", image}, kRunLimitMs);
         QCOMPARE(failed.exitCode, 1);
         QCOMPARE(jsonOf(failed).value("UploadPhase").toInt(), 4);
         const QString err = QString::fromUtf8(failed.err);
@@ -34,7 +34,7 @@ private slots:
         QVERIFY(err.contains("ein neuer Upload endet jetzt mit \"KRV reagiert falsch oder nicht!\""));
         QVERIFY(err.contains("KRV aus- und wieder einschalten: es startet mit der alten Firmware."));
 
-        const CliRun rerun = runQuillonCli(link + QStringList{"--json", "flash", image}, 60000);
+        const CliRun rerun = runQuillonCli(link + QStringList{"--json", "flash", image}, kRunLimitMs);
         QCOMPARE(rerun.exitCode, 1);
         const QJsonObject o = jsonOf(rerun);
         QCOMPARE(o.value("UploadPhase").toInt(), 1);

@@ -3,14 +3,10 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "comport/eabort.h"
-#include "image/firmwareimage.h"
-#include "link/comportlink.h"
-#include "link/devicedescription.h"
-#include "link/modem.h"
-#include "options/optionsmodel.h"
 #include "sim/devicesim.h"
 #include "sim/hayesmodem.h"
 #include "sim/ptytransport.h"
+#include "station/station.h"
 #include "tests/cli/smallimage.h"
 #include "tests/support/cliprocess.h"
 #include "tests/support/simulatedmodemlines.h"
@@ -28,22 +24,22 @@ struct ModemCall {
     SimulatedModemLines lines;  // first: outlives the port that reads it
     QString outText, errText;
     QTextStream out{&outText}, err{&errText};
-    FirmwareImage image;
-    OptionsModel panel{image.FileAnalogInputs};
-    CliFrontend ui;
-    DeviceDescription device;
-    Link link{ui};
     DeviceSim sim{DeviceProfile::fromJson({})};
     PtyTransport pty{sim};
     HayesModem hayes{sim};
-    ComPortLink serial{ui};
-    Modem modem{link, ui, serial.Comm1};
-    CliSession s{Context{link, ui, device, image}, ui, true, out, err, [] { return QString(); }, {}};
+    Station<CliFrontend> station{err, true};  // after the terminal: the port closes before it
+    CliFrontend &ui = station.ui;
+    Link &link = station.link;
+    Modem &modem = station.addModem();
+    CliSession s{station.ctx, ui, true, out, err, [] { return QString(); }, {}};
 
-    explicit ModemCall(bool json) : ui(panel, err, true)
+    explicit ModemCall(bool json)
     {
         s.json = json;
         s.onInterrupt = [this] { link.CancelRequested = true; };
+        // Only the pauses are short: the stop, not a limit, ends every wait here.
+        link.limits.wakeSettleMs = 0;
+        link.limits.modemAfterReplyMs = TimeLimits::shortForTests().modemAfterReplyMs;
     }
     // True when the call is up.
     bool dial()
@@ -53,9 +49,8 @@ struct ModemCall {
         pty.setModem(&hayes);
         QObject::connect(&hayes, &HayesModem::carrierChanged, [this](bool on) { lines.setCarrier(on); });
         hayes.answerDelayMs = 50;
-        serial.Comm1.SetDeviceName(pty.slavePath());
-        serial.Comm1.Open();
-        link.setSerialLink(&serial);
+        station.Comm1.SetDeviceName(pty.slavePath());
+        station.Comm1.Open();
         modem.edRufChange(QStringLiteral("0815"));
         modem.btRufClick();
         return link.ModemConnected;

@@ -18,7 +18,7 @@ CliRun runAgainst(const char *profileName, const QStringList &args, const QStrin
     KrvSimProcess sim({QStringLiteral("--profile"), profile(profileName)});
     if (sim.port == 0)
         return {};
-    return runQuillonCli(QStringList{QStringLiteral("--tcp"), sim.target()} + args, 20000, env);
+    return runQuillonCli(QStringList{QStringLiteral("--tcp"), sim.target()} + args, kRunLimitMs, env);
 }
 
 // Every key of the JSON text in the order it is written, nested ones included.
@@ -148,7 +148,7 @@ private slots:
         const QDateTime expected = QDateTime::currentDateTimeUtc().addSecs(5 * 3600 + 45 * 60);
         KrvSimProcess sim({"--profile", profile("krv470")});
 
-        const CliRun set = runQuillonCli({"--tcp", sim.target(), "--json", "set-time"}, 20000, zone);
+        const CliRun set = runQuillonCli({"--tcp", sim.target(), "--json", "set-time"}, kRunLimitMs, zone);
         QCOMPARE(set.exitCode, 0);
         const QDateTime deviceTime = shownAsUtc(set);
         QVERIFY2(deviceTime.isValid(), set.out.constData());
@@ -189,9 +189,9 @@ private slots:
         QFETCH(QByteArray, promptAnswer);
         KrvSimProcess sim({"--profile", profile("password")});
         for (const QString &command : {QStringLiteral("info"), QStringLiteral("time")}) {
-            const CliRun run = runQuillonCli(QStringList{"--tcp", sim.target(), "--json"} + passwordArgs + QStringList{command}, 20000, env);
+            const CliRun run = runQuillonCli(QStringList{"--tcp", sim.target(), "--json"} + passwordArgs + QStringList{command}, kRunLimitMs, env);
             QCOMPARE(run.exitCode, exitCode);
-            QVERIFY2(run.elapsedMs < 5000, qPrintable(QString::number(run.elapsedMs)));  // no four tries
+            QVERIFY2(!run.err.contains("Versuch 4"), run.err.constData());  // no four tries
             QVERIFY2(run.err.contains(promptAnswer), run.err.constData());
             QVERIFY2(!run.out.contains("geheim") && !run.err.contains("geheim"), run.out + run.err);
             const QJsonObject o = jsonOf(run);

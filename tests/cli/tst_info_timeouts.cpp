@@ -1,5 +1,6 @@
 // quillon-cli info and time against a device that stops answering: exit 1,
 // the failure text, and with --json what was read before the silence.
+#include "link/timelimits.h"
 #include "tests/support/cliprocess.h"
 
 #include <QFile>
@@ -21,7 +22,7 @@ public:
         file.close();
         m_sim = std::make_unique<KrvSimProcess>(QStringList{"--profile", file.fileName()});
     }
-    CliRun run(const QStringList &args) { return runQuillonCli(QStringList{"--tcp", m_sim->target()} + args, 30000); }
+    CliRun run(const QStringList &args) { return runQuillonCli(QStringList{"--tcp", m_sim->target()} + args, kRunLimitMs); }
 
 private:
     QTemporaryDir m_dir;
@@ -63,7 +64,7 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QByteArray("{\"lbTime\":null,\"error\":\"Timeout!\"}\n"));
         QVERIFY2(run.err.endsWith("Timeout!\n"), run.err.constData());
-        QVERIFY2(run.elapsedMs >= 3000, qPrintable(QString::number(run.elapsedMs)));
+        QVERIFY2(run.elapsedMs >= TimeLimits::shortForTests().commandTimeoutMs, qPrintable(QString::number(run.elapsedMs)));
     }
 
     // No wake-up at all: four tries, then the readout's failure text.

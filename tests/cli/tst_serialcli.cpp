@@ -77,17 +77,14 @@ private slots:
         QVERIFY2(!pty.isEmpty(), qPrintable(sim->firstLine));
         QProcess cli;
         cli.start(qEnvironmentVariable("QUILLON_CLI"), {QStringLiteral("--port"), pty, QStringLiteral("--trace"), QStringLiteral("raw"), QStringLiteral("B004"),
-                                                        QStringLiteral("--crc"), QStringLiteral("--timeout"), QStringLiteral("10000")});
+                                                        QStringLiteral("--crc"), QStringLiteral("--timeout"), QStringLiteral("60000")});
         QVERIFY(cli.waitForStarted());
         // The trace shows the frame went out: the command is waiting now.
         QByteArray err;
-        QVERIFY2(waitForStderr(cli, err, "->", 5000), err.constData());
+        QVERIFY2(waitForStderr(cli, err, "->"), err.constData());
 
-        sim.reset();  // unplugged
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(cli.waitForFinished(5000));
-        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        sim.reset();  // unplugged: the port error ends the wait, long before its limit
+        QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
         QCOMPARE(cli.exitCode(), 1);
         err += cli.readAllStandardError();
@@ -111,13 +108,14 @@ private slots:
         const QString pty = sim->pty();
         QVERIFY2(!pty.isEmpty(), qPrintable(sim->firstLine));
         QProcess cli;
+        cli.setProcessEnvironment(withRealLimits());  // the wake-up outlasts the unplugging
         cli.start(qEnvironmentVariable("QUILLON_CLI"), {QStringLiteral("--port"), pty, QStringLiteral("--json"), command});
         QVERIFY(cli.waitForStarted());
         QByteArray err;
-        QVERIFY2(waitForStderr(cli, err, "Versuch 1", 5000), err.constData());
+        QVERIFY2(waitForStderr(cli, err, "Versuch 1"), err.constData());
 
         sim.reset();  // unplugged during the wake-up
-        QVERIFY(cli.waitForFinished(5000));
+        QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 1);
         // Scripts still get the one object, with what was read so far.
         const QJsonDocument doc = QJsonDocument::fromJson(cli.readAllStandardOutput());

@@ -7,6 +7,8 @@
 #include "tests/support/withoutaccessoverride.h"
 
 #include <QtTest>
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 
 class TestPortList : public QObject {
@@ -14,6 +16,7 @@ class TestPortList : public QObject {
 private slots:
     void freeBusyAndUnknown();
     void refusedAccessGivesAdvice();
+    void askingLeavesTheLineAlone();
     void comPortsByTheSysfsRules();
 };
 
@@ -56,6 +59,39 @@ void TestPortList::refusedAccessGivesAdvice()
     QCOMPARE(result, ComPortCheck::Busy);
     QCOMPARE(state, PortState::NoPermission);
     QVERIFY2(advice.contains(QLatin1String("\"dialout\" auf (sudo usermod -aG dialout $USER)")), qPrintable(advice));
+}
+
+namespace {
+QByteArray lineSettings(int fd)
+{
+    termios2 tio{};
+    return ::ioctl(fd, TCGETS2, &tio) == 0 ? QByteArray(reinterpret_cast<const char *>(&tio), sizeof tio) : QByteArray();
+}
+} // namespace
+
+// A port another program (or the console) uses keeps its line settings and
+// the bytes waiting for it while it is asked about.
+void TestPortList::askingLeavesTheLineAlone()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    const int other = ::open(QFile::encodeName(pty.slavePath).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(other >= 0);
+    const auto closeOther = qScopeGuard([other] { ::close(other); });
+    QVERIFY(pty.send("waiting\n"));
+    pollfd arrived{other, POLLIN, 0};
+    QCOMPARE(::poll(&arrived, 1, 5000), 1);
+    const QByteArray before = lineSettings(other);
+    QVERIFY(!before.isEmpty());
+
+    QCOMPARE(CheckComPort(pty.slavePath), ComPortCheck::Free);
+    QCOMPARE(portState(pty.slavePath), PortState::Free);
+    QVERIFY(comPortProblem(pty.slavePath).isEmpty());
+
+    QCOMPARE(lineSettings(other), before);
+    int waiting = 0;
+    QCOMPARE(::ioctl(other, FIONREAD, &waiting), 0);
+    QCOMPARE(waiting, 8);
 }
 
 void TestPortList::comPortsByTheSysfsRules()

@@ -1,7 +1,4 @@
 #pragma once
-#include "frontend/context.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
 #include "tests/support/fakefrontend.h"
 #include "tests/support/simpeer.h"
 
@@ -12,6 +9,7 @@
 struct DeviceBench {
     explicit DeviceBench(const DeviceProfile &profile = DeviceProfile::fromJson({})) : peer(profile)
     {
+        link.limits = TimeLimits::shortForTests();
         link.TcpMode = 1;
         link.setTcpTarget(QStringLiteral("127.0.0.1"), peer.tcp.port());
     }
@@ -33,9 +31,9 @@ struct DeviceBench {
 
     SimPeer peer;
     TestStation station;
-    Link link{station.ui};
-    DeviceDescription device;
-    Context ctx{link, station.ui, device, station.image};
+    Link &link = station.link;
+    DeviceDescription &device = station.device;
+    Context &ctx = station.ctx;
 };
 
 // STX body ETX and, with crc, the four CRC characters.

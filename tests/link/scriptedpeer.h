@@ -69,7 +69,6 @@ struct TcpStation : TestStation {
         link.TcpMode = 1;
         link.setTcpTarget(QStringLiteral("127.0.0.1"), port);
     }
-    Link link{ui};
 };
 
 // Lets the event loop run until the condition holds or the time is up.

@@ -43,30 +43,31 @@ private slots:
         const Outcome o = receive({}, 500);
         QCOMPARE(o.result, 0);
         QVERIFY(o.linkFailed);
-        QVERIFY(o.elapsedMs >= 500 && o.elapsedMs < 1000);
+        QVERIFY(o.elapsedMs >= 500);
     }
 
     void frameWithoutCrcWaitsTheWholeTimeOut()
     {
-        const Outcome o = receive({{0, "\x02Q\x03"}}, 3000);
+        const Outcome o = receive({{0, "\x02Q\x03"}}, 800);
         QCOMPARE(o.result, -3);
         QVERIFY(!o.linkFailed);
-        QVERIFY2(o.elapsedMs >= 3000 && o.elapsedMs < 3500, qPrintable(QString::number(o.elapsedMs)));
+        QVERIFY2(o.elapsedMs >= 800, qPrintable(QString::number(o.elapsedMs)));
     }
 
     void rightCrcReturnsAtOnce()
     {
-        const Outcome o = receive({{0, "\x02Q\x03"}, {100, "F8B4"}}, 3000);
+        const Outcome o = receive({{0, "\x02Q\x03"}, {100, "F8B4"}}, 60000);
         QCOMPARE(o.result, 3);
-        QVERIFY(o.elapsedMs < 1000);
+        QVERIFY2(o.elapsedMs < 30000, qPrintable(QString::number(o.elapsedMs)));
     }
 
     void oneDeadlineCoversFrameAndCrc()
     {
-        // The frame comes late; the CRC wait gets only what is left.
-        const Outcome o = receive({{600, "\x02Q\x03"}}, 1000);
+        // The frame comes late; the CRC wait gets only what is left, not a
+        // time-out of its own (which would end at 1800 ms at the earliest).
+        const Outcome o = receive({{800, "\x02Q\x03"}}, 1000);
         QCOMPARE(o.result, -3);
-        QVERIFY2(o.elapsedMs >= 1000 && o.elapsedMs < 1400, qPrintable(QString::number(o.elapsedMs)));
+        QVERIFY2(o.elapsedMs >= 1000 && o.elapsedMs < 1800, qPrintable(QString::number(o.elapsedMs)));
     }
 
     void crcCutShortIsNoAnswer()
@@ -74,7 +75,7 @@ private slots:
         const Outcome o = receive({{0, "\x02Q\x03" "F8"}}, 800);
         QCOMPARE(o.result, 0);
         QVERIFY(o.linkFailed);
-        QVERIFY(o.elapsedMs >= 800 && o.elapsedMs < 1300);
+        QVERIFY(o.elapsedMs >= 800);
     }
 
     void silentDeviceCostsNoCpu()

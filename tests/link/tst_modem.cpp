@@ -66,10 +66,11 @@ void TestModem::replyKeepsItsFirstCharacters()
 void TestModem::initSilentTimesOut()
 {
     ModemRig rig(false);
+    rig.link.limits = TimeLimits{};  // the real 2 s
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(rig.modem.WaitModemReply(Modem::InitTimeoutMs), 0);
-    QVERIFY2(clock.elapsed() >= 1950 && clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    rig.modem.btInitClick(QStringLiteral("Z"));
+    QVERIFY2(clock.elapsed() >= 1950, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.meld(), QStringLiteral("Timeout!"));
     QVERIFY(rig.link.LinkFailed);
 }
@@ -100,8 +101,8 @@ void TestModem::dial()
     QElapsedTimer clock;
     clock.start();
     rig.modem.btRufClick();
-    // The answer after 50 ms, then one second for whatever else comes.
-    QVERIFY2(clock.elapsed() >= 1000 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+    // The answer after 50 ms, then a while for whatever else comes.
+    QVERIFY2(clock.elapsed() >= rig.link.limits.modemAfterReplyMs, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.hayes.commands, QList<QByteArray>{"atd0815"});
     QCOMPARE(rig.meld(), meld);
     QCOMPARE(rig.link.ModemConnected, up);
@@ -141,7 +142,6 @@ void TestModem::silentDialTimesOut()
     QFETCH(bool, carrierComes);
     ModemRig rig;
     rig.hayes.answer = Answer::Silent;
-    rig.modem.DialTimeoutMs = 1500;
     rig.modem.edRufChange(QStringLiteral("0815"));
     if (carrierComes)
         QTimer::singleShot(300, [&rig] { rig.lines.setCarrier(true); });
@@ -150,7 +150,7 @@ void TestModem::silentDialTimesOut()
     rig.port().StoredOptions().include(opOutputCTSFlow);
     QCOMPARE(rig.modem.DialDevice(), carrierComes ? 1 : 0);
     // The carrier does not end the wait: only the time-out does.
-    QVERIFY2(clock.elapsed() >= 1450 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(clock.elapsed() >= rig.link.limits.modemDialTimeoutMs - 50, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.meld(), carrierComes ? QStringLiteral("Verbunden") : QString());
     QCOMPARE(rig.link.ModemConnected, carrierComes);
     QCOMPARE(rig.st.ui.isHighlighted(Control::lbMoMeld), carrierComes);
@@ -160,12 +160,13 @@ void TestModem::initDuringDialEndsIt()
 {
     ModemRig rig;
     rig.hayes.answer = Answer::Silent;
+    rig.link.limits.modemDialTimeoutMs = 60000;  // only the initialisation ends the dial
     rig.modem.edRufChange(QStringLiteral("0815"));
     QTimer::singleShot(200, [&rig] { rig.modem.btInitClick(QStringLiteral("Z")); });
     QElapsedTimer clock;
     clock.start();
     rig.modem.btRufClick();
-    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.meld(), QStringLiteral("OK"));
     QVERIFY(!rig.link.ModemConnected);
     QVERIFY(!rig.modem.Dialling);
@@ -185,8 +186,8 @@ void TestModem::carrierLossEndsWaitAndHangsUp()
     clock.start();
     rig.link.SendCommand("B100", false);
     QByteArray answer;
-    QCOMPARE(rig.link.ReceiveFrame(answer, false, 5000), 0);
-    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(rig.link.ReceiveFrame(answer, false, 60000), 0);
+    QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(rig.link.CancelRequested);
     QVERIFY(rig.link.CarrierLost);
     QVERIFY(!rig.link.ModemConnected);
@@ -212,18 +213,19 @@ void TestModem::heldCtsEndsDialByLimitOrCancel()
     // flow control, never gets its output onto the line.
     ModemRig rig(false);
     rig.lines.setCts(false);
-    rig.modem.DialTimeoutMs = 1500;
     rig.modem.edRufChange(QStringLiteral("0815"));
-    if (cancel)  // the cancel controls, Ctrl-C and the close box all set it
+    if (cancel) {  // the cancel controls, Ctrl-C and the close box all set it
+        rig.link.limits.modemDialTimeoutMs = 60000;
         QTimer::singleShot(300, [&rig] { rig.link.CancelRequested = true; });
+    }
     QElapsedTimer clock;
     clock.start();
     rig.modem.btRufClick();
     const qint64 dialMs = clock.elapsed();
     if (cancel)
-        QVERIFY2(dialMs >= 250 && dialMs < 1200, qPrintable(QString::number(dialMs)));
+        QVERIFY2(dialMs >= 250 && dialMs < 30000, qPrintable(QString::number(dialMs)));
     else
-        QVERIFY2(dialMs >= 1450 && dialMs < 2500, qPrintable(QString::number(dialMs)));
+        QVERIFY2(dialMs >= rig.link.limits.modemDialTimeoutMs - 50, qPrintable(QString::number(dialMs)));
     QVERIFY(!rig.link.ModemConnected);
     QVERIFY(!rig.modem.Dialling);
     QVERIFY(rig.st.ui.isEnabled(Control::btRuf));
@@ -231,7 +233,7 @@ void TestModem::heldCtsEndsDialByLimitOrCancel()
     // The initialisation after it, on the still held line, ends by its own limit.
     clock.restart();
     rig.modem.btInitClick(QStringLiteral("Z"));
-    QVERIFY2(clock.elapsed() >= 1950 && clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(clock.elapsed() >= rig.link.limits.modemInitTimeoutMs - 50, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.meld(), QStringLiteral("Timeout!"));
     QVERIFY(rig.link.LinkFailed);
 }

@@ -2,6 +2,7 @@
 // the KRV465 rules, the old device, the F4 index, and how each step's result
 // lets the pass go on or ends it.
 #include "link/readout.h"
+#include "sim/defaultreadout.h"
 #include "tests/link/readouthelpers.h"
 
 #include <QtTest>
@@ -72,6 +73,20 @@ private slots:
 
     // Hardware word 46: bit 0x01 clear ticks cb470Z, then bit 0x80 clear
     // (a KRV465) unticks and locks it again.
+    // The rigs and benchmarks skip the readout and take its result as written
+    // down once; a real readout of the simulator's default profile must agree.
+    void defaultProfileReadsAsWrittenDown()
+    {
+        DeviceBench bench;
+        ReadDeviceInfo(bench.ctx);
+        const DeviceDescription expected = defaultProfileReadout();
+        QCOMPARE(bench.device.DeviceInfoRead, expected.DeviceInfoRead);
+        QCOMPARE(bench.device.DeviceKind, expected.DeviceKind);
+        QCOMPARE(bench.device.DeviceFwDate, expected.DeviceFwDate);
+        QCOMPARE(bench.device.FlashClass, expected.FlashClass);
+        QCOMPARE(bench.device.DeviceExdevType, expected.DeviceExdevType);
+    }
+
     void krv465Rules_data()
     {
         QTest::addColumn<int>("fileDeviceKind");

@@ -58,6 +58,7 @@ struct StartupRig {
     TForm1 &start()
     {
         program = std::make_unique<Program>(settingsPath);
+        program->form1.station.link.limits = TimeLimits::shortForTests();
         program->start();
         return program->form1;
     }

@@ -66,7 +66,7 @@ private slots:
             for (QObject *o : w.findChildren<QObject *>(name))
                 found += (o->isWidgetType() || qobject_cast<QAction *>(o)) && ofMainWindow(o, w);
             QVERIFY2(found == 1, qPrintable(name + QStringLiteral(": %1 controls").arg(found)));
-            QVERIFY2(w.ui.target(control), qPrintable(name));
+            QVERIFY2(w.station.ui.target(control), qPrintable(name));
         }
     }
 
@@ -77,8 +77,8 @@ private slots:
         QSet<QString> table;
         for (Control control : AllControls)
             table.insert(controlName(control));
-        const QSet<const QObject *> modelWidgets = optionsModelWidgets(*w.pnFab, w.options, w);
-        QCOMPARE(modelWidgets.size(), qsizetype(w.options.boxes().size() + 7));
+        const QSet<const QObject *> modelWidgets = optionsModelWidgets(*w.pnFab, w.station.options, w);
+        QCOMPARE(modelWidgets.size(), qsizetype(w.station.options.boxes().size() + 7));
         QStringList unknown;
         for (QObject *o : w.findChildren<QObject *>()) {
             if (o->objectName().isEmpty() || !(o->isWidgetType() || qobject_cast<QAction *>(o)) || !ofMainWindow(o, w))
@@ -94,15 +94,15 @@ private slots:
         Program p(dir.filePath("quillon.INI"));
         TForm1 &w = p.form1;
         for (Control control : AllControls) {
-            const bool before = w.ui.isEnabled(control);
-            w.ui.setEnabled(control, false);
-            QVERIFY2(!shownEnabled(w.ui.target(control)), qPrintable(controlName(control)));
-            w.ui.setEnabled(control, before);
+            const bool before = w.station.ui.isEnabled(control);
+            w.station.ui.setEnabled(control, false);
+            QVERIFY2(!shownEnabled(w.station.ui.target(control)), qPrintable(controlName(control)));
+            w.station.ui.setEnabled(control, before);
         }
-        w.ui.setEnabled(Control::btUpdate, true);
-        QVERIFY(shownEnabled(w.ui.target(Control::btUpdate)));
-        w.ui.setEnabled(Control::mmUpdate, true);
-        QVERIFY(shownEnabled(w.ui.target(Control::mmUpdate)));
+        w.station.ui.setEnabled(Control::btUpdate, true);
+        QVERIFY(shownEnabled(w.station.ui.target(Control::btUpdate)));
+        w.station.ui.setEnabled(Control::mmUpdate, true);
+        QVERIFY(shownEnabled(w.station.ui.target(Control::mmUpdate)));
     }
 
     // Locking the options panel and freeing it again gives each box back its
@@ -112,15 +112,15 @@ private slots:
         Program p(dir.filePath("quillon.INI"));
         TForm1 &w = p.form1;
         FabPanel &panel = *w.pnFab;
-        w.ui.setEnabled(Control::pnFab, false);
-        w.ui.setEnabled(Control::btTime, false);
-        w.ui.setCaption(Control::lbTime, QStringLiteral("12.03.2024 10:15:00"));
+        w.station.ui.setEnabled(Control::pnFab, false);
+        w.station.ui.setEnabled(Control::btTime, false);
+        w.station.ui.setCaption(Control::lbTime, QStringLiteral("12.03.2024 10:15:00"));
         QVERIFY(!panel.isEnabled());
         QCOMPARE(panel.lbTime->text(), QStringLiteral("12.03.2024 10:15:00"));
 
-        w.ui.setEnabled(Control::pnFab, true);
+        w.station.ui.setEnabled(Control::pnFab, true);
         QStringList enabledBoxes;
-        for (CheckBoxModel *box : w.options.boxes()) {
+        for (CheckBoxModel *box : w.station.options.boxes()) {
             if (panel.checkBox(QString::fromLatin1(box->name()))->isEnabled())
                 enabledBoxes.append(QString::fromLatin1(box->name()));
         }

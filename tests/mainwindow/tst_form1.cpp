@@ -70,8 +70,8 @@ private slots:
         QStatusBar *bar = p->form1.statusBar();
         for (const char *text : {"FLASH wurde erfolgreich gebrannt!  :-)", "Erase: 9999 Adr: 9999 Dat: 9999",
                                  "KRV braucht Lese-Passwort!?!?", "Wdh: 999 Adr: 9999 Dat: 9999"}) {
-            p->form1.ui.setStatus(0, QStringLiteral("Upload"));
-            p->form1.ui.setStatus(1, QString::fromUtf8(text));
+            p->form1.station.ui.setStatus(0, QStringLiteral("Upload"));
+            p->form1.station.ui.setStatus(1, QString::fromUtf8(text));
             QApplication::processEvents();
             QVERIFY2(cutCaptionsText(*bar).isEmpty(), qPrintable(cutCaptionsText(*bar)));
         }
@@ -163,8 +163,8 @@ private slots:
     void statusPanelsAreHeard()
     {
         auto p = program();
-        p->form1.ui.setStatus(0, QStringLiteral("Upload"));
-        p->form1.ui.setStatus(1, QStringLiteral("Wdh: 0 Adr: 1 Dat: 7"));
+        p->form1.station.ui.setStatus(0, QStringLiteral("Upload"));
+        p->form1.station.ui.setStatus(1, QStringLiteral("Wdh: 0 Adr: 1 Dat: 7"));
         for (auto [panel, text] : {std::pair{0, "Upload"}, std::pair{1, "Wdh: 0 Adr: 1 Dat: 7"}}) {
             QAccessibleInterface *heard = QAccessible::queryAccessibleInterface(p->form1.StatusPanels[panel]);
             QCOMPARE(heard->text(QAccessible::Name), QString::fromLatin1(text));
@@ -224,12 +224,12 @@ private slots:
             QCoreApplication::sendEvent(&w, &dropped);
             return true;
         };
-        w.ui.setEnabled(Control::pnFile, false);
+        w.station.ui.setEnabled(Control::pnFile, false);
         QVERIFY(!drop());
-        QCOMPARE(w.image.ImageSize, 0);
-        w.ui.setEnabled(Control::pnFile, true);
+        QCOMPARE(w.station.image.ImageSize, 0);
+        w.station.ui.setEnabled(Control::pnFile, true);
         QVERIFY(drop());
-        QCOMPARE(w.image.ImageSize, SampleImage().size);
+        QCOMPARE(w.station.image.ImageSize, SampleImage().size);
         QCOMPARE(w.findChild<QLabel *>("lbFileName")->text(), QFileInfo(path).absoluteFilePath());
         // Shown whole: a text that does not fit would be shortened.
         QCOMPARE(w.findChild<QLabel *>("lbFileInfo")->text(), QStringLiteral("Bytes: 524288, 256-Byteblöcke: 2048"));

@@ -98,7 +98,7 @@ private slots:
 
         QVERIFY(p->getNewVers.CanInstall);
         QCOMPARE(!p->form1.isVisible(), ended);
-        QCOMPARE(p->form1.link.CancelRequested, ended);
+        QCOMPARE(p->form1.station.link.CancelRequested, ended);
         QCOMPARE(desktop.opened.size(), ended ? 1 : 0);
         QVERIFY(!QFileInfo::exists(dir.filePath("quillon.INI")));  // no exit step
     }

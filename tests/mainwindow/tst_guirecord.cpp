@@ -28,12 +28,12 @@ class TestGuiRecord : public QObject {
             sim.device.flash.goOnDelayMs = 10;
             writeSettings("[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=" + QByteArray::number(sim.tcp.port()) + "\n[Protokoll]\n" + folderLine + "\n");
             TForm1 &w = start();
-            waitFor([&] { return w.link.TcpConnected; });
+            waitFor([&] { return w.station.link.TcpConnected; });
             QFile file(imagePath);
             if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size())
                 qFatal("cannot write the image");
             file.close();
-            if (loadFirmwareFile(w.ui, w.image, imagePath) != LoadResult::Loaded)
+            if (loadFirmwareFile(w.station.ui, w.station.image, imagePath) != LoadResult::Loaded)
                 qFatal("cannot load the image");
             return w;
         }
@@ -62,11 +62,11 @@ private slots:
         const QByteArray received = rig.sim.device.flash.flash.left(int(rig.image.size()));
         QCOMPARE(r.value("imageSent").toObject().value("sha256").toString(), sha256(received));
         QCOMPARE(r.value("factoryData").toObject().value("bytes").toString(), QString::fromLatin1(received.right(32).toHex()));
-        QCOMPARE(r.value("factoryData").toObject().value("fabNr").toString(), w.options.edFabNr.text);
+        QCOMPARE(r.value("factoryData").toObject().value("fabNr").toString(), w.station.options.edFabNr.text);
         QCOMPARE(r.value("result").toString(), QStringLiteral("ok"));
         QCOMPARE(r.value("UploadPhase").toInt(), 5);
         QCOMPARE(r.value("message").toString(), QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)"));
-        QCOMPARE(r.value("counters").toObject().value("data").toInt(), w.upload.recordCounters.dataRecords);
+        QCOMPARE(r.value("counters").toObject().value("data").toInt(), w.station.upload.recordCounters.dataRecords);
         QVERIFY(r.value("verification").isNull());
 
         // A second run, a second record beside the first.

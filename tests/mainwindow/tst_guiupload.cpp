@@ -22,7 +22,7 @@ class TestGuiUpload : public QObject {
             sim.device.flash.goOnDelayMs = 10;
             writeSettings("[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=" + QByteArray::number(sim.tcp.port()) + "\n");
             TForm1 &w = start();
-            waitFor([&] { return w.link.TcpConnected; });
+            waitFor([&] { return w.station.link.TcpConnected; });
             return w;
         }
 
@@ -33,7 +33,7 @@ class TestGuiUpload : public QObject {
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(toIntelHex(SampleImage().build()));
             file.close();
-            QCOMPARE(loadFirmwareFile(w.ui, w.image, path), LoadResult::Loaded);
+            QCOMPARE(loadFirmwareFile(w.station.ui, w.station.image, path), LoadResult::Loaded);
         }
 
         QString label(const char *name) { return form().findChild<QLabel *>(name)->text(); }
@@ -45,7 +45,7 @@ private slots:
         Rig rig;
         TForm1 &w = rig.startConnected();
         QTest::mouseClick(w.btKRV, Qt::LeftButton);
-        QVERIFY(w.device.DeviceInfoRead);
+        QVERIFY(w.station.device.DeviceInfoRead);
         QCOMPARE(rig.label("lbVersion"), QStringLiteral("KRV470 V3.02 a"));
         QVERIFY(!w.findChild<QLineEdit *>("edFabNr")->text().isEmpty());
         QVERIFY(w.btKRV->isEnabled());
@@ -60,13 +60,13 @@ private slots:
         rig.loadImage(w);
         QVERIFY(w.btUpdate->isEnabled());
         int statusChanges = 0;
-        w.upload.progress = [&](const TransferProgress &) { ++statusChanges; };
+        w.station.upload.progress = [&](const TransferProgress &) { ++statusChanges; };
         QTest::mouseClick(w.btUpdate, Qt::LeftButton);
         QCOMPARE(rig.answerer.texts(), QStringList{"Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)"});
-        QVERIFY(statusChanges > w.upload.recordCounters.dataRecords);
+        QVERIFY(statusChanges > w.station.upload.recordCounters.dataRecords);
         // The device holds the image, factory data included.
-        QCOMPARE(rig.sim.device.flash.flash.left(w.image.ImageSize),
-                 QByteArray(reinterpret_cast<const char *>(w.image.ImageBuffer.data()), w.image.ImageSize));
+        QCOMPARE(rig.sim.device.flash.flash.left(w.station.image.ImageSize),
+                 QByteArray(reinterpret_cast<const char *>(w.station.image.ImageBuffer.data()), w.station.image.ImageSize));
         // The controls are back, the cancel controls off again.
         QVERIFY(w.btUpdate->isEnabled() && w.btKRV->isEnabled() && w.sbOpen->isEnabled());
         QVERIFY(!w.btAbbruch->isEnabled() && !w.sbAbbruch->isEnabled());
@@ -91,7 +91,7 @@ private slots:
         rig.loadImage(w);
         bool closed = false;
         const QString caption = w.windowTitle();
-        w.upload.progress = [&](const TransferProgress &p) {
+        w.station.upload.progress = [&](const TransferProgress &p) {
             if (!closed && (whileProgramming ? p.letter != 0 : p.blocksSent == 100)) {
                 closed = true;
                 // The interface cannot change under a running upload.
@@ -103,7 +103,7 @@ private slots:
         QVERIFY(closed);
         QCOMPARE(rig.answerer.texts(), QStringList{message});
         QCOMPARE(w.windowTitle(), caption);
-        QCOMPARE(w.link.TcpMode, quint8(1));
+        QCOMPARE(w.station.link.TcpMode, quint8(1));
         QCOMPARE(w.ExitRequested, !whileProgramming);
         if (whileProgramming)
             return;

@@ -19,9 +19,12 @@
 
 namespace {
 // The literals of the statements that show a message or a status text, split
-// where the program inserts a value or breaks a line.
-QStringList messageFragments(const QString &source)
+// where the program inserts a value or breaks a line. Preprocessor lines are
+// no statements: their file names must not join the first one.
+QStringList messageFragments(const QString &code)
 {
+    static const QRegularExpression directive(QStringLiteral("^\\s*#[^\n]*"), QRegularExpression::MultilineOption);
+    const QString source = QString(code).remove(directive);
     static const QRegularExpression verb(QStringLiteral(
         "\\b(showMessage|showMessageBox|ShowMessage|askYesNo|setStatus|RaiseError|ask)\\s*\\(|\\bresultMessage\\s*="
         "|\\{\\s*-\\d+\\s*,|\\btexts\\[\\]\\s*="));

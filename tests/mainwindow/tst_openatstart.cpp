@@ -36,7 +36,7 @@ private slots:
         int sizeWhileChoosing = -1;
         const ModalAnswerer::Answer pick = choosePort(chosen.slavePath, br9600);
         rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), [&](QWidget *dialog) {
-                                   sizeWhileChoosing = w.image.ImageSize;
+                                   sizeWhileChoosing = w.station.image.ImageSize;
                                    pick(dialog);
                                }};
         // Relative, as a shell hands it over.
@@ -44,10 +44,10 @@ private slots:
         rig.program->start(name);
 
         QCOMPARE(sizeWhileChoosing, 0);
-        QVERIFY(w.Comm1.Active());
-        QCOMPARE(w.image.ImageSize, imageSize);
-        QCOMPARE(w.image.fileName, file);
-        QCOMPARE(w.ui.caption(Control::lbFileName), file);
+        QVERIFY(w.station.Comm1.Active());
+        QCOMPARE(w.station.image.ImageSize, imageSize);
+        QCOMPARE(w.station.image.fileName, file);
+        QCOMPARE(w.station.ui.caption(Control::lbFileName), file);
         QCOMPARE(w.openDialog.FileName, file);  // the settings file keeps it as the last file
         QVERIFY(w.btUpdate->isEnabled());
     }
@@ -67,7 +67,7 @@ private slots:
         rig.program = std::make_unique<Program>(rig.settingsPath);
         rig.program->start(file);
         QVERIFY(rig.form().terminated());
-        QCOMPARE(rig.form().image.ImageSize, 0);
+        QCOMPARE(rig.form().station.image.ImageSize, 0);
     }
 
     void missingFileIsReportedLikeOpen()
@@ -81,7 +81,7 @@ private slots:
         for (const ModalAnswerer::Seen &s : rig.answerer.seen)
             texts << s.text;
         QCOMPARE(texts, QStringList{QStringLiteral("Fehler beim Öffnen!")});
-        QCOMPARE(rig.form().image.ImageSize, 0);
+        QCOMPARE(rig.form().station.image.ImageSize, 0);
     }
 };
 

@@ -29,10 +29,10 @@ private slots:
         rig.program = std::make_unique<Program>(rig.settingsPath);
         TForm1 &w = rig.form();
         w.LoadSettings();
-        QCOMPARE(w.Comm1.DeviceName(), QStringLiteral("COM1"));
+        QCOMPARE(w.station.Comm1.DeviceName(), QStringLiteral("COM1"));
         QCOMPARE(rig.program->commDialog.EditPort->text(), QStringLiteral("8000"));
-        QCOMPARE(w.link.TcpMode, quint8(0));
-        QCOMPARE(w.options.cbF4, 0);
+        QCOMPARE(w.station.link.TcpMode, quint8(0));
+        QCOMPARE(w.station.options.cbF4, 0);
         QCOMPARE(w.openDialog.FileName, QString());
     }
 
@@ -46,13 +46,13 @@ private slots:
         rig.writeSettings(tcpSettings(sim.tcp.port()));
         TForm1 &w = rig.start();
         QVERIFY(rig.answerer.seen.isEmpty());
-        QVERIFY(!w.Comm1.Active());
-        QCOMPARE(w.ui.linkColour(), LinkColour::Disconnected);
-        QCOMPARE(w.link.TcpLinkState, TcpState::Reconnect);
+        QVERIFY(!w.station.Comm1.Active());
+        QCOMPARE(w.station.ui.linkColour(), LinkColour::Disconnected);
+        QCOMPARE(w.station.link.TcpLinkState, TcpState::Reconnect);
         QVERIFY(!w.btRuf->isEnabled());
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client 127.0.0.1:%1").arg(sim.tcp.port()));
-        QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
-        QCOMPARE(w.link.TcpLinkState, TcpState::Connected);
+        QVERIFY(StartupRig::waitFor([&] { return w.station.ui.linkColour() == LinkColour::Connected; }));
+        QCOMPARE(w.station.link.TcpLinkState, TcpState::Connected);
     }
 
     // A stored port text that is no number: one message, no connection, and
@@ -65,7 +65,7 @@ private slots:
         TForm1 &w = rig.start();
         QTest::qWait(1200);  // a tick: nothing more is shown, nothing dialled
         QCOMPARE(rig.answerer.texts(), QStringList{QStringLiteral("'80x' ist kein gültiger Integerwert.")});
-        QCOMPARE(w.link.TcpLinkState, TcpState::Idle);
+        QCOMPARE(w.station.link.TcpLinkState, TcpState::Idle);
         for (const char *name : {"edRuf", "edInit", "btRuf", "btInit"})
             QVERIFY2(!w.findChild<QWidget *>(name)->isEnabled(), name);
     }
@@ -80,16 +80,16 @@ private slots:
         StartupRig rig;
         rig.writeSettings(tcpSettings(sim.tcp.port()));
         TForm1 &w = rig.start();
-        QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
+        QVERIFY(StartupRig::waitFor([&] { return w.station.ui.linkColour() == LinkColour::Connected; }));
         QTimer::singleShot(300, &w, [&] {
             w.findChild<QAction *>(controlName(Control::smComm))->trigger();
             w.btAbbruch->click();
-            w.link.CancelRequested = true;
+            w.station.link.CancelRequested = true;
         });
         w.btKRV->click();
         for (const ModalAnswerer::Seen &seen : rig.answerer.seen)
             QVERIFY2(seen.className != QLatin1String("TCommDialog"), "the dialog opened under the readout");
-        QCOMPARE(w.ui.linkColour(), LinkColour::Connected);
+        QCOMPARE(w.station.ui.linkColour(), LinkColour::Connected);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client 127.0.0.1:%1").arg(sim.tcp.port()));
     }
 
@@ -100,8 +100,8 @@ private slots:
         rig.writeSettings(tcpSettings(8000, "localhost"));
         TForm1 &w = rig.start();
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client :8000"));
-        QCOMPARE(w.link.tcpTarget().host, QStringLiteral("localhost"));
-        w.link.TcpMode = 0;  // no connection attempt to anything that may listen there
+        QCOMPARE(w.station.link.tcpTarget().host, QStringLiteral("localhost"));
+        w.station.link.TcpMode = 0;  // no connection attempt to anything that may listen there
     }
 
     // Whatever the number of ports, a box names why the stored port cannot be
@@ -158,7 +158,7 @@ private slots:
             QCOMPARE(seen[round + 1], QStringLiteral("TCommDialog"));
             QCOMPARE(seen[round + 2], question);
         }
-        QVERIFY(!w.Comm1.Active());
+        QVERIFY(!w.station.Comm1.Active());
         QCOMPARE(rig.settings(), before);
     }
 
@@ -175,14 +175,14 @@ private slots:
         rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), choosePort(chosen.slavePath, br19200)};
         TForm1 &w = rig.start();
         QVERIFY(w.isVisible());
-        QVERIFY(w.Comm1.Active());
-        QCOMPARE(w.Comm1.DeviceName(), chosen.slavePath);
-        QCOMPARE(w.Comm1.BaudRate(), br9600);
-        QCOMPARE(w.Comm1.Parity(), paEven);
-        QCOMPARE(w.Comm1.DataBits(), db8);
-        QCOMPARE(w.link.SavedBaudRate, int(br9600));
+        QVERIFY(w.station.Comm1.Active());
+        QCOMPARE(w.station.Comm1.DeviceName(), chosen.slavePath);
+        QCOMPARE(w.station.Comm1.BaudRate(), br9600);
+        QCOMPARE(w.station.Comm1.Parity(), paEven);
+        QCOMPARE(w.station.Comm1.DataBits(), db8);
+        QCOMPARE(w.station.link.SavedBaudRate, int(br9600));
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - %1 9600 8 1 even").arg(chosen.slavePath));
-        QCOMPARE(w.ui.linkColour(), LinkColour::Normal);
+        QCOMPARE(w.station.ui.linkColour(), LinkColour::Normal);
     }
 
     // The exit writes the file once, in place: comments, unknown keys and the
@@ -196,8 +196,8 @@ private slots:
         rig.writeSettings("; Quillon\r\n[Connection]\r\nEthernet=1\r\nip = 127.0.0.1\r\nPort=" + port
                           + "\r\nModem=extern\r\n\r\n[Code]\r\nFW=2\r\n");
         TForm1 &w = rig.start();
-        QCOMPARE(w.options.cbF4, 2);
-        w.options.setF4Index(5);
+        QCOMPARE(w.station.options.cbF4, 2);
+        w.station.options.setF4Index(5);
         rig.program->commDialog.EditPort->setText(port);
         w.close();
         QVERIFY(w.isVisible());  // the tick ends the program, not the close box
@@ -206,7 +206,7 @@ private slots:
                  "; Quillon\r\n[Connection]\r\nEthernet=1\r\nip = 127.0.0.1\r\nPort=" + port
                      + "\r\nModem=extern\r\nCOM=COM1\r\n\r\n[Code]\r\nFW=5\r\nBaujahr=\r\nFabNr=\r\n"
                        "[File]\r\nFilter=0\r\nName=\r\n");
-        QVERIFY(!w.link.Client.isOpen());
+        QVERIFY(!w.station.link.Client.isOpen());
         QFile::remove(rig.settingsPath);
         QTest::qWait(1200);
         QVERIFY(!QFile::exists(rig.settingsPath));
@@ -225,12 +225,12 @@ private slots:
 
         rig.answerer.script = {choosePort(pty.slavePath, br19200)};
         w.smCommClick();
-        QCOMPARE(w.link.TcpMode, quint8(0));
-        QVERIFY(w.Comm1.Active());
-        QCOMPARE(w.Comm1.BaudRate(), br19200);
-        QCOMPARE(w.link.SavedBaudRate, int(br19200));
+        QCOMPARE(w.station.link.TcpMode, quint8(0));
+        QVERIFY(w.station.Comm1.Active());
+        QCOMPARE(w.station.Comm1.BaudRate(), br19200);
+        QCOMPARE(w.station.link.SavedBaudRate, int(br19200));
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - %1 19200 8 1 even").arg(pty.slavePath));
-        QCOMPARE(w.ui.linkColour(), LinkColour::Normal);
+        QCOMPARE(w.station.ui.linkColour(), LinkColour::Normal);
         QVERIFY(w.btRuf->parentWidget()->findChild<QLineEdit *>("edRuf")->isEnabled());
 
         // TCP chosen, then Abbruch: the serial line is back as it was.
@@ -241,15 +241,15 @@ private slots:
             d->btAb->click();
         }};
         w.smCommClick();
-        QCOMPARE(w.link.TcpMode, quint8(0));
-        QVERIFY(w.Comm1.Active());
+        QCOMPARE(w.station.link.TcpMode, quint8(0));
+        QVERIFY(w.station.Comm1.Active());
 
         rig.answerer.script = {chooseTcp(sim.tcp.port())};
         w.smCommClick();
-        QCOMPARE(w.link.TcpMode, quint8(1));
-        QVERIFY(!w.Comm1.Active());
-        QCOMPARE(w.ui.linkColour(), LinkColour::Disconnected);
-        QVERIFY(StartupRig::waitFor([&] { return w.ui.linkColour() == LinkColour::Connected; }));
+        QCOMPARE(w.station.link.TcpMode, quint8(1));
+        QVERIFY(!w.station.Comm1.Active());
+        QCOMPARE(w.station.ui.linkColour(), LinkColour::Disconnected);
+        QVERIFY(StartupRig::waitFor([&] { return w.station.ui.linkColour() == LinkColour::Connected; }));
 
         rig.answerer.script = {[](QWidget *dialog) {
             auto *d = qobject_cast<TCommDialog *>(dialog);
@@ -258,7 +258,7 @@ private slots:
         }};
         w.sbComm->click();
         QVERIFY(rig.answerer.texts().contains(QStringLiteral("'80x' ist kein gültiger Integerwert.")));
-        QCOMPARE(w.link.TcpLinkState, TcpState::Idle);  // no connection with a port that is no number
+        QCOMPARE(w.station.link.TcpLinkState, TcpState::Idle);  // no connection with a port that is no number
     }
 
     // The line lists take typed entries: one that names an item counts,
@@ -289,7 +289,7 @@ private slots:
             d->btOK->click();
         }};
         w.smCommClick();
-        QVERIFY(w.Comm1.Active());
+        QVERIFY(w.station.Comm1.Active());
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - ") + title.arg(pty.slavePath));
     }
 
@@ -306,7 +306,7 @@ private slots:
         rig.settingsPath = rig.dir.filePath("folder/quillon.INI");
         rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok), chooseTcp(sim.tcp.port())};
         TForm1 &w = rig.start();
-        QCOMPARE(w.link.TcpMode, quint8(1));
+        QCOMPARE(w.station.link.TcpMode, quint8(1));
         w.smCloseClick();
         QVERIFY(StartupRig::waitFor([&] { return !w.isVisible(); }));
         QTest::qWait(1200);

@@ -1,7 +1,7 @@
 #pragma once
-#include "image/firmwareimage.h"
 #include "frontend/frontend.h"
 #include "options/optionsmodel.h"
+#include "station/station.h"
 
 #include <QList>
 #include <QStringList>
@@ -57,8 +57,4 @@ protected:
 };
 
 // The program's state wired together with a fake window, as one object.
-struct TestStation {
-    FirmwareImage image;
-    OptionsModel options{image.FileAnalogInputs};
-    FakeFrontend ui{options};
-};
+using TestStation = Station<FakeFrontend>;

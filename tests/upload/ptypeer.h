@@ -1,10 +1,9 @@
 #pragma once
 #include "link/comportlink.h"
-#include "link/link.h"
 #include "sim/devicesim.h"
 #include "sim/ptytransport.h"
+#include "tests/support/fakefrontend.h"
 
-#include <memory>
 #include <stdexcept>
 
 // A simulated device on a pseudo-terminal, reached through the program's own
@@ -17,18 +16,17 @@ struct PtyPeer {
     }
     DeviceSim device;
     PtyTransport pty{device};
-    std::unique_ptr<ComPortLink> serial;
+    ComPortLink *serial = nullptr;  // the station's, once attached
 
     TComPort &port() { return serial->Comm1; }
     // The speed of the line as the port set it on the terminal.
     int portSpeed() { return PtyTransport::terminalSpeed(int(port().Handle())); }
 };
 
-inline void attach(PtyPeer &sim, Link &link, Frontend &ui)
+inline void attach(PtyPeer &sim, TestStation &station)
 {
-    sim.serial = std::make_unique<ComPortLink>(ui);
+    sim.serial = &station.serial;
     sim.serial->Comm1.SetDeviceName(sim.pty.slavePath());
     sim.serial->Comm1.Open();
-    link.TcpMode = 0;
-    link.setSerialLink(sim.serial.get());
+    station.link.TcpMode = 0;
 }

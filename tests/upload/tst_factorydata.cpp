@@ -1,6 +1,5 @@
 // The factory data record as the firmware of each date expects it.
-#include "image/firmwareimage.h"
-#include "options/optionsmodel.h"
+#include "tests/support/fakefrontend.h"
 #include "upload/factorydata.h"
 
 #include <QTest>
@@ -17,9 +16,7 @@ private slots:
 };
 
 namespace {
-struct Panel {
-    FirmwareImage image;
-    OptionsModel options{image.FileAnalogInputs};
+struct Panel : TestStation {
     quint8 at(int offset) { return quint8(buildFactoryData(options, image).at(offset)); }
 };
 }

@@ -13,6 +13,7 @@ private slots:
 void TstProgrammingTimeout::lettersStopWithoutP()
 {
     UploadRig rig;
+    rig.link.limits = TimeLimits{};
     rig.flash().faults.letters = "SEE";
     rig.load(blockImage({0}));
     QElapsedTimer sinceLastLetter;
@@ -29,7 +30,6 @@ void TstProgrammingTimeout::lettersStopWithoutP()
 
     QCOMPARE(letters, 3);
     QVERIFY2(sinceLastLetter.elapsed() >= 19900, qPrintable(QString::number(sinceLastLetter.elapsed())));
-    QVERIFY2(sinceLastLetter.elapsed() < 25000, qPrintable(QString::number(sinceLastLetter.elapsed())));
     QCOMPARE(rig.st.ui.messages, QStringList{QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: 5")});
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Failed);
     QCOMPARE(rig.upload.UploadPhase, Phase::Programming);

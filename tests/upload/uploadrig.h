@@ -3,14 +3,11 @@
 // loopback port (UploadRig) or over a pseudo-terminal through the program's
 // own serial port (SerialUploadRig).
 #include "image/fileload.h"
-#include "frontend/context.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
+#include "sim/defaultreadout.h"
 #include "sim/sampleimage.h"
 #include "tests/support/fakefrontend.h"
 #include "tests/support/simpeer.h"
 #include "tests/upload/ptypeer.h"
-#include "upload/upload.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,32 +17,29 @@ using Kind = FlashSide::Kind;
 using Record = FlashSide::Record;
 
 // The TCP link to the simulator; nothing to switch, so the device may answer at once.
-inline void attach(SimPeer &sim, Link &link, Frontend &)
+inline void attach(SimPeer &sim, TestStation &station)
 {
-    link.TcpMode = 1;
-    link.setTcpTarget(QStringLiteral("127.0.0.1"), sim.tcp.port());
+    station.link.TcpMode = 1;
+    station.link.setTcpTarget(QStringLiteral("127.0.0.1"), sim.tcp.port());
     sim.device.flash.goOnDelayMs = 10;
 }
 
 template <typename Peer>
 struct BasicUploadRig {
-    TestStation st;
-    DeviceDescription device;
-    Link link{st.ui};
-    Context ctx{link, st.ui, device, st.image};
-    Upload upload{ctx};
     Peer sim;
+    TestStation st;  // after the peer: its port closes before the terminal
+    DeviceDescription &device = st.device;
+    Link &link = st.link;
+    Context &ctx = st.ctx;
+    Upload &upload = st.upload;
     QTemporaryDir dir;
 
     explicit BasicUploadRig(const DeviceProfile &profile = DeviceProfile::fromJson({})) : sim(profile)
     {
-        attach(sim, link, st.ui);
+        link.limits = TimeLimits::shortForTests();
+        attach(sim, st);
         link.UseCrc = profile.crc;
-        // As a readout of the simulator's default profile leaves it.
-        device.DeviceInfoRead = true;
-        device.DeviceKind = KrvModel::KRV470;
-        device.DeviceFwDate = 20080115;
-        device.FlashClass = FlashChip::Chip512K;
+        device = defaultProfileReadout();
     }
 
     FlashSide &flash() { return sim.device.flash; }

@@ -1,9 +1,6 @@
 #pragma once
 #include "comport/eabort.h"
 #include "image/firmwareimage.h"
-#include "frontend/context.h"
-#include "link/devicedescription.h"
-#include "link/link.h"
 #include "link/seriallink.h"
 #include "tests/support/fakefrontend.h"
 
@@ -50,14 +47,10 @@ inline FirmwareImage &erasedImage()
 }
 
 // The program's state around an operation, the device played by the input.
-struct FuzzStation {
-    explicit FuzzStation(QByteArrayView replies = {}) : serial(replies) { link.setSerialLink(&serial); }
-
-    FirmwareImage &image = erasedImage();
-    OptionsModel options{image.FileAnalogInputs};
-    FakeFrontend ui{options};
-    ScriptedSerial serial;
-    DeviceDescription device;
-    Link link{ui};
-    Context ctx{link, ui, device, image};
+struct FuzzStation : Station<FakeFrontend> {
+    explicit FuzzStation(QByteArrayView replies = {}) : Station(SharedImage{erasedImage()}), scripted(replies)
+    {
+        link.setSerialLink(&scripted);
+    }
+    ScriptedSerial scripted;
 };
