@@ -6,9 +6,9 @@
 struct Context;
 
 // After "P" the device restarts into its new firmware. The check waits for it
-// to answer again (the wake-up repeated until limits.verifyRestartMs; over TCP the link
-// reconnects by itself when the device side closed it), reads the version and
-// the build date again and compares them with the image's identity.
+// to answer again (the wake-up repeated until limits.verifyRestartMs; over TCP
+// the link reconnects by itself when the device side closed it), reads the
+// version and the build date again and compares them with the image's identity.
 class FlashVerify {
 public:
     enum class Status {

@@ -122,7 +122,8 @@ private slots:
             target = QStringLiteral("127.0.0.1:%1").arg(silent.port);
         const CliRun run = runQuillonCli(command + QStringList{"--json", "--tcp=" + target}, kRunLimitMs, {"QUILLON_TEST_SHORT_LIMITS=0"});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.elapsedMs >= minMs, qPrintable(QString::number(run.elapsedMs)));
+        // The limit's timer is a coarse one: it may fire up to 5 % early.
+        QVERIFY2(run.elapsedMs >= minMs * 95 / 100, qPrintable(QString::number(run.elapsedMs)));
         const QString message = QStringLiteral("Keine Verbindung zu %1: %2").arg(target, reason);
         QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
         QVERIFY(!run.err.contains("Client-Fehler") && !run.err.contains("Versuch"));
