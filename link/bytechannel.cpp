@@ -21,12 +21,8 @@ bool Link::SendBytes(const QByteArray &data, int holdLimitMs, const std::functio
         return m_serial->SendBytes(data.constData(), int(data.size()), holdLimitMs,
                                    stop ? stop : [this] { return CancelRequested; });
     }
-    if (!TcpConnected) {
-        if (TcpLinkState == TcpState::Idle)
-            ConnectTcp();
-        if (!TcpConnected)
-            return false;  // dropped; the caller's receive times out
-    }
+    if (!tcpLinkForSending())
+        return false;  // dropped; the caller's receive times out
     if (trace)
         trace(true, data);
     Client.write(data);
@@ -44,16 +40,14 @@ void Link::SendByte(quint8 byte)
         }
         return;
     }
-    if (!TcpConnected) {
-        if (TcpLinkState == TcpState::Idle)
-            ConnectTcp();
-        if (!TcpConnected) {
-            // A handler inside a connect attempt: queue it for the connection.
-            if (TcpLinkState == TcpState::Connecting && TcpPending.size() < TcpPendingSize)
-                TcpPending.append(char(byte));
-            return;
-        }
+    if (!TcpConnected && TcpLinkState == TcpState::Connecting) {
+        // A handler inside a connect attempt: queue it for the connection.
+        if (TcpPending.size() < TcpPendingSize)
+            TcpPending.append(char(byte));
+        return;
     }
+    if (!tcpLinkForSending())
+        return;
     QByteArray out = TcpPending;
     TcpPending.clear();
     out.append(char(byte));

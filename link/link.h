@@ -18,7 +18,7 @@ enum class TcpState {
     Idle = 0,        // no connection wanted now
     Connected = 1,   // by the last connect attempt
     Connecting = 2,  // a connect attempt is running
-    Reconnect = 10,  // the next tick starts a connect attempt
+    Reconnect = 10,  // the next tick, or a send before it, starts a connect attempt
 };
 
 // The byte channel to the device over the serial port or a TCP client, with
@@ -105,6 +105,12 @@ public:
     void waitForEvents(const QDeadlineTimer &deadline);
 
 private:
+    // Runs the event loop while the running attempt neither connected nor
+    // ran out of ticks; a cancel or a switch to the serial port ends it.
+    void awaitConnectAttempt();
+    // Connected for a send: a due reconnect is made at once, a running
+    // attempt waited for. False when no connection came.
+    bool tcpLinkForSending();
     void onConnected();
     void onDisconnected();
     void onReadyRead();

@@ -40,17 +40,38 @@ void Link::ConnectTcp()
     m_rx.clear();
     m_rxIndex = 0;
     Client.connectToHost(m_target.connectTo(), m_port);
-    do {
+    awaitConnectAttempt();
+    TcpConnectCountdown = 0;
+    if (TcpLinkState != TcpState::Reconnect)
+        TcpLinkState = TcpConnected ? TcpState::Connected : TcpState::Idle;
+}
+
+void Link::awaitConnectAttempt()
+{
+    while (!TcpConnected && TcpConnectCountdown > 0) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (TcpMode == 0 || CancelRequested) {
             Client.abort();
             TcpConnectCountdown = 0;
             TcpLinkState = TcpState::Idle;
         }
-    } while (!TcpConnected && TcpConnectCountdown > 0);
-    TcpConnectCountdown = 0;
-    if (TcpLinkState != TcpState::Reconnect)
-        TcpLinkState = TcpConnected ? TcpState::Connected : TcpState::Idle;
+    }
+}
+
+bool Link::tcpLinkForSending()
+{
+    if (TcpConnected)
+        return true;
+    // Sent from a handler inside a running attempt (a button pressed while
+    // the link comes up): wait for that attempt rather than drop the bytes.
+    if (TcpLinkState == TcpState::Connecting)
+        awaitConnectAttempt();
+    // A reconnect that is due is made now, not at the next tick: bytes sent
+    // meanwhile would be lost, and the operation would fail for nothing
+    // (an upload pressed right after the interface dialog).
+    else
+        ConnectTcp();
+    return TcpConnected;
 }
 
 void Link::Timer3Tick()

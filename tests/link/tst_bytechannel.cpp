@@ -6,15 +6,20 @@
 
 namespace {
 // Runs send once, from inside a connect attempt that has not connected yet;
-// sent turns true then (set it to keep send from running).
-void duringConnectAttempt(Link &link, bool &sent, std::function<void()> send)
+// sent turns true then (set it to keep send from running). Queued, it runs
+// from the attempt's event loop, as a button pressed meanwhile would.
+void duringConnectAttempt(Link &link, bool &sent, std::function<void()> send,
+                          Qt::ConnectionType type = Qt::AutoConnection)
 {
-    QObject::connect(&link.Client, &QAbstractSocket::stateChanged, &link, [&link, &sent, send] {
-        if (sent || link.TcpLinkState != TcpState::Connecting || link.TcpConnected)
-            return;
-        sent = true;
-        send();
-    });
+    QObject::connect(
+        &link.Client, &QAbstractSocket::stateChanged, &link,
+        [&link, &sent, send] {
+            if (sent || link.TcpLinkState != TcpState::Connecting || link.TcpConnected)
+                return;
+            sent = true;
+            send();
+        },
+        type);
 }
 }
 
@@ -157,6 +162,25 @@ private slots:
         QVERIFY(link.TcpPending.isEmpty());
         QVERIFY(pumpUntil(link, [&] { return peer.received.size() >= 8; }, 2000));
         QCOMPARE(peer.received, QByteArray("BLOCKabc"));
+    }
+
+    // A handler inside the attempt (a button pressed while the link comes
+    // up) sends a block: it waits for that attempt and is not dropped.
+    void blockSentDuringConnectWaitsForTheConnection()
+    {
+        ScriptedPeer peer;
+        TcpStation station(peer.port());
+        Link &link = station.link;
+        bool sent = false;
+        bool inner = false;
+        duringConnectAttempt(link, sent, [&] { inner = link.SendBytes("INNER"); }, Qt::QueuedConnection);
+        QVERIFY(link.SendBytes("OUTER"));
+        QVERIFY(sent);
+        QVERIFY(inner);
+        QCOMPARE(link.TcpLinkState, TcpState::Connected);
+        QVERIFY(pumpUntil(link, [&] { return peer.received.size() >= 10; }, 2000));
+        QCOMPARE(peer.received, QByteArray("INNEROUTER"));
+        QCOMPARE(peer.connections, 1);
     }
 
     void queueIsBoundedAndEmptiedByTheNextAttempt()

@@ -73,6 +73,37 @@ private slots:
         QCOMPARE(w.StatusPanels[1]->text(), QString());
     }
 
+    // The interface dialog takes the TCP link down; Upload pressed as soon
+    // as it has closed, before the tick has brought the link back, still
+    // reaches the device with every command.
+    void uploadRightAfterTheInterfaceDialog_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::newRow("Abbruch") << false;
+        QTest::newRow("OK") << true;
+    }
+    void uploadRightAfterTheInterfaceDialog()
+    {
+        QFETCH(bool, confirmed);
+        Rig rig;
+        TForm1 &w = rig.startConnected();
+        QTest::mouseClick(w.btKRV, Qt::LeftButton);
+        QVERIFY(w.station.device.DeviceInfoRead);
+        rig.loadImage(w);
+        rig.answerer.script = {[confirmed](QWidget *dialog) {
+            auto *d = qobject_cast<TCommDialog *>(dialog);
+            (confirmed ? d->btOK : d->btAb)->click();
+        }};
+        QTest::mouseClick(w.sbComm, Qt::LeftButton);
+        QCOMPARE(rig.answerer.seen.size(), 1);
+        QVERIFY(!w.station.link.TcpConnected);
+        rig.answerer.seen.clear();
+
+        QTest::mouseClick(w.btUpdate, Qt::LeftButton);
+        QCOMPARE(rig.answerer.texts(), QStringList{"Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)"});
+        QCOMPARE(rig.sim.tcp.connections(), 2);
+    }
+
     // The close box cancels a running upload; the program ends after it, once.
     // While the device programs its flash, the close box does nothing.
     void closeDuringUpload_data()
