@@ -20,7 +20,7 @@ class Simulator:
         self.port = None
         self.pty = None
         command = [os.environ["KRVSIM"]] + (["--pty"] if pty else ["--port", "0"]) + list(options)
-        self._log = open(os.path.join(workdir, "krvsim.log"), "wb")
+        self._log = _new_log(workdir)
         self._process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=self._log, start_new_session=True)
         line = self._first_line(time.monotonic() + 10)
         kind, _, value = line.partition(" ")
@@ -50,6 +50,17 @@ class Simulator:
         end_group(self._process)
         self._process.stdout.close()
         self._log.close()
+
+
+def _new_log(workdir):
+    """krvsim.log, then krvsim-2.log, ...: each simulator of a journey keeps
+    its own log."""
+    for n in range(1, 100):
+        try:
+            return open(os.path.join(workdir, "krvsim.log" if n == 1 else f"krvsim-{n}.log"), "xb")
+        except FileExistsError:
+            continue
+    raise RuntimeError(f"no free simulator log name in {workdir}")
 
 
 def sample_image(path, size=262144):

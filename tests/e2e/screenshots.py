@@ -66,8 +66,10 @@ def take(j, out, scale):
     ui.gone(dialog, "the interface dialog")
 
     steps.upload(ui)
-    box, _ = ui.message_box(timeout=90)
+    box, message = ui.message_box(timeout=90)
     shoot(j, out, f"upload-done-scale{scale}.png", union(ui.place(main), ui.place(box)))
+    if message != steps.SUCCESS:
+        ui.fail(f"the upload ended with {message!r}")
     ui.answer(box, "OK")
     ui.close_box(main)
     program.exit_code(timeout=5)
