@@ -65,7 +65,7 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<Tracer> tracer;
     if (options.trace) {
-        tracer = std::make_unique<Tracer>(err);
+        tracer = std::make_unique<Tracer>(err, link.ReadPassword);
         link.trace = [&tracer](bool sent, const QByteArray &bytes) { tracer->bytes(sent, bytes); };
     }
 

@@ -6,7 +6,7 @@ namespace {
 constexpr int kRunLength = 32;
 }
 
-Tracer::Tracer(QTextStream &err) : m_err(err) { m_clock.start(); }
+Tracer::Tracer(QTextStream &err, const QByteArray &password) : m_err(err), m_password(password) { m_clock.start(); }
 
 Tracer::~Tracer() { flush(); }
 
@@ -14,7 +14,7 @@ void Tracer::bytes(bool sent, const QByteArray &data)
 {
     if (sent) {
         flush();
-        print(true, data, m_clock.elapsed());
+        print(true, masked(data), m_clock.elapsed());
         return;
     }
     if (m_received.isEmpty())
@@ -22,6 +22,17 @@ void Tracer::bytes(bool sent, const QByteArray &data)
     m_received += data;
     if (m_received.size() >= kRunLength || data == QByteArray(1, 0x03))
         flush();
+}
+
+// A command frame carries the password right after STX and the command letter.
+QByteArray Tracer::masked(const QByteArray &frame) const
+{
+    constexpr qsizetype kPasswordAt = 2;
+    if (m_password.isEmpty() || frame.mid(kPasswordAt, m_password.size()) != m_password)
+        return frame;
+    QByteArray shown = frame;
+    shown.replace(kPasswordAt, m_password.size(), QByteArray(m_password.size(), '*'));
+    return shown;
 }
 
 void Tracer::flush()

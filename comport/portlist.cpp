@@ -152,9 +152,9 @@ QList<SerialPortEntry> PresentSerialPorts()
 {
     QList<SerialPortEntry> ports;
     for (int number : knownComNumbers())
-        ports.append({QStringLiteral("COM%1").arg(number), QStringLiteral("/dev/ttyS%1").arg(number - 1)});
+        ports.append({QStringLiteral("COM%1").arg(number), QStringLiteral("/dev/ttyS%1").arg(number - 1), {}, {}, {}});
     for (const QString &name : usbAdapterNames()) {
-        SerialPortEntry entry{QStringLiteral("/dev/") + name, QStringLiteral("/dev/") + name};
+        SerialPortEntry entry{QStringLiteral("/dev/") + name, QStringLiteral("/dev/") + name, {}, {}, {}};
         readAdapterStrings(name, entry);
         ports.append(entry);
     }

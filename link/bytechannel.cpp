@@ -105,8 +105,8 @@ void Link::PurgeInput()
         m_serial->PurgeInput();
 }
 
-void Link::SetBaudRate(int ordinal)
+void Link::SetBaudRate(TBaudRate rate)
 {
     if (!TcpMode && m_serial)
-        m_serial->SetBaudRate(ordinal);
+        m_serial->SetBaudRate(rate);
 }

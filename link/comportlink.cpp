@@ -106,7 +106,7 @@ int ComPortLink::PollByte(quint8 &byte)
 
 void ComPortLink::PurgeInput() { Comm1.PurgeInput(); }
 
-void ComPortLink::SetBaudRate(int ordinal) { Comm1.SetBaudRate(TBaudRate(ordinal)); }
+void ComPortLink::SetBaudRate(TBaudRate rate) { Comm1.SetBaudRate(rate); }
 
 int ComPortLink::readableHandle() const { return int(Comm1.Handle()); }
 

@@ -18,7 +18,7 @@ public:
     void SendByte(quint8 byte) override;
     int PollByte(quint8 &byte) override;
     void PurgeInput() override;
-    void SetBaudRate(int ordinal) override;
+    void SetBaudRate(TBaudRate rate) override;
     int readableHandle() const override;
 
     // Shows "Programm muß beendet werden!! Fehler von Linux: ..." and turns the error into a silent abort.

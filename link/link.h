@@ -47,7 +47,7 @@ public:
     QByteArray ReadPassword;       // inserted into every command frame while not empty
     bool ModemConnected = false;   // a modem call is up
     bool CarrierLost = false;      // the call's carrier went away; cleared by the next dial
-    int SavedBaudRate = br9600;    // TBaudRate ordinal restored after an upload
+    TBaudRate SavedBaudRate = br9600;  // restored after an upload
     TimeLimits limits;             // every operation's waits
 
     // TCP client state.
@@ -91,7 +91,7 @@ public:
     // Discard received bytes of the serial port; nothing on the TCP link.
     void PurgeInput();
     // Line speed of the serial port (ordinal); nothing on the TCP link.
-    void SetBaudRate(int ordinal);
+    void SetBaudRate(TBaudRate rate);
 
     // The one-second tick's TCP duty (Timer3).
     void Timer3Tick();

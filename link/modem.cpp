@@ -205,7 +205,7 @@ void Modem::HangUp()
     m_ui.setCaption(Control::btRuf, QStringLiteral("Verbinden"));
     m_ui.setCaption(Control::lbMoMeld, QString());
     m_ui.setHighlighted(Control::lbMoMeld, false);
-    m_port.SetBaudRate(TBaudRate(m_link.SavedBaudRate));
+    m_port.SetBaudRate(m_link.SavedBaudRate);
 }
 
 bool Modem::carrierPresent() { return m_port.Active() && m_port.ModemStatus().contains(msRLSD); }

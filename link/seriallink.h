@@ -2,6 +2,8 @@
 #include <QtGlobal>
 #include <functional>
 
+enum TBaudRate : quint8;  // comport/comport.h
+
 // The byte channel's serial side: what the channel needs of the serial port
 // Comm1 while TcpMode is 0. Implemented over TComPort; an interface so the
 // channel does not depend on the port's construction.
@@ -21,8 +23,8 @@ public:
     virtual int PollByte(quint8 &byte) = 0;
     // Discard received bytes; does nothing when the port is closed.
     virtual void PurgeInput() = 0;
-    // Reprogram the line speed; an ordinal of TBaudRate.
-    virtual void SetBaudRate(int ordinal) = 0;
+    // Reprogram the line speed.
+    virtual void SetBaudRate(TBaudRate rate) = 0;
     // File descriptor that becomes readable when bytes arrive, -1 when closed.
     // The channel's waits block on it instead of polling.
     virtual int readableHandle() const = 0;

@@ -196,7 +196,7 @@ void TForm1::btUpdateClick()
         facts = {QStringLiteral("tcp"), station.link.tcpTarget().connectTo(), station.link.tcpPort(), {}, 0, {}};
     else
         facts = {station.link.ModemConnected ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, station.Comm1.DeviceName(),
-                 int(BaudRateValue(TBaudRate(station.link.SavedBaudRate))), QString::fromLatin1(station.modem->PhoneNumber)};
+                 int(BaudRateValue(station.link.SavedBaudRate)), QString::fromLatin1(station.modem->PhoneNumber)};
     runRecordedUpload(station.upload, station.ctx, RecordFolder, facts, QCoreApplication::applicationVersion());
 }
 

@@ -106,7 +106,7 @@ void TForm1::takeSerialChoice()
     const TCommDialog &dialog = *m_commDialog;
     station.Comm1.SetDeviceName(dialog.cbName->currentText());
     if (const int baud = TCommDialog::listIndex(dialog.cbBaud); baud >= 0) {
-        station.link.SavedBaudRate = baud;
+        station.link.SavedBaudRate = TBaudRate(baud);
         station.Comm1.SetBaudRate(TBaudRate(baud));
     }
     if (const int parity = TCommDialog::listIndex(dialog.cbParity); parity >= 0)

@@ -161,7 +161,8 @@ private slots:
     }
 
     // The password is given once; asked again (wrong) or never given: exit 1.
-    // From a file or the environment it stays out of ps, and out of every output.
+    // From a file or the environment it stays out of ps, and out of every output,
+    // the trace of the frames included.
     void password_data()
     {
         QTest::addColumn<QStringList>("passwordArgs");
@@ -172,6 +173,7 @@ private slots:
         const QString crlfFile = writeFile(m_dir, QStringLiteral("password-crlf"), "geheim\r\nand more\n");
         const QByteArray sent("Lesepasswort: gesendet\n");
         QTest::newRow("right") << QStringList{"--password", "geheim"} << QStringList{} << 0 << sent;
+        QTest::newRow("right, the frames traced") << QStringList{"--password", "geheim", "--trace"} << QStringList{} << 0 << sent;
         QTest::newRow("wrong") << QStringList{"--password", "falsch"} << QStringList{} << 1 << QByteArray("Lesepasswort: abgelehnt\n");
         QTest::newRow("none") << QStringList{} << QStringList{} << 1
                               << QByteArray("Lesepasswort: keins angegeben (--password-file, QUILLON_PASSWORD oder --password)\n");
@@ -193,7 +195,8 @@ private slots:
             QCOMPARE(run.exitCode, exitCode);
             QVERIFY2(!run.err.contains("Versuch 4"), run.err.constData());  // no four tries
             QVERIFY2(run.err.contains(promptAnswer), run.err.constData());
-            QVERIFY2(!run.out.contains("geheim") && !run.err.contains("geheim"), run.out + run.err);
+            // The trace shows every frame, as text and as hex.
+            QVERIFY2(!run.out.contains("geheim") && !run.err.contains("geheim") && !run.err.contains("67 65 68 65 69 6d"), run.out + run.err);
             const QJsonObject o = jsonOf(run);
             if (command == "info") {
                 QCOMPARE(o.value("DeviceInfoRead").toBool(), exitCode == 0);

@@ -99,7 +99,7 @@ void TestComPort::settingsReachTheLineAtOnce()
     QCOMPARE(tio.c_cflag & CSIZE, tcflag_t(CS8));
     QVERIFY(!(tio.c_lflag & (ICANON | ECHO)));
 
-    port.SetBaudRate(TBaudRate(18));  // as the upload switches the line
+    port.SetBaudRate(br19200);  // as the upload switches the line
     tio = lineOf(port);
     QCOMPARE(tio.c_cflag & CBAUD, tcflag_t(B19200));
     QCOMPARE(tio.c_ospeed, speed_t(19200));

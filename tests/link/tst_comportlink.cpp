@@ -105,6 +105,26 @@ private slots:
         QCOMPARE(st.ui.messages, QStringList({message, message}));
     }
 
+    // Output held by the device's XOFF: the send gives up after the line time
+    // and the real hold limit, and throws the held bytes away, so the next
+    // frame goes out alone once the line runs again.
+    void heldOutputGivesUpAfterTheHoldLimit()
+    {
+        SerialStation s;
+        s.serial.Comm1.FlowControl().SetXOnXOff(xcOutput);
+        QVERIFY(s.pty.send("\x13"));
+        QTest::qWait(20);  // the line discipline takes it in
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!s.link.SendBytes("\x02Q\x03"));
+        QVERIFY2(clock.elapsed() >= TimeLimits{}.sendHoldLimitMs - 10, qPrintable(QString::number(clock.elapsed())));
+
+        QVERIFY(s.pty.send("\x11"));
+        QTest::qWait(20);
+        QVERIFY(s.link.SendBytes("\x02R\x03"));
+        QCOMPARE(s.pty.receive(4, 300), QByteArray("\x02R\x03"));
+    }
+
     void readoutAbortedByPortErrorGivesTheControlsBack()
     {
         SerialStation s;

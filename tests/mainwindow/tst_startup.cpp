@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(w.station.Comm1.BaudRate(), br9600);
         QCOMPARE(w.station.Comm1.Parity(), paEven);
         QCOMPARE(w.station.Comm1.DataBits(), db8);
-        QCOMPARE(w.station.link.SavedBaudRate, int(br9600));
+        QCOMPARE(w.station.link.SavedBaudRate, br9600);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - %1 9600 8 1 even").arg(chosen.slavePath));
         QCOMPARE(w.station.ui.linkColour(), LinkColour::Normal);
     }
@@ -228,7 +228,7 @@ private slots:
         QCOMPARE(w.station.link.TcpMode, quint8(0));
         QVERIFY(w.station.Comm1.Active());
         QCOMPARE(w.station.Comm1.BaudRate(), br19200);
-        QCOMPARE(w.station.link.SavedBaudRate, int(br19200));
+        QCOMPARE(w.station.link.SavedBaudRate, br19200);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - %1 19200 8 1 even").arg(pty.slavePath));
         QCOMPARE(w.station.ui.linkColour(), LinkColour::Normal);
         QVERIFY(w.btRuf->parentWidget()->findChild<QLineEdit *>("edRuf")->isEnabled());

@@ -45,7 +45,7 @@ void TestProgramSettings::missingFileGivesTheDefaults()
 void TestProgramSettings::newFileHasTheTableOrder()
 {
     const QString path = m_dir.filePath(QStringLiteral("new.INI"));
-    ProgramSettings s{"2007", "12345678", -1, 2, "/home/service/KRV470 Stand.hex", "/dev/ttyUSB0", 1, "8001", "127.0.0.1"};
+    ProgramSettings s{"2007", "12345678", -1, 2, "/home/service/KRV470 Stand.hex", "/dev/ttyUSB0", 1, "8001", "127.0.0.1", {}};
     TIniFile ini(path);
     s.save(ini);
     QVERIFY2(ini.UpdateFile(), qPrintable(ini.errorString()));

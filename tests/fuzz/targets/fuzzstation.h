@@ -24,7 +24,7 @@ public:
         return 1;
     }
     void PurgeInput() override {}
-    void SetBaudRate(int) override {}
+    void SetBaudRate(TBaudRate) override {}
     int readableHandle() const override { return -1; }
 
 private:
