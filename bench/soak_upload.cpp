@@ -14,7 +14,6 @@
 #include "station/station.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <algorithm>
@@ -85,12 +84,6 @@ int main(int argc, char *argv[])
     long warmRss = 0;
     Upload &upload = st.upload;
     for (int run = 1; run <= runs; ++run) {
-        // Like a user after a broken link: wait for the reconnection first.
-        QElapsedTimer reconnect;
-        reconnect.start();
-        while (!st.link.TcpConnected && st.link.TcpLinkState != TcpState::Idle && reconnect.elapsed() < 5000)
-            st.link.PumpWait(50);
-
         const Fault fault = records == 0 ? None : Fault(random.bounded(int(FaultKinds)));
         const int at = records == 0 ? 0 : 1 + int(random.bounded(records));
         st.sim.flash.reset();
