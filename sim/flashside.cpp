@@ -244,7 +244,8 @@ void FlashSide::runFlashedFirmware()
     // the firmware is the one it had.
     if (quint8(flash.at(kIdentificationOffset)) == 0xFF)
         return;
-    QByteArray identification = flash.mid(kIdentificationOffset, kDateOffset - kIdentificationOffset);
+    // The version text starts with the identification; the date may lie inside it.
+    QByteArray identification = flash.mid(kIdentificationOffset, 0x100);
     identification.truncate(identification.indexOf('\0') < 0 ? identification.size() : identification.indexOf('\0'));
     const QByteArray day = flash.mid(kDateOffset, 2), month = flash.mid(kDateOffset + 2, 2), year = flash.mid(kDateOffset + 4, 4);
     m_device.profile.answers["B004"] = identification.leftJustified(kVersionLength, ' ', true);

@@ -47,10 +47,12 @@ QStringList identityDifferences(const FirmwareIdentity &image, const FirmwareIde
     QStringList differences;
     if (device.date != image.date)
         differences << QStringLiteral("Build-Datum im KRV %1, in der Datei %2").arg(dateText(device.date), dateText(image.date));
-    // The version text names more than the identification (device, version,
-    // variant); the identification must be part of it.
+    // The version text names more than a short identification (device,
+    // version, variant) and must contain it; of a longer one the device shows
+    // only as many leading characters as its text holds.
     const QString version = device.version.trimmed();
-    if (image.version.isEmpty() || !version.contains(image.version))
-        differences << QStringLiteral("Version im KRV \"%1\" enthält die Kennung der Datei \"%2\" nicht").arg(version, image.version);
+    const QString shown = image.version.left(kVersionLength).trimmed();
+    if (shown.isEmpty() || !version.contains(shown))
+        differences << QStringLiteral("Version im KRV \"%1\" enthält die Kennung der Datei \"%2\" nicht").arg(version, shown);
     return differences;
 }

@@ -24,7 +24,8 @@ std::optional<int> buildDateFromAnswer(const QByteArray &frame, int result);
 
 // What differs between the image and the device that should now run it, in
 // German, one line each; empty when the device runs the image: the same build
-// date, and the image's identification text within the device's version text.
+// date, and the image's identification text (as far as the device's version
+// text reaches) within the device's version text.
 QStringList identityDifferences(const FirmwareIdentity &image, const FirmwareIdentity &device);
 
 // yyyymmdd as the technician reads it: dd.mm.yyyy.

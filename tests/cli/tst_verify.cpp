@@ -93,6 +93,32 @@ private slots:
         QVERIFY2(QString::fromUtf8(text.out).split('\n').contains(line), text.out.constData());
     }
 
+    // The device shows 14 characters of its version text: a longer
+    // identification is compared as far as the device's text reaches.
+    void identificationAsTheDeviceShowsIt_data()
+    {
+        QTest::addColumn<QByteArray>("identification");  // at 0xFF00, up to its 0x00
+        QTest::addColumn<QString>("shown");              // the device's version text after the restart
+        QTest::newRow("longer than the device shows") << QByteArray("KRV470 01032009 V3.03 abc") << "KRV470 0103200";
+        QTest::newRow("one longer than the device shows") << QByteArray("KRV470 01032009") << "KRV470 0103200";
+        QTest::newRow("DSfG") << QByteArray("DSfG") << "DSfG";
+    }
+    void identificationAsTheDeviceShowsIt()
+    {
+        QFETCH(QByteArray, identification);
+        QFETCH(QString, shown);
+        QByteArray image = smallImage();
+        // A long identification holds the firmware date at 0xFF07.
+        image.replace(0xFF00, identification.size() + 1, identification + '\0');
+        const QString file = writeFile(m_dir, QStringLiteral("id.bin"), image);
+        KrvSimProcess sim({"--restart", "300"});
+        const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", file, "--verify"}, kRunLimitMs);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QJsonObject o = jsonOf(run);
+        QCOMPARE(o.value("verification").toObject().value("status").toString(), QStringLiteral("verified"));
+        QCOMPARE(o.value("device").toObject().value("after").toObject().value("version").toString(), shown);
+    }
+
     // Exit code 5 and the options are in --help, flash --help and the man page.
     void documented()
     {
