@@ -1,5 +1,7 @@
 #include "cli/clisession.h"
 
+#include <csignal>
+
 namespace {
 QList<const CliCommand *> &registry()
 {
@@ -30,4 +32,15 @@ const CliCommand *CliCommand::find(const QString &commandName)
         if (commandName == QLatin1String(command->name))
             return command;
     return nullptr;
+}
+
+QString cancelText(const CliSession &s)
+{
+    if (carrierLost(s))
+        return QStringLiteral("Modemverbindung verloren: kein Träger mehr");
+    switch (s.interruptSignal) {
+    case SIGTERM: return QStringLiteral("Abbruch durch das Signal SIGTERM");
+    case SIGHUP: return QStringLiteral("Abbruch: das Terminal wurde geschlossen (SIGHUP)");
+    default: return QStringLiteral("Abbruch mit Strg-C");
+    }
 }

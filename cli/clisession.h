@@ -19,7 +19,7 @@ enum ExitCode : int {
     ExitPrecheckRefused = 3, // a pre-check failed and --yes (or --force) was not given
     ExitSwitchClosed = 4,    // calibration switch closed
     ExitVerifyMismatch = 5,  // flash --verify: the device runs another firmware than the file's
-    ExitCancelled = 130,     // Ctrl-C
+    ExitCancelled = 130,     // Ctrl-C, SIGTERM, SIGHUP
 };
 
 // What a command works with: the program's state, the terminal front end and
@@ -34,8 +34,10 @@ struct CliSession {
     // Makes sure the link can carry a command; empty when it can, else why
     // not. Commands call it once their arguments have been checked.
     std::function<QString()> openLink;
-    // Ctrl-C; by default it asks the running operation to stop.
+    // Ctrl-C, SIGTERM or SIGHUP; by default it asks the running operation to stop.
     std::function<void()> onInterrupt;
+    // The first of those signals that arrived; 0: none.
+    int interruptSignal = 0;
     // The link as the command line chose it, for records.
     RecordLink linkFacts = {};
 };
@@ -43,10 +45,7 @@ struct CliSession {
 // Ctrl-C asks the operation to stop (the link's CancelRequested); so does a
 // modem call whose carrier went away, which is a failure, not the user's choice.
 inline bool carrierLost(const CliSession &s) { return s.ctx.link.CarrierLost; }
-inline QString cancelText(const CliSession &s)
-{
-    return carrierLost(s) ? QStringLiteral("Modemverbindung verloren: kein Träger mehr") : QStringLiteral("Abbruch mit Strg-C");
-}
+QString cancelText(const CliSession &s);
 inline int cancelExit(const CliSession &s) { return carrierLost(s) ? ExitFailed : ExitCancelled; }
 
 // Runs a device operation; true when a serial port error ended it. The

@@ -156,7 +156,7 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
         break;
     }
     if (interrupted) {
-        s.err << "Abbruch mit Strg-C" << Qt::endl;
+        s.err << cancelText(s) << Qt::endl;
         code = ExitCancelled;
     }
 

@@ -149,6 +149,7 @@ struct Report {
     QString message;  // the final message box, or why the run did not start
     TransferCounters counters;
     QString error;  // empty when the run succeeded
+    QString state;  // what state the device is in after a failed run; empty: as its phase says
 };
 
 // What a run adds to its report for scripts and campaigns.
@@ -222,6 +223,7 @@ void takeVerification(CliSession &s, Report &r, const FlashVerify::Result &v)
     case FlashVerify::Status::Cancelled: r.result = kCancelled; break;
     }
     r.error = v.text;
+    r.state = QStringLiteral("Das KRV hat sein FLASH als erfolgreich gebrannt gemeldet; die Prüfung danach: ") + v.text;
 }
 
 // The run's record, when one was asked for. False, said on stderr and in the
@@ -239,10 +241,13 @@ bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recor
     return false;
 }
 
-// The end of every run that got to the device: its record, then its report.
+// The end of every run that got to the device: the device's state after a
+// failure, its record, then its report.
 int finishRun(CliSession &s, const FlashArgs &a, UploadRecorder &recorder, Report &r)
 {
     recorder.end();
+    if (r.result.exitCode != ExitOk)
+        s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(r.uploadPhase) : r.state) << Qt::endl;
     RunFacts facts{s.ctx.device, recorder.verification(), recorder.durationMs(), {}};
     if (!a.report.isEmpty() && writeRecord(s, a.report, recorder, r))
         facts.record = QFileInfo(a.report).absoluteFilePath();
@@ -258,9 +263,10 @@ std::optional<Report> prepareRun(CliSession &s, const FlashArgs &a)
         return Report{kFailed, Phase::Checking, problem, {}, problem};
     const bool portFailed = portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
     if (portFailed || !s.ctx.device.DeviceInfoRead || s.ctx.link.CancelRequested) {
-        const bool cancelled = s.ctx.link.CancelRequested;
-        const QString shown = s.ui.lastMessage();
-        return Report{cancelled && !carrierLost(s) ? kCancelled : kFailed, Phase::Checking, shown, {}, cancelled ? cancelText(s) : shown};
+        // A cancel is the user's, not the device's failure; a lost carrier is neither.
+        const bool cancelled = s.ctx.link.CancelRequested && !carrierLost(s);
+        const QString why = cancelled ? cancelText(s) : s.ui.lastMessage();
+        return Report{cancelled ? kCancelled : kFailed, Phase::Checking, why, {}, s.ctx.link.CancelRequested ? cancelText(s) : why};
     }
     applyOverrides(panel, a);  // took the same values before the readout
     if (a.onlyFabdata && !panel.cbOnlyFabdata.enabled()) {
@@ -351,8 +357,6 @@ int runFlash(CliSession &s, const QStringList &args)
         if (r.message.isEmpty())
             r.message = s.ui.lastMessage();
         r.error = carrierLost(s) ? cancelText(s) : r.message;
-        if (upload.outcome != Upload::Outcome::SwitchClosed && upload.outcome != Upload::Outcome::ImageRejected)
-            s.err << "Zustand: " << deviceStateAfter(upload.UploadPhase) << Qt::endl;
     }
     if (a.verify && upload.outcome == Upload::Outcome::Ok) {
         verifying = true;

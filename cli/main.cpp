@@ -22,9 +22,12 @@
 namespace {
 int g_signalPipe[2] = {-1, -1};
 
-void onSigint(int)
+// Ctrl-C, a fleet job's time limit and a closed terminal end a run alike.
+constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void onInterruptSignal(int signal)
 {
-    const char c = 1;
+    const char c = char(signal);
     [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
 }
@@ -115,16 +118,20 @@ int main(int argc, char *argv[])
         session.linkFacts = {dial ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, options.port,
                              options.baud.value_or(9600), options.dial.value_or(QString())};
 
-    // Ctrl-C goes to the running command; every wait notices it.
+    // The signals go to the running command; every wait notices them.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
         auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
         QObject::connect(notifier, &QSocketNotifier::activated, &app, [&session] {
-            char c;
-            [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], &c, 1);
+            char c = 0;
+            if (::read(g_signalPipe[0], &c, 1) == 1 && session.interruptSignal == 0)
+                session.interruptSignal = c;
             session.onInterrupt();
         });
-        std::signal(SIGINT, onSigint);
+        for (int signal : kInterruptSignals)
+            std::signal(signal, onInterruptSignal);
     }
+    // A reader that went away must not end a run before its record is written.
+    std::signal(SIGPIPE, SIG_IGN);
 
     ModemCall call;
     int code = ExitFailed;

@@ -59,7 +59,7 @@ const QList<ExitCodeHelp> &exitCodeHelp()
         {ExitPrecheckRefused, "Vorprüfung fehlgeschlagen (ohne --yes bzw. --force)"},
         {ExitSwitchClosed, "Eichschalter zu"},
         {ExitVerifyMismatch, "flash --verify: das KRV meldet nach dem Neustart eine andere Firmware als die der Datei"},
-        {ExitCancelled, "Abbruch mit Strg-C"},
+        {ExitCancelled, "Abbruch mit Strg-C, SIGTERM oder SIGHUP"},
     };
     return codes;
 }

@@ -40,6 +40,35 @@ private slots:
         QCOMPARE(o.value("UploadPhase").toInt(), 1);
         QCOMPARE(o.value("message").toString(), QStringLiteral("KRV reagiert falsch oder nicht!"));
     }
+
+    // Whatever ended a run short, the technician reads what the device's state is.
+    void everyFailedRunSaysTheState_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("state");
+        const QString untouched = QStringLiteral("Zustand: Das KRV wurde nicht verändert.");
+        QTest::newRow("calibration switch closed") << smallImage() << QStringList{"--profile", "closed.json"} << 4 << untouched;
+        QTest::newRow("the same firmware") << smallImage(20080115) << QStringList{} << 3 << untouched;
+        QTest::newRow("no firmware") << QByteArray(0x100, 'x') << QStringList{} << 2 << untouched;
+        QTest::newRow("no device") << smallImage() << QStringList{"--silent"} << 1 << untouched;
+    }
+    void everyFailedRunSaysTheState()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(QStringList, simArgs);
+        QFETCH(int, exitCode);
+        QFETCH(QString, state);
+        QTemporaryDir dir;
+        writeFile(dir, QStringLiteral("closed.json"), R"({"calibrationSwitch": false})");
+        if (simArgs.size() == 2)
+            simArgs[1] = dir.filePath(simArgs[1]);
+        KrvSimProcess sim(simArgs);
+        const CliRun run = runQuillonCli({"--tcp", sim.target(), "flash", writeFile(dir, QStringLiteral("fw.bin"), image)});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(run.err).split('\n').contains(state), run.err.constData());
+    }
 };
 
 QTEST_MAIN(TstAfterFailure)
