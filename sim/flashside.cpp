@@ -148,9 +148,15 @@ void FlashSide::addressRecord()
         return;
     }
     if (kind == Kind::End) {
-        reply(kind, address, faults.endAnsweredWithAck ? kAck : quint8('F'));
-        if (!faults.endAnsweredWithAck)
-            startProgramming();
+        if (faults.endAnsweredWithAck) {
+            reply(kind, address, kAck);
+            return;
+        }
+        if (faults.startLetterLost)
+            records.append({kind, address, 'F'});  // sent, but the line lost it
+        else
+            reply(kind, address, 'F');
+        startProgramming();
         return;
     }
     if (address % kBlockSize != 0 || address >= FlashSize) {

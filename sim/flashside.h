@@ -53,6 +53,7 @@ public:
         int silentFromRecord = 0;  // answer nothing from the n-th record on
         int dropLinkAtRecord = 0;  // drop the link when the n-th record arrives
         bool endAnsweredWithAck = false;
+        bool startLetterLost = false;  // the end record's "F" is lost on the line; the letters follow it
         quint8 eotReply = 0x04;       // what EOT is answered with; the echo by default
         bool noGoOnFlashing = false;  // never answer "1FLASH"
         // Letters of the programming phase; empty: a plausible sequence for
