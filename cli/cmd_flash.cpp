@@ -156,6 +156,7 @@ struct RunFacts {
     const DeviceDescription &before;
     std::optional<FlashVerify::Result> verification;
     qint64 durationMs = 0;
+    QString note;    // what the message leaves unsaid; empty: nothing
     QString record;  // the record written; empty: none
 };
 
@@ -177,6 +178,8 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
             .add("message", r.message)
             .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords))
             .add("durationMs", f.durationMs);
+        if (!f.note.isEmpty())
+            o.add("note", f.note);
         OrderedJson device;
         if (f.before.DeviceInfoRead)
             device.add("before", identityJson(f.before.VersionText, f.before.DeviceFwDate));
@@ -243,7 +246,9 @@ bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recor
 int finishRun(CliSession &s, const FlashArgs &a, UploadRecorder &recorder, Report &r)
 {
     recorder.end();
-    RunFacts facts{s.ctx.device, recorder.verification(), recorder.durationMs(), {}};
+    RunFacts facts{s.ctx.device, recorder.verification(), recorder.durationMs(), recorder.note(), {}};
+    if (!facts.note.isEmpty())
+        s.err << "Hinweis: " << facts.note << Qt::endl;
     if (!a.report.isEmpty() && writeRecord(s, a.report, recorder, r))
         facts.record = QFileInfo(a.report).absoluteFilePath();
     return report(s, r, facts);
@@ -352,7 +357,7 @@ int runFlash(CliSession &s, const QStringList &args)
             r.message = s.ui.lastMessage();
         r.error = carrierLost(s) ? cancelText(s) : r.message;
         if (upload.outcome != Upload::Outcome::SwitchClosed && upload.outcome != Upload::Outcome::ImageRejected)
-            s.err << "Zustand: " << deviceStateAfter(upload.UploadPhase) << Qt::endl;
+            s.err << "Zustand: " << deviceStateAfter(upload) << Qt::endl;
     }
     if (a.verify && upload.outcome == Upload::Outcome::Ok) {
         verifying = true;
