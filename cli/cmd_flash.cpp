@@ -157,6 +157,7 @@ struct RunFacts {
     const DeviceDescription &before;
     std::optional<FlashVerify::Result> verification;
     qint64 durationMs = 0;
+    QString note;    // what the message leaves unsaid; empty: nothing
     QString record;  // the record written; empty: none
 };
 
@@ -178,6 +179,8 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
             .add("message", r.message)
             .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords))
             .add("durationMs", f.durationMs);
+        if (!f.note.isEmpty())
+            o.add("note", f.note);
         OrderedJson device;
         if (f.before.DeviceInfoRead)
             device.add("before", identityJson(f.before.VersionText, f.before.DeviceFwDate));
@@ -243,12 +246,14 @@ bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recor
 
 // The end of every run that got to the device: the device's state after a
 // failure, its record, then its report.
-int finishRun(CliSession &s, const FlashArgs &a, UploadRecorder &recorder, Report &r)
+int finishRun(CliSession &s, const FlashArgs &a, const Upload &upload, UploadRecorder &recorder, Report &r)
 {
     recorder.end();
     if (r.result.exitCode != ExitOk)
-        s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(r.uploadPhase) : r.state) << Qt::endl;
-    RunFacts facts{s.ctx.device, recorder.verification(), recorder.durationMs(), {}};
+        s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(upload) : r.state) << Qt::endl;
+    RunFacts facts{s.ctx.device, recorder.verification(), recorder.durationMs(), recorder.note(), {}};
+    if (!facts.note.isEmpty())
+        s.err << "Hinweis: " << facts.note << Qt::endl;
     if (!a.report.isEmpty() && writeRecord(s, a.report, recorder, r))
         facts.record = QFileInfo(a.report).absoluteFilePath();
     return report(s, r, facts);
@@ -313,7 +318,7 @@ int runFlash(CliSession &s, const QStringList &args)
     // An image the upload refuses is refused before the readout too.
     if (Upload::acceptsImage(s.ctx.image)) {
         if (std::optional<Report> early = prepareRun(s, a))
-            return finishRun(s, a, recorder, *early);
+            return finishRun(s, a, upload, recorder, *early);
     }
 
     // --trace writes its own lines to stderr: no bar between them.
@@ -366,7 +371,7 @@ int runFlash(CliSession &s, const QStringList &args)
         recorder.setVerification(v);
         takeVerification(s, r, v);
     }
-    return finishRun(s, a, recorder, r);
+    return finishRun(s, a, upload, recorder, r);
 }
 
 const QList<CliOption> kOptions = {

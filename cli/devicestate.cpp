@@ -1,7 +1,10 @@
 #include "cli/devicestate.h"
 
-QString deviceStateAfter(Phase phase)
+#include "upload/upload.h"
+
+QString deviceStateAfter(const Upload &upload)
 {
+    const Phase phase = upload.UploadPhase;
     if (phase <= Phase::FactoryData)
         return QStringLiteral("Das KRV wurde nicht verändert.");
     // The device erases and burns only after its "F": up to then the old
@@ -14,6 +17,14 @@ QString deviceStateAfter(Phase phase)
         "Dann den Upload erneut starten; er beginnt von vorn.");
     if (phase == Phase::EnterFlashMode)
         return QStringLiteral("Das KRV wurde in den FLASH-Update-Modus gerufen und hat keine Daten erhalten. ") + untouched;
+    // With the whole image received the device may burn its flash even
+    // though its "F" never arrived: switching it off now could ruin it.
+    if (phase == Phase::Transfer && upload.transferEnd.endRecordSent)
+        return QStringLiteral(
+            "Unbekannt: Das KRV hat das Abbild vollständig erhalten, aber auf den Endsatz kam kein \"F\"; "
+            "es kann gerade sein FLASH programmieren. KRV eingeschaltet lassen, einige Minuten warten, "
+            "dann auslesen (quillon-cli info) und erst danach entscheiden: meldet es die neue Firmware, ist sie "
+            "gebrannt; meldet es die alte, den Upload erneut starten; antwortet es nicht, später noch einmal auslesen.");
     if (phase == Phase::Transfer)
         return QStringLiteral("Das KRV ist im FLASH-Update-Modus und hat das Abbild nicht vollständig erhalten. ") + untouched;
     return QStringLiteral("Das KRV hat mit dem Programmieren begonnen; sein FLASH kann unvollständig sein. "

@@ -1,8 +1,8 @@
 #pragma once
-#include "upload/uploadphase.h"
-
 #include <QString>
+
+class Upload;
 
 // After a failed or cancelled run: what state the device may be in and what
 // to do now.
-QString deviceStateAfter(Phase phase);
+QString deviceStateAfter(const Upload &upload);

@@ -1,5 +1,7 @@
 #include "sim/devicesim.h"
 
+#include "sim/keptlist.h"
+
 #include <QDateTime>
 #include <QTimer>
 
@@ -83,8 +85,9 @@ void DeviceSim::frameComplete(bool hasCrc)
 {
     m_state = State::Idle;
     const QByteArray frame = m_frame;
-    frames.append(frame);
-    if (faults.dropLinkAfterFrames >= 0 && frames.size() > faults.dropLinkAfterFrames) {
+    appendKept(frames, frame, KeptFrames);
+    ++m_framesReceived;
+    if (faults.dropLinkAfterFrames >= 0 && m_framesReceived > faults.dropLinkAfterFrames) {
         emit dropLink();
         return;
     }
@@ -135,7 +138,7 @@ void DeviceSim::command(const QByteArray &body)
 
 void DeviceSim::answer(const QByteArray &body)
 {
-    if (faults.silent || starting || (profile.silentAfterFrames >= 0 && frames.size() > profile.silentAfterFrames))
+    if (faults.silent || starting || (profile.silentAfterFrames >= 0 && m_framesReceived > profile.silentAfterFrames))
         return;
     QByteArray out = faults.noiseBefore;
     out += STX + body + ETX;

@@ -33,7 +33,9 @@ public:
     // The flash-update mode after "1FLASH", with its own faults.
     FlashSide flash{*this};
 
-    // Every command frame received, as it came (STX..ETX plus any CRC text).
+    // The last KeptFrames command frames received, as they came (STX..ETX
+    // plus any CRC text).
+    static constexpr qsizetype KeptFrames = 512;
     QList<QByteArray> frames;
 
     // While set, received bytes bypass the frame parser (the flash mode).
@@ -66,4 +68,5 @@ private:
     int m_crcChars = 0;
     bool m_crcTimerArmed = false;
     quint64 m_frameSerial = 0;
+    qint64 m_framesReceived = 0;  // all of them, for the faults that count frames
 };

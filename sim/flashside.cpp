@@ -1,6 +1,7 @@
 #include "sim/flashside.h"
 
 #include "sim/devicesim.h"
+#include "sim/keptlist.h"
 
 namespace {
 constexpr quint8 kEot = 0x04;
@@ -88,11 +89,13 @@ void FlashSide::take(quint8 byte)
     m_record.clear();
 }
 
-void FlashSide::error(const QString &text) { protocolErrors.append(text); }
+void FlashSide::error(const QString &text) { appendKept(protocolErrors, text, KeptErrors); }
+
+void FlashSide::keep(const Record &record) { appendKept(records, record, KeptRecords); }
 
 void FlashSide::reply(Kind kind, int address, quint8 byte)
 {
-    records.append({kind, address, byte});
+    keep({kind, address, byte});
     emit m_device.send(QByteArray(1, char(byte)));
 }
 
@@ -100,7 +103,7 @@ bool FlashSide::faultAnswered(Kind kind, int address)
 {
     const int n = ++m_recordCount;
     if (n == faults.dropLinkAtRecord) {
-        records.append({kind, address, 0});
+        keep({kind, address, 0});
         emit m_device.dropLink();
         // The device does not notice a lost line: it stays in its flash-update
         // mode and takes whatever comes next for records.
@@ -108,7 +111,7 @@ bool FlashSide::faultAnswered(Kind kind, int address)
         return true;
     }
     if (faults.silentFromRecord > 0 && n >= faults.silentFromRecord) {
-        records.append({kind, address, 0});
+        keep({kind, address, 0});
         return true;
     }
     if (n == faults.garbageAtRecord) {
@@ -148,9 +151,15 @@ void FlashSide::addressRecord()
         return;
     }
     if (kind == Kind::End) {
-        reply(kind, address, faults.endAnsweredWithAck ? kAck : quint8('F'));
-        if (!faults.endAnsweredWithAck)
-            startProgramming();
+        if (faults.endAnsweredWithAck) {
+            reply(kind, address, kAck);
+            return;
+        }
+        if (faults.startLetterLost)
+            keep({kind, address, 'F'});  // sent, but the line lost it
+        else
+            reply(kind, address, 'F');
+        startProgramming();
         return;
     }
     if (address % kBlockSize != 0 || address >= FlashSize) {

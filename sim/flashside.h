@@ -29,9 +29,12 @@ public:
         bool operator==(const Record &) const = default;
     };
 
-    // What the program sent, in order, repeats included.
+    // What the program sent, in order, repeats included: the last
+    // KeptRecords, more than a whole flash of blocks with a gap after each.
+    static constexpr qsizetype KeptRecords = 4096;
     QList<Record> records;
-    // Anything the program did against the protocol.
+    // Anything the program did against the protocol: the last KeptErrors.
+    static constexpr qsizetype KeptErrors = 64;
     QStringList protocolErrors;
     // The flash as written by the last transfer; 0xFF where nothing was written.
     QByteArray flash;
@@ -53,6 +56,7 @@ public:
         int silentFromRecord = 0;  // answer nothing from the n-th record on
         int dropLinkAtRecord = 0;  // drop the link when the n-th record arrives
         bool endAnsweredWithAck = false;
+        bool startLetterLost = false;  // the end record's "F" is lost on the line; the letters follow it
         quint8 eotReply = 0x04;       // what EOT is answered with; the echo by default
         bool noGoOnFlashing = false;  // never answer "1FLASH"
         // Letters of the programming phase; empty: a plausible sequence for
@@ -85,6 +89,7 @@ private:
     void addressRecord();
     void dataRecord();
     void eot();
+    void keep(const Record &record);
     void reply(Kind kind, int address, quint8 byte);
     void error(const QString &text);
     bool faultAnswered(Kind kind, int address);

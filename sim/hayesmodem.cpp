@@ -1,6 +1,7 @@
 #include "sim/hayesmodem.h"
 
 #include "sim/devicesim.h"
+#include "sim/keptlist.h"
 
 namespace {
 QByteArray resultLine(const char *words) { return QByteArray("\r\n") + words + "\r\n"; }
@@ -48,7 +49,7 @@ void HayesModem::command(const QByteArray &line)
 {
     if (m_dialTimer.isActive() || !line.toLower().startsWith("at"))
         return;  // a dial in progress takes no commands; anything else is no command
-    commands.append(line);
+    appendKept(commands, line, KeptCommands);
     if (line.toLower().startsWith("atd"))
         m_dialTimer.start(answerDelayMs);
     else

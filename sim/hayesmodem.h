@@ -23,7 +23,8 @@ public:
 
     Answer answer = Answer::Connect;
     int answerDelayMs = 200;
-    // Every command line received, without its CR.
+    // The last KeptCommands command lines received, without their CR.
+    static constexpr qsizetype KeptCommands = 64;
     QList<QByteArray> commands;
 
     bool inCall() const { return m_inCall; }

@@ -50,6 +50,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption silentFromOption(QStringLiteral("silent-from"), QStringLiteral("Answer nothing from the N-th flash record on."), QStringLiteral("N"));
     const QCommandLineOption dropAtOption(QStringLiteral("drop-at"), QStringLiteral("Drop the link when the N-th flash record arrives."), QStringLiteral("N"));
     const QCommandLineOption endAckOption(QStringLiteral("end-ack"), QStringLiteral("Answer the end record with ACK instead of \"F\"."));
+    const QCommandLineOption loseFOption(QStringLiteral("lose-f"), QStringLiteral("Program after the end record, but lose its \"F\" on the line: only the letters arrive."));
     const QCommandLineOption noGoOnOption(QStringLiteral("no-goon"), QStringLiteral("Never answer \"1FLASH\"."));
     const QCommandLineOption letterIntervalOption(QStringLiteral("letter-interval"), QStringLiteral("Milliseconds between programming letters (0 = all at once)."), QStringLiteral("MS"));
     const QCommandLineOption restartOption(QStringLiteral("restart"), QStringLiteral("After programming, restart: close a TCP line, answer nothing for MS, then read out as the flashed firmware."), QStringLiteral("MS"));
@@ -59,7 +60,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Put a Hayes modem in front of the device (pseudo-terminal only)."));
     const QCommandLineOption modemAnswerOption(QStringLiteral("modem-answer"), QStringLiteral("The modem's answer to a dial: connect, nocarrier, busy, ring or silent."), QStringLiteral("ANSWER"), QStringLiteral("connect"));
     parser.addOptions({portOption, ptyOption, slowLineOption, profileOption, silentOption, noiseOption, splitOption,
-                       nakOption, nakStormOption, garbageOption, silentFromOption, dropAtOption, endAckOption, noGoOnOption,
+                       nakOption, nakStormOption, garbageOption, silentFromOption, dropAtOption, endAckOption, loseFOption, noGoOnOption,
                        letterIntervalOption, restartOption, restartOldOption, neverBackOption, flashOutOption, modemOption, modemAnswerOption});
     parser.process(app);
 
@@ -116,6 +117,7 @@ int main(int argc, char *argv[])
     flash.silentFromRecord = *silentFrom;
     flash.dropLinkAtRecord = *dropAt;
     flash.endAnsweredWithAck = parser.isSet(endAckOption);
+    flash.startLetterLost = parser.isSet(loseFOption);
     flash.noGoOnFlashing = parser.isSet(noGoOnOption);
     device.flash.letterIntervalMs = *letterInterval;
     FlashSide::Restart &restart = device.flash.restart;

@@ -9,9 +9,14 @@
 #include <algorithm>
 
 BlockTransfer::BlockTransfer(Context &ctx, Phase &uploadPhase, TransferCounters &counters,
-                             TransferCounters &recordCounters)
-    : m_ctx(ctx), m_phase(uploadPhase), m_counters(counters), m_recordCounters(recordCounters)
+                             TransferCounters &recordCounters, TransferEnd &end)
+    : m_ctx(ctx), m_phase(uploadPhase), m_counters(counters), m_recordCounters(recordCounters), m_end(end)
 {
+}
+
+bool BlockTransfer::isProgrammingLetter(quint8 byte)
+{
+    return byte != 0 && QByteArrayView("apESTCP").contains(char(byte));
 }
 
 QByteArray BlockTransfer::addressRecord(int address)
@@ -79,7 +84,7 @@ quint8 BlockTransfer::sendRecord(const QByteArray &record, int nakDelayMs)
     }
 }
 
-bool BlockTransfer::transfer(int startAddress)
+quint8 BlockTransfer::transfer(int startAddress)
 {
     Link &link = m_ctx.link;
     const FirmwareImage &image = m_ctx.image;
@@ -100,17 +105,16 @@ bool BlockTransfer::transfer(int startAddress)
         if (address != expectedAddress) {
             if (expectedAddress != -1) {
                 link.SendByte(EOT);
-                if (link.WaitByte(link.limits.recordReplyTimeoutMs) != EOT) {
-                    link.LinkFailed = true;  // any other echo fails, "F" included
-                    return false;
-                }
+                if (link.WaitByte(link.limits.recordReplyTimeoutMs) != EOT)
+                    return 0;  // any other echo fails, "F" included
             }
             ++m_counters.addressRecords;
+            m_end.endRecordSent = endRecord;
             reply = sendRecord(addressRecord(address), 0);
             report();
             showCounters();
             if (endRecord)
-                break;  // only "F" may answer the end record
+                break;  // only "F" or a programming letter may answer the end record
         }
         if (reply != ACK)
             break;
@@ -122,12 +126,41 @@ bool BlockTransfer::transfer(int startAddress)
         reply = sendRecord(record, NakDelayMs);
         report();
     }
-    if (reply != StartProgramming)
-        link.LinkFailed = true;
-    return reply == StartProgramming;
+    return reply;
 }
 
-void BlockTransfer::programming()
+quint8 BlockTransfer::nextLetter()
+{
+    Link &link = m_ctx.link;
+    // The device programs on its own now: a cancel request cannot stop it,
+    // so it neither ends nor shortens the wait for the next letter.
+    const QDeadlineTimer deadline(link.limits.recordReplyTimeoutMs);
+    quint8 letter = 0;
+    do {
+        link.CancelRequested = false;
+        letter = link.WaitByte(int(std::max<qint64>(deadline.remainingTime(), 1)));
+    } while (letter == 0 && !link.LinkFailed && link.CancelRequested);
+    return letter;
+}
+
+void BlockTransfer::takeLetter(quint8 letter)
+{
+    Frontend &ui = m_ctx.ui;
+    m_counters.countLetter(letter);
+    if (letter == 'S')
+        ui.setStatus(1, QStringLiteral("FabData erase & burn!"));
+    else if (letter == 'T')
+        ui.setStatus(1, QStringLiteral("Test highest FLASH-Sector!"));
+    else if (letter == 'C')
+        ui.setStatus(1, QStringLiteral("FLASH-Data copy!"));
+    else
+        ui.setStatus(1, letterCountersText(m_counters));
+    m_progress.letter = letter;
+    if (progress)
+        progress(m_progress);
+}
+
+void BlockTransfer::programming(quint8 firstLetter)
 {
     Link &link = m_ctx.link;
     Frontend &ui = m_ctx.ui;
@@ -137,29 +170,12 @@ void BlockTransfer::programming()
     m_counters = {};
     ui.setStatus(0, QStringLiteral("KRV programmiert FLASH!"));
 
-    quint8 letter = 0;
-    do {
-        // The device programs on its own now: a cancel request cannot stop it,
-        // so it neither ends nor shortens the wait for the next letter.
-        const QDeadlineTimer deadline(link.limits.recordReplyTimeoutMs);
-        do {
-            link.CancelRequested = false;
-            letter = link.WaitByte(int(std::max<qint64>(deadline.remainingTime(), 1)));
-        } while (letter == 0 && !link.LinkFailed && link.CancelRequested);
-
-        m_counters.countLetter(letter);
-        if (letter == 'S')
-            ui.setStatus(1, QStringLiteral("FabData erase & burn!"));
-        else if (letter == 'T')
-            ui.setStatus(1, QStringLiteral("Test highest FLASH-Sector!"));
-        else if (letter == 'C')
-            ui.setStatus(1, QStringLiteral("FLASH-Data copy!"));
-        else
-            ui.setStatus(1, letterCountersText(m_counters));
-        m_progress.letter = letter;
-        if (progress)
-            progress(m_progress);
-    } while (letter != ProgrammingDone && !link.LinkFailed);
+    quint8 letter = firstLetter ? firstLetter : nextLetter();
+    takeLetter(letter);
+    while (letter != ProgrammingDone && !link.LinkFailed) {
+        letter = nextLetter();
+        takeLetter(letter);
+    }
 
     if (letter == ProgrammingDone) {
         ui.setStatus(1, QStringLiteral("FLASH wurde erfolgreich gebrannt!  :-)"));
@@ -170,11 +186,20 @@ void BlockTransfer::programming()
 void BlockTransfer::run(int startAddress)
 {
     m_counters = {};
+    m_end = {};
     m_progress = TransferProgress{countBlocks(startAddress), 0, 0};
-    const bool programmingStarted = transfer(startAddress);
+    const quint8 reply = transfer(startAddress);
     m_recordCounters = m_counters;
-    if (programmingStarted)
-        programming();
+    if (reply == StartProgramming) {
+        programming(0);
+    } else if (m_end.endRecordSent && isProgrammingLetter(reply)) {
+        // The device has everything and reports its programming: its "F"
+        // was lost on the line.
+        m_end.startLetterMissing = true;
+        programming(reply);
+    } else {
+        m_ctx.link.LinkFailed = true;
+    }
     m_progress.finished = true;
     if (progress)
         progress(m_progress);

@@ -16,6 +16,15 @@ struct TransferProgress {
     bool finished = false; // the last report: transfer and programming are over
 };
 
+// How the record transfer ended, for what the run tells afterwards.
+struct TransferEnd {
+    // The whole image went out: from here on the device may be programming.
+    bool endRecordSent = false;
+    // The end record was answered with a programming letter instead of "F":
+    // the "F" was lost on the line and the device programs.
+    bool startLetterMissing = false;
+};
+
 // The flash record protocol after "GoOnFlashing": data records of 256 bytes,
 // address records where the data do not follow on, the end record, then the
 // device's progress letters until it reports the flash burnt.
@@ -32,7 +41,8 @@ public:
 
     // recordCounters receives the counters as the record transfer left them,
     // before the programming phase reuses them for its letters.
-    BlockTransfer(Context &ctx, Phase &uploadPhase, TransferCounters &counters, TransferCounters &recordCounters);
+    BlockTransfer(Context &ctx, Phase &uploadPhase, TransferCounters &counters, TransferCounters &recordCounters,
+                  TransferEnd &end);
 
     // Called after each record and each letter.
     std::function<void(const TransferProgress &)> progress;
@@ -47,9 +57,16 @@ public:
     static QByteArray dataRecord(const std::vector<quint8> &buffer, int imageSize, int address);
 
 private:
-    // True when the device answered a record with "F" and programs now.
-    bool transfer(int startAddress);
-    void programming();
+    // "a", "p", "E", "S", "T", "C" or "P".
+    static bool isProgrammingLetter(quint8 byte);
+    // The reply that ended the transfer; 0 after a wrong EOT echo.
+    quint8 transfer(int startAddress);
+    // firstLetter: a letter already received, or 0.
+    void programming(quint8 firstLetter);
+    // Waits for the device's next letter; 0 when none came in time.
+    quint8 nextLetter();
+    // Shows a programming letter (0: none came) and counts it.
+    void takeLetter(quint8 letter);
     bool blockIsBlank(int address) const;
     int countBlocks(int startAddress) const;
     // Sends a record until it is answered by something other than NAK.
@@ -61,5 +78,6 @@ private:
     Phase &m_phase;
     TransferCounters &m_counters;
     TransferCounters &m_recordCounters;
+    TransferEnd &m_end;
     TransferProgress m_progress;
 };

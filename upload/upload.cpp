@@ -30,6 +30,14 @@ void Upload::btAbbruchClick()
     m_ctx.link.LinkFailed = false;
 }
 
+QString Upload::note() const
+{
+    if (!transferEnd.startLetterMissing)
+        return {};
+    return QStringLiteral("Das \"F\" des KRV auf den Endsatz ist nicht angekommen; "
+                          "es hat gleich mit seinen Programmier-Meldungen geantwortet.");
+}
+
 bool Upload::acceptsImage(const FirmwareImage &image) { return notFirmwareReason(image).isEmpty(); }
 
 QString Upload::preCheckQuestion(const QString &checkMessage)
@@ -151,7 +159,7 @@ void Upload::transfer()
         onlyFabdata.setChecked(false);
         start = OnlyFabdataStart;
     }
-    BlockTransfer blocks(m_ctx, UploadPhase, counters, recordCounters);
+    BlockTransfer blocks(m_ctx, UploadPhase, counters, recordCounters, transferEnd);
     blocks.progress = progress;
     blocks.run(start);
 }
@@ -221,6 +229,7 @@ void Upload::btUpdateClick()
         return;
     outcome = Outcome::None;
     resultMessage.clear();
+    transferEnd = {};
     if (!imageUploadable())
         return;
     m_running = true;

@@ -50,8 +50,11 @@ public:
     std::optional<bool> preCheckEnded;  // the answer to "Upload beenden?" when a check failed
     TransferCounters counters;        // as the status line shows them; the programming reuses them
     TransferCounters recordCounters;  // as the record transfer left them
+    TransferEnd transferEnd;          // of the last run
     Outcome outcome = Outcome::None;
     QString resultMessage;  // the text of the final message box; empty when none was shown
+    // What the message box leaves unsaid about the last run; empty when nothing.
+    QString note() const;
 
     // Ends a modem call before the final message. There is no modem support
     // yet: while ModemConnected is set, the owner must supply it.

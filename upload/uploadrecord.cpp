@@ -126,6 +126,7 @@ void UploadRecorder::end()
 {
     m_ended = QDateTime::currentDateTime();
     m_durationMs = m_clock.elapsed();
+    m_note = m_upload.note();
 }
 
 RecordOutcome UploadRecorder::outcomeOf(const Upload &upload)
@@ -190,6 +191,7 @@ QByteArray UploadRecorder::json(const RecordLink &link, const RecordOutcome &out
         {"result", outcome.result},
         {"UploadPhase", phaseNumber(outcome.uploadPhase)},
         {"message", outcome.message},
+        {"note", textOrNull(m_note)},
         {"counters", QJsonObject{{"repeats", c.repeats}, {"address", c.addressRecords}, {"data", c.dataRecords}}},
         {"verification", verificationJson(m_verification)},
     };

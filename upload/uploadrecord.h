@@ -41,6 +41,8 @@ public:
     QByteArray json(const RecordLink &link, const RecordOutcome &outcome) const;
     QDateTime startedUtc() const { return m_started.toUTC(); }
     qint64 durationMs() const { return m_durationMs; }
+    // What the final message leaves unsaid; empty when nothing.
+    const QString &note() const { return m_note; }
 
     // The outcome as the upload left it.
     static RecordOutcome outcomeOf(const Upload &upload);
@@ -54,6 +56,7 @@ private:
     QDateTime m_ended;
     QElapsedTimer m_clock;
     qint64 m_durationMs = 0;
+    QString m_note;
     QString m_fileName;
     QString m_fileSha256;  // empty when the file could not be read again
     qint64 m_fileSize = -1;

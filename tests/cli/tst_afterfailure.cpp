@@ -69,6 +69,45 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(QString::fromUtf8(run.err).split('\n').contains(state), run.err.constData());
     }
+
+    // The end record went out and no "F" came back: the device may burn its
+    // flash now, so nothing may promise it unchanged or advise switching off.
+    void stateUnknownAfterTheEndRecord_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        // Flash records are counted as the simulator counts them: address, data and end records.
+        const QByteArray image = smallImage();
+        int records = 1;  // the end record
+        bool inRun = false;
+        for (int a = 0; a < image.size(); a += 256) {
+            const bool blank = image.mid(a, 256) == QByteArray(256, char(0xFF));
+            records += blank ? 0 : 1 + !inRun;  // an address record opens each run of data
+            inRun = !blank;
+        }
+        QTest::newRow("silence") << QStringList{"--silent-from", QString::number(records)};
+        QTest::newRow("ACK") << QStringList{"--end-ack"};
+    }
+    void stateUnknownAfterTheEndRecord()
+    {
+        QFETCH(QStringList, simArgs);
+        QTemporaryDir dir;
+        const QString image = writeFile(dir, QStringLiteral("fw.bin"), smallImage());
+        KrvSimProcess sim(simArgs);
+        QVERIFY2(sim.port != 0, qPrintable(sim.firstLine));
+
+        const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", image}, kRunLimitMs);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(jsonOf(run).value("UploadPhase").toInt(), 4);
+        QCOMPARE(jsonOf(run).value("counters").toObject().value("data").toInt(), nonBlankBlocks(smallImage()));
+        const QString err = QString::fromUtf8(run.err);
+        const qsizetype at = err.indexOf("Zustand: ");
+        QVERIFY2(at >= 0, run.err.constData());
+        const QString state = err.mid(at, err.indexOf('\n', at) - at);
+        QVERIFY2(state.startsWith("Zustand: Unbekannt"), qPrintable(state));
+        QVERIFY2(state.contains("eingeschaltet lassen") && state.contains("quillon-cli info"), qPrintable(state));
+        QVERIFY2(!state.contains("unverändert") && !state.contains("ausschalten") && !state.contains("aus- und wieder"),
+                 qPrintable(state));
+    }
 };
 
 QTEST_MAIN(TstAfterFailure)

@@ -7,6 +7,7 @@
 #include "tests/cli/terminalrun.h"
 #include "tests/support/testfiles.h"
 
+#include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
@@ -22,12 +23,14 @@
 namespace {
 const QString kSuccess = QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)");
 
-int nonBlankBlocks(const QByteArray &image)
+// The small image with most of it erased: about thirty records, a few
+// seconds on a serial line.
+QByteArray thinImage()
 {
-    int blocks = 0;
-    for (int a = 0; a < image.size(); a += 256)
-        blocks += image.mid(a, 256) != QByteArray(256, char(0xFF));
-    return blocks;
+    QByteArray bytes = smallImage();
+    bytes.replace(0x0000, 0x8000, QByteArray(0x8000, char(0xFF)));
+    bytes.replace(0x9100, 0x5F00, QByteArray(0x5F00, char(0xFF)));
+    return bytes;
 }
 }
 
@@ -40,6 +43,8 @@ private slots:
     void preCheckEndsTheRunUnlessYes();
     void outcomes_data();
     void outcomes();
+    void startLetterLostOnTheLine_data();
+    void startLetterLostOnTheLine();
     void ctrlCWhileRecordsGoOut();
     void ctrlCWhileTheDeviceProgramsIsIgnored();
     void onlyFactoryData();
@@ -168,6 +173,54 @@ void TstFlash::outcomes()
     QCOMPARE(o.value("message").toString(), message);
     QCOMPARE(o.value("counters").toObject().value("repeats").toInt(-1), repeats);
     QVERIFY(QString::fromUtf8(run.err).contains(message));  // the message box
+}
+
+void TstFlash::startLetterLostOnTheLine_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<QString>("linkOption");
+    QTest::newRow("tcp") << QStringList{} << QStringLiteral("--tcp");
+    // The letters arrive after the purge that follows the end record's write.
+    QTest::newRow("serial line") << QStringList{"--pty"} << QStringLiteral("--port");
+}
+
+void TstFlash::startLetterLostOnTheLine()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(QString, linkOption);
+    const QByteArray image = thinImage();
+    const QString imagePath = writeFile(m_dir, QStringLiteral("lostf.bin"), image);
+    const QString flashOut = m_dir.filePath(QStringLiteral("lostf-%1.flash").arg(QTest::currentDataTag()));
+    const QString recordPath = m_dir.filePath(QStringLiteral("lostf-%1.json").arg(QTest::currentDataTag()));
+    KrvSimProcess sim(simArgs + QStringList{"--lose-f", "--flash-out", flashOut});
+    const QString target = linkOption == "--tcp" ? sim.target() : sim.pty();
+    QVERIFY2(linkOption == "--tcp" ? sim.port != 0 : !target.isEmpty(), qPrintable(sim.firstLine));
+
+    const CliRun run = runQuillonCli({linkOption, target, "--json", "flash", imagePath, "--report", recordPath});
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject o = jsonOf(run);
+    QCOMPARE(o.value("result").toString(), QStringLiteral("ok"));
+    QCOMPARE(o.value("message").toString(), kSuccess);
+    QVERIFY(QString::fromUtf8(run.err).contains(kSuccess));  // the message box
+    const QString note = o.value("note").toString();
+    QVERIFY2(note.contains("\"F\"") && note.contains("nicht angekommen"), qPrintable(note));
+    QVERIFY2(QString::fromUtf8(run.err).contains("Hinweis: " + note), run.err.constData());
+    QFile recordFile(recordPath);
+    QVERIFY(recordFile.open(QIODevice::ReadOnly));
+    const QJsonObject record = QJsonDocument::fromJson(recordFile.readAll()).object();
+    QCOMPARE(record.value("note").toString(), note);
+
+    // The device burnt the image as sent: the file with the factory data in its information block.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(flashOut), 30000);
+    QFile flashFile(flashOut);
+    QVERIFY(flashFile.open(QIODevice::ReadOnly));
+    const QByteArray flash = flashFile.readAll();
+    const QJsonObject sent = record.value("imageSent").toObject();
+    QCOMPARE(sent.value("size").toInt(), image.size());
+    QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(flash.left(image.size()), QCryptographicHash::Sha256).toHex()),
+             sent.value("sha256").toString());
+    QCOMPARE(flash.left(image.size() - 32), image.left(image.size() - 32));
+    QVERIFY(flash.mid(image.size()) == QByteArray(FlashSide::FlashSize - image.size(), char(0xFF)));
 }
 
 void TstFlash::ctrlCWhileRecordsGoOut()
@@ -326,11 +379,7 @@ void TstFlash::progressSaysShareAndTimeLeft()
     QVERIFY(terminal.isValid());
     KrvSimProcess sim({QStringLiteral("--pty"), QStringLiteral("--slow-line")});
     QVERIFY2(!sim.pty().isEmpty(), qPrintable(sim.firstLine));
-    // About thirty records, some seconds on that line: erased code sends nothing.
-    QByteArray bytes = smallImage();
-    bytes.replace(0x0000, 0x8000, QByteArray(0x8000, char(0xFF)));
-    bytes.replace(0x9100, 0x5F00, QByteArray(0x5F00, char(0xFF)));
-    const QString image = writeFile(m_dir, QStringLiteral("slow.bin"), bytes);
+    const QString image = writeFile(m_dir, QStringLiteral("slow.bin"), thinImage());
     const CliRun run = runServing({"--port", sim.pty(), "flash", image}, &terminal);
     QCOMPARE(run.exitCode, 0);
 

@@ -264,9 +264,10 @@ private slots:
             const qsizetype lines = run.err.count("Wdh: ");
             QVERIFY2(lines >= 1 && lines <= 2 + run.elapsedMs / 1000, run.err.constData());
         }
-        // A failed run names its phase and what to do.
+        // A failed run names its phase and what to do (before the end record:
+        // the flash is known to be untouched).
         {
-            KrvSimProcess sim({"--end-ack"});
+            KrvSimProcess sim({"--garbage", "3"});
             const CliRun json = runQuillonCli({"--tcp", sim.target(), "--json", "flash", m_image});
             QCOMPARE(json.exitCode, 1);
             const QJsonObject o = jsonOf(json);
@@ -274,7 +275,7 @@ private slots:
             QCOMPARE(o.value("error").toString(), o.value("message").toString());
             QVERIFY2(QString::fromUtf8(json.err).contains("Zustand: Das KRV ist im FLASH-Update-Modus"), json.err.constData());
             QVERIFY(json.err.contains("er beginnt von vorn"));
-            KrvSimProcess fresh({"--end-ack"});  // the first one waits in its flash-update mode
+            KrvSimProcess fresh({"--garbage", "3"});  // the first one waits in its flash-update mode
             const CliRun text = runQuillonCli({"--tcp", fresh.target(), "flash", m_image});
             QVERIFY2(QString::fromUtf8(text.out).startsWith("fehlgeschlagen: Upload beendet: KRV reagiert nicht/falsch! PS: 4 (Datenübertragung)\n"),
                      text.out.constData());

@@ -116,6 +116,8 @@ public:
     // The --port argument, when it was started with --pty.
     QString pty() const { return firstLine.startsWith(QLatin1String("pty /dev/")) ? firstLine.mid(4) : QString(); }
 
+    qint64 pid() const { return m_process.processId(); }
+
     QString firstLine;
     quint16 port = 0;
 

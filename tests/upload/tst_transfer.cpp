@@ -14,6 +14,8 @@ private slots:
     void garbageReplyFails();
     void wrongEotEchoFails();
     void programmingEndsAtTheFirstP();
+    void lettersWithoutTheStartLetter_data();
+    void lettersWithoutTheStartLetter();
     void programmingLettersShowTheirTexts();
     void unfinishedLastBlockIsPaddedWithErasedFlash();
     void recordsBehindTheRequestInOneBlock();
@@ -187,6 +189,42 @@ void TstTransfer::programmingEndsAtTheFirstP()
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
     QCOMPARE(rig.upload.UploadPhase, Phase::Programming);
     QVERIFY(!rig.st.ui.statusHistory.contains(QStringLiteral("1:FabData erase & burn!")));
+}
+
+void TstTransfer::lettersWithoutTheStartLetter_data()
+{
+    QTest::addColumn<QByteArray>("letters");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("lines");  // status panel 1 from "KRV programmiert FLASH!" on
+    const QString success = QStringLiteral("FLASH wurde erfolgreich gebrannt!  :-)");
+    // The letter that answered the end record is the programming's first.
+    QTest::newRow("counted from the first letter")
+        << QByteArray("apP") << QStringLiteral("Upload beendet: ") + success
+        << QStringList{"1:Erase: 0 Adr: 1 Dat: 0", "1:Erase: 0 Adr: 1 Dat: 1", "1:Erase: 0 Adr: 1 Dat: 1", "1:" + success};
+    QTest::newRow("P at once") << QByteArray("P") << QStringLiteral("Upload beendet: ") + success
+                               << QStringList{"1:Erase: 0 Adr: 0 Dat: 0", "1:" + success};
+    QTest::newRow("silence while programming") << QByteArray("S") << QStringLiteral("Upload beendet: KRV reagiert nicht/falsch! PS: 5")
+                                               << QStringList{"1:FabData erase & burn!", "1:Erase: 0 Adr: 0 Dat: 0"};
+}
+
+void TstTransfer::lettersWithoutTheStartLetter()
+{
+    QFETCH(QByteArray, letters);
+    QFETCH(QString, message);
+    QFETCH(QStringList, lines);
+    UploadRig rig;
+    rig.flash().faults.startLetterLost = true;
+    rig.flash().faults.letters = letters;
+    rig.load(blockImage({0}));
+    rig.upload.btUpdateClick();
+
+    QCOMPARE(rig.st.ui.messages, QStringList{message});
+    QCOMPARE(rig.upload.UploadPhase, Phase::Programming);
+    const QStringList &h = rig.st.ui.statusHistory;
+    const qsizetype from = h.indexOf(QStringLiteral("0:KRV programmiert FLASH!"));
+    QVERIFY(from >= 0);
+    QCOMPARE(h.mid(from + 1, lines.size()), lines);
+    QCOMPARE(rig.flash().flash.left(0x10000), rig.image());
 }
 
 void TstTransfer::programmingLettersShowTheirTexts()

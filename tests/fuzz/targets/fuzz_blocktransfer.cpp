@@ -19,7 +19,8 @@ int fuzzBlockTransfer(const quint8 *data, std::size_t size)
 
     Phase phase = Phase::Transfer;
     TransferCounters counters, recordCounters;
-    BlockTransfer transfer(st.ctx, phase, counters, recordCounters);
+    TransferEnd end;
+    BlockTransfer transfer(st.ctx, phase, counters, recordCounters, end);
     int reports = 0;
     int lastSent = 0;
     // The count of blocks sent only grows, and never past the image's 256.
@@ -36,5 +37,7 @@ int fuzzBlockTransfer(const quint8 *data, std::size_t size)
     // Ended by itself: a failure leaves LinkFailed set, else programming began.
     FUZZ_CHECK(reports > 0);
     FUZZ_CHECK(st.link.LinkFailed || phase == Phase::Programming);
+    // Programming without "F" only ever follows the end record.
+    FUZZ_CHECK(!end.startLetterMissing || (end.endRecordSent && phase == Phase::Programming));
     return 0;
 }
