@@ -72,6 +72,13 @@ private slots:
                                            << intelHexRecord(0x04, 0, QByteArray::fromHex("0009")) + intelHexRecord(0x00, 0, "x")
                                                   + intelHexRecord(0x01, 0, {})
                                            << "Adresse 0x090000 liegt außerhalb des Abbilds (Zeile 2)";
+        QTest::newRow("other data over placed data")
+            << "twice.hex"
+            << intelHexRecord(0x04, 0, QByteArray::fromHex("0001")) + intelHexRecord(0x00, 0x0010, "ab")
+                   + intelHexRecord(0x04, 0, QByteArray::fromHex("0017")) + intelHexRecord(0x00, 0x0010, "ab")
+                   + intelHexRecord(0x04, 0, QByteArray::fromHex("0000")) + intelHexRecord(0x00, 0x0010, "aX")
+                   + intelHexRecord(0x01, 0, {})
+            << "Fehler!!!! Adresse 0x000011 ist schon mit anderen Daten belegt (Zeile 6)";
         QTest::newRow("too large") << "big.hex" << QByteArray(0x200000, '\n') << "Die Datei ist zu groß!";
         QTest::newRow("not a HEX file") << "fw.bin" << QByteArray("x") << "keine Intel-HEX-Datei";
     }
