@@ -102,7 +102,6 @@ private slots:
         QTest::addColumn<Special>("special");
         QTest::addColumn<QString>("reason");
         QTest::newRow("FIFO") << Special::Fifo << "ist eine FIFO (benannte Pipe), keine normale Datei";
-        QTest::newRow("link to a FIFO") << Special::LinkToFifo << "ist eine FIFO (benannte Pipe), keine normale Datei";
         QTest::newRow("device node") << Special::Device << "ist eine Gerätedatei, keine normale Datei";
     }
 
