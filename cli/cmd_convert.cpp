@@ -33,8 +33,8 @@ int runConvert(CliSession &s, const QStringList &args)
     FirmwareImage &image = s.ctx.image;
     if (const int loaded = loadImageFile(s, "convert", input); loaded != ExitOk)
         return loaded;
-    if (!writeImageFile(image, output)) {
-        s.err << "convert: " << output << " kann nicht geschrieben werden: " << writeProblem(output) << Qt::endl;
+    if (const QString problem = writeImageFile(image, output); !problem.isEmpty()) {
+        s.err << "convert: Ausgabe nicht geschrieben: " << problem << Qt::endl;
         return ExitFailed;
     }
 

@@ -12,6 +12,7 @@
 #include "link/readout.h"
 #include "options/optionsmodel.h"
 #include "orvabout/versinfo.h"
+#include "settings/regularfile.h"
 #include "upload/flashverify.h"
 #include "upload/prechecks.h"
 #include "upload/transfercounters.h"
@@ -78,6 +79,11 @@ QString parseArgs(const QStringList &args, FlashArgs &a)
             return QStringLiteral("--report braucht einen Dateinamen, %1 ist ein Ordner").arg(a.report);
         if (const QString problem = recordFolderProblem(report.absolutePath()); !problem.isEmpty())
             return QStringLiteral("--report: ") + problem;
+        // A record replaces an earlier record, nothing else.
+        if (sameFile(a.report, a.file))
+            return QStringLiteral("--report: %1 ist die Firmware-Datei; sie würde überschrieben").arg(a.report);
+        if (const QString problem = writeTargetProblem(a.report, Replace::RegularFile); !problem.isEmpty())
+            return QStringLiteral("--report: %1 %2").arg(a.report, problem);
     }
     return {};
 }
@@ -233,7 +239,8 @@ void takeVerification(CliSession &s, Report &r, const FlashVerify::Result &v)
 // report, when it could not be written.
 bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recorder, Report &r)
 {
-    const QString problem = writeFileAtomically(path, recorder.json(s.linkFacts, {QLatin1String(r.result.name), r.uploadPhase, r.message, r.counters}));
+    const QString problem = writeFileAtomically(path, recorder.json(s.linkFacts, {QLatin1String(r.result.name), r.uploadPhase, r.message, r.counters}),
+                                                Replace::RegularFile);
     if (problem.isEmpty())
         return true;
     const QString text = QStringLiteral("Upload-Protokoll nicht geschrieben: ") + problem;

@@ -4,70 +4,32 @@
 #include "cli/clisession.h"
 #include "image/fileload.h"
 #include "image/firmwareimage.h"
+#include "settings/regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-QString errnoText(int error)
-{
-    switch (error) {
-    case ENOENT: return QStringLiteral("Datei nicht gefunden");
-    case EACCES:
-    case EPERM: return QStringLiteral("Zugriff verweigert");
-    case EISDIR: return QStringLiteral("ist ein Verzeichnis");
-    case ENOTDIR: return QStringLiteral("ein Teil des Pfads ist kein Verzeichnis");
-    case ENAMETOOLONG: return QStringLiteral("Name zu lang");
-    case ELOOP: return QStringLiteral("zu viele symbolische Verweise");
-    case EIO: return QStringLiteral("Ein-/Ausgabefehler");
-    case ENOSPC: return QStringLiteral("kein Platz mehr auf dem Datenträger");
-    case EROFS: return QStringLiteral("Dateisystem nur lesbar");
-    default: return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
 bool hexName(const QString &path) { return path.endsWith(QLatin1String(".hex"), Qt::CaseInsensitive); }
 }
 
 QString readProblem(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errnoText(errno);
-    struct stat st {};
+    QFile file;
+    if (const QString problem = openRegularFile(file, path); !problem.isEmpty())
+        return problem;
     char byte;
-    int error = 0;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-        error = EISDIR;
-    else if (::read(fd, &byte, 1) < 0)
-        error = errno;
-    ::close(fd);
-    return error ? errnoText(error) : QStringLiteral("nicht lesbar");
-}
-
-QString writeProblem(const QString &path)
-{
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (file.isDir())
-        return errnoText(EISDIR);
-    if (!folder.isDir())
-        return QStringLiteral("Verzeichnis %1 gibt es nicht").arg(folder.filePath());
-    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
-        return errnoText(EACCES);
-    return QStringLiteral("Schreibfehler");
+    return ::read(file.handle(), &byte, 1) < 0 ? fileErrorText(errno) : QStringLiteral("nicht lesbar");
 }
 
 bool looksLikeIntelHex(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, path).isEmpty())
         return false;
     // A record: colon, byte count, address, type, data, checksum, in hex digits.
     static const QRegularExpression record(QStringLiteral("^:([0-9A-Fa-f]{2}){5,}\\r?\\n"));

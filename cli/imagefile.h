@@ -11,8 +11,6 @@ int loadImageFile(CliSession &s, const char *command, const QString &path);
 
 // Why a file cannot be read, in German.
 QString readProblem(const QString &path);
-// Why a file cannot be written, in German.
-QString writeProblem(const QString &path);
 // The text starts with an Intel-HEX record.
 bool looksLikeIntelHex(const QString &path);
 // Both names lead to one file (also through links).

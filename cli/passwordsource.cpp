@@ -1,5 +1,7 @@
 #include "cli/passwordsource.h"
 
+#include "settings/regularfile.h"
+
 #include <QFile>
 
 namespace {
@@ -9,9 +11,9 @@ constexpr qint64 kMaxRead = 256;
 
 QString readPasswordFile(const QString &path, QByteArray &password)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("--password-file: %1 lässt sich nicht lesen: %2").arg(path, file.errorString());
+    QFile file;
+    if (const QString problem = openRegularFile(file, path); !problem.isEmpty())
+        return QStringLiteral("--password-file: %1 lässt sich nicht lesen: %2").arg(path, problem);
     const QByteArray head = file.read(kMaxRead);
     if (head.isNull() && file.error() != QFileDevice::NoError)
         return QStringLiteral("--password-file: %1 lässt sich nicht lesen: %2").arg(path, file.errorString());

@@ -2,17 +2,14 @@
 
 #include "image/firmwareimage.h"
 #include "frontend/frontend.h"
+#include "settings/regularfile.h"
 
 #include <QDir>
-#include <QSaveFile>
 
-bool writeImageFile(const FirmwareImage &image, const QString &path)
+QString writeImageFile(const FirmwareImage &image, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const qint64 written = file.write(reinterpret_cast<const char *>(image.ImageBuffer.data()), image.ImageSize);
-    return written == image.ImageSize && file.commit();
+    const QByteArray bytes(reinterpret_cast<const char *>(image.ImageBuffer.data()), image.ImageSize);
+    return writeFileAtomically(path, bytes, Replace::RegularFile);
 }
 
 void lbConvMouseDown(Frontend &ui, FirmwareImage &image, Qt::MouseButton button)
@@ -21,7 +18,7 @@ void lbConvMouseDown(Frontend &ui, FirmwareImage &image, Qt::MouseButton button)
         return;
     const QString stem = image.fileName.chopped(4);
     const QString binName = stem + QStringLiteral(".BIN");
-    if (!writeImageFile(image, binName))
+    if (!writeImageFile(image, binName).isEmpty())
         ui.setStatus(1, QStringLiteral("Fehler beim Schreiben von %1").arg(QDir::toNativeSeparators(binName)));
     image.fileName = stem + QStringLiteral(".HEX");
 }

@@ -5,9 +5,10 @@
 class Frontend;
 struct FirmwareImage;
 
-// Writes the ImageSize bytes of the image to path, replacing the file only
-// once everything was written. False when it could not be written.
-bool writeImageFile(const FirmwareImage &image, const QString &path);
+// Writes the ImageSize bytes of the image to path, replacing a regular file
+// only once everything was written, and nothing else. Empty on success, else
+// the path and why not.
+QString writeImageFile(const FirmwareImage &image, const QString &path);
 
 // Mouse press on lbConv: the right button saves a converted HEX file's image
 // as the ".BIN" file beside it; the current file name then ends in ".HEX".

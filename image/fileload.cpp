@@ -6,6 +6,7 @@
 #include "frontend/context.h"
 #include "frontend/frontend.h"
 #include "options/optionsmodel.h"
+#include "settings/regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -94,8 +95,9 @@ LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &p
     image.FileAnalogInputs = 0;
     image.FileExdevType = 0;
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file: a FIFO would hold the open, a device node has no end.
+    QFile file;
+    if (!openRegularFile(file, path).isEmpty()) {
         ui.showMessageBox(QStringLiteral("Fehler beim Öffnen!"), QStringLiteral("Dateifehler"));
         return LoadResult::ReadFailed;
     }

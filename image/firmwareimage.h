@@ -9,6 +9,8 @@
 struct FirmwareImage {
     static constexpr int BufferSize = 0x200000;
     static constexpr int InfoBlockSize = 32;
+    // The largest flash of any corrector (512 KiB); a larger image fits none.
+    static constexpr int LargestFlash = 0x80000;
     // The identification text starts here; the firmware date ends before IdentificationEnd.
     static constexpr int IdentificationOffset = 0xFF00;
     static constexpr int IdentificationEnd = 0xFF0F;

@@ -14,10 +14,14 @@ constexpr qsizetype LargeText = 0x100000;  // a HEX text this long always gives 
 // Files linked for the upper address 0x17 start at image offset 0.
 constexpr quint32 FlashWindow = 0x170000;
 
+QString hexAddress(quint64 address) { return QString::number(address, 16).toUpper().rightJustified(6, QLatin1Char('0')); }
+
 // Places data records into the work area; remembers the highest byte written.
+// A record must not change bytes an earlier one wrote: which of the two the
+// linker meant cannot be told, and the last one would win unseen.
 class RecordPlacer {
 public:
-    explicit RecordPlacer(std::vector<quint8> &work) : m_work(work) {}
+    explicit RecordPlacer(std::vector<quint8> &work) : m_work(work), m_written(work.size(), false) {}
 
     bool place(const HexRecord &record)
     {
@@ -57,17 +61,25 @@ private:
         const quint64 offset = (m_base == FlashWindow ? 0 : m_base) + quint64(record.address);
         const quint64 last = offset + record.data.size() - 1;
         if (last >= m_work.size()) {
-            m_error = QStringLiteral("Adresse 0x%1 liegt außerhalb des Abbilds (Zeile %2)")
-                          .arg(QString::number(fileAddress, 16).toUpper().rightJustified(6, QLatin1Char('0')))
-                          .arg(record.line);
+            m_error = QStringLiteral("Adresse 0x%1 liegt außerhalb des Abbilds (Zeile %2)").arg(hexAddress(fileAddress)).arg(record.line);
             return false;
         }
+        for (std::size_t i = 0; i < record.data.size(); ++i) {
+            if (m_written[offset + i] && m_work[offset + i] != record.data[i]) {
+                m_error = QStringLiteral("Adresse 0x%1 ist schon mit anderen Daten belegt (Zeile %2)")
+                              .arg(hexAddress(fileAddress + i))
+                              .arg(record.line);
+                return false;
+            }
+        }
         std::copy(record.data.begin(), record.data.end(), m_work.begin() + std::ptrdiff_t(offset));
+        std::fill_n(m_written.begin() + std::ptrdiff_t(offset), record.data.size(), true);
         m_highest = std::max(m_highest, int(last));
         return true;
     }
 
     std::vector<quint8> &m_work;
+    std::vector<bool> m_written;  // bytes a data record has placed
     quint32 m_base = 0;
     int m_highest = -1;
     QString m_error;

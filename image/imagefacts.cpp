@@ -43,6 +43,10 @@ QString notFirmwareReason(const FirmwareImage &image, int currentYear)
         return QStringLiteral("Upload nicht möglich: Das Image (%1 Bytes) hat keinen Informationsblock "
                               "oder keine Kennung!")
             .arg(image.ImageSize);
+    if (image.ImageSize > FirmwareImage::LargestFlash)
+        return QStringLiteral("Upload nicht möglich: Das Image (%1 Bytes) ist größer als das FLASH jedes KRV (%2 Bytes)!")
+            .arg(image.ImageSize)
+            .arg(FirmwareImage::LargestFlash);
     const QString notFirmware = QStringLiteral("Upload nicht möglich: Die Datei ist keine KRV-Firmware! ");
     const QString identification = identificationText(image);
     if (identification.isEmpty())

@@ -15,9 +15,10 @@ QString identificationText(const FirmwareImage &image);
 int firmwareDate(const FirmwareImage &image);
 
 // Why the image is no KRV firmware, in German; empty when it is one. A
-// firmware has the information block and the identification area, a
-// printable identification text at 0xFF00 and a firmware date that is a real
-// day from 1990 up to the year after currentYear. Random data fail this.
+// firmware has the information block and the identification area, fits the
+// largest flash, has a printable identification text at 0xFF00 and a
+// firmware date that is a real day from 1990 up to the year after
+// currentYear. Random data fail this.
 QString notFirmwareReason(const FirmwareImage &image, int currentYear);
 // The same against today's date.
 QString notFirmwareReason(const FirmwareImage &image);

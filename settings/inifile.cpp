@@ -1,10 +1,11 @@
 #include "settings/inifile.h"
 
+#include "settings/regularfile.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <limits>
@@ -63,27 +64,12 @@ std::optional<int> toInteger(QStringView text)
     return int(value);
 }
 
-// QSaveFile (Qt 6.4) takes a short write at commit for success and renames the
-// cut file into place; unbuffered, a short write shows here, and the next write
-// fails with the system's reason (disk full, file too large).
-bool writeAll(QSaveFile &file, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 }  // namespace
 
 TIniFile::TIniFile(const QString &path) : m_path(path)
 {
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly))  // a missing or unreadable file reads as empty
+    QFile file;
+    if (openRegularFile(file, m_path).isEmpty())  // a missing or unreadable file reads as empty
         read(file);
 }
 
@@ -269,14 +255,11 @@ bool TIniFile::UpdateFile()
         m_error = QStringLiteral("%1 ist größer als %2 Bytes und bleibt unverändert.").arg(shownPath).arg(MaxFileSize);
         return false;
     }
-    // A missing folder is made here; if that fails, the open below says why.
+    // A missing folder is made here; if that fails, the write below says why.
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    // Without a commit the save file drops its temporary copy: the old file stays.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(file, fileText()) || !file.commit()) {
-        m_error = QStringLiteral("%1: %2").arg(shownPath, file.errorString());
+    m_error = writeFileAtomically(m_path, fileText(), Replace::RegularFile);
+    if (!m_error.isEmpty())
         return false;
-    }
     m_changed = false;
     return true;
 }

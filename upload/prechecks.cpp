@@ -6,7 +6,6 @@
 
 namespace {
 constexpr int kSmallFlashImageSize = 0x40000;
-constexpr int kLargestFlashImageSize = 0x80000;  // no device has more flash
 // The first firmware that takes the factory data on their own.
 constexpr int kOnlyFabdataSince = 20071201;
 }
@@ -16,7 +15,7 @@ PreCheckResult runPreChecks(const FirmwareImage &image, const DeviceDescription 
 {
     const bool onlyFabdata = options.cbOnlyFabdata.checked();
     const bool fitsFlash = image.ImageSize <= kSmallFlashImageSize ||
-                           (device.FlashClass == FlashChip::Chip512K && image.ImageSize <= kLargestFlashImageSize);
+                           (device.FlashClass == FlashChip::Chip512K && image.ImageSize <= FirmwareImage::LargestFlash);
     if (deviceAnswered && !fitsFlash)
         return {Phase::FlashTooSmall, QStringLiteral("FLASH im KRV ist zu klein!")};
     if (image.FileDeviceKind != device.DeviceKind)

@@ -2,6 +2,7 @@
 
 #include "frontend/context.h"
 #include "frontend/frontend.h"
+#include "settings/regularfile.h"
 #include "upload/upload.h"
 #include "upload/uploadrecord.h"
 
@@ -21,7 +22,7 @@ void runRecordedUpload(Upload &upload, Context &ctx, const QString &folder, cons
     upload.btUpdateClick();
     recorder.end();
     const QString path = newRecordPath(folder, recorder.startedUtc());
-    const QString problem = writeFileAtomically(path, recorder.json(link, UploadRecorder::outcomeOf(upload)));
+    const QString problem = writeFileAtomically(path, recorder.json(link, UploadRecorder::outcomeOf(upload)), Replace::Nothing);
     if (!problem.isEmpty())
         ctx.ui.showMessage(notWritten + problem);
 }

@@ -7,6 +7,7 @@
 #include "frontend/frontend.h"
 #include "link/link.h"
 #include "options/optionsmodel.h"
+#include "settings/regularfile.h"
 #include "upload/upload.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 // The boxes whose state goes into the factory data.
@@ -38,8 +38,8 @@ QJsonObject timeOf(const QDateTime &local)
 // reaches the image buffer's size.
 QString sha256OfFile(const QString &path, qint64 &size)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (path.isEmpty() || !openRegularFile(file, path).isEmpty())
         return {};
     const QByteArray bytes = file.read(FirmwareImage::BufferSize + 1);
     if (bytes.size() > FirmwareImage::BufferSize || file.error() != QFileDevice::NoError)
@@ -198,21 +198,6 @@ QByteArray UploadRecorder::json(const RecordLink &link, const RecordOutcome &out
     return QJsonDocument(record).toJson(QJsonDocument::Indented);
 }
 
-QString writeFileAtomically(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    // Unbuffered, a short write (disk full) shows at once with the system's reason.
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    for (qint64 done = 0; ok && done < bytes.size();) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        ok = n > 0;
-        done += n;
-    }
-    if (ok && file.commit())
-        return {};
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-}
-
 QString newRecordPath(const QString &folder, const QDateTime &startedUtc)
 {
     // Time and process make the name unique among parallel runs; the counter
@@ -220,7 +205,7 @@ QString newRecordPath(const QString &folder, const QDateTime &startedUtc)
     const QString stem = QStringLiteral("quillon-%1-%2").arg(startedUtc.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")))
                              .arg(QCoreApplication::applicationPid());
     QString path = QDir(folder).filePath(stem + QStringLiteral(".json"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
+    for (int n = 2; !writeTargetProblem(path, Replace::Nothing).isEmpty(); ++n)
         path = QDir(folder).filePath(QStringLiteral("%1-%2.json").arg(stem).arg(n));
     return path;
 }

@@ -64,11 +64,6 @@ private:
     std::optional<FlashVerify::Result> m_verification;
 };
 
-// Writes bytes to path atomically: into a temporary file in the same folder,
-// renamed over path once complete, so a reader never sees half a record and
-// two runs never write into one file. Empty on success, else why not.
-QString writeFileAtomically(const QString &path, const QByteArray &bytes);
-
 // A path for a new record in folder, unique to this process and run.
 QString newRecordPath(const QString &folder, const QDateTime &startedUtc);
 

@@ -299,6 +299,12 @@ void TstFlash::badFiles_data()
     QByteArray noIdentification = smallImage();
     noIdentification[0xFF00] = '\0';
     QTest::newRow("empty identification") << "noid.bin" << noIdentification << true;
+    // A firmware in all else, but larger than any corrector's flash.
+    for (const int size : {0x80001, 0xC0000, 0x100000}) {
+        SampleImage oversized;
+        oversized.size = size;
+        QTest::addRow("%d bytes", size) << "large.bin" << oversized.build() << true;
+    }
 }
 
 void TstFlash::badFiles()

@@ -1,6 +1,7 @@
 // quillon-cli convert as a script uses it: real process, real files.
 #include "tests/image/hextools.h"
 #include "tests/support/cliprocess.h"
+#include "tests/support/specialfiles.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,6 +9,8 @@
 #include <QtTest>
 
 using namespace hextools;
+
+Q_DECLARE_METATYPE(Special)
 
 namespace {
 // A 256 KiB KRV470 image with DSfG, dated 2007-12-01, 4 analog inputs, EXDEV 3.
@@ -69,6 +72,13 @@ private slots:
                                            << intelHexRecord(0x04, 0, QByteArray::fromHex("0009")) + intelHexRecord(0x00, 0, "x")
                                                   + intelHexRecord(0x01, 0, {})
                                            << "Adresse 0x090000 liegt außerhalb des Abbilds (Zeile 2)";
+        QTest::newRow("other data over placed data")
+            << "twice.hex"
+            << intelHexRecord(0x04, 0, QByteArray::fromHex("0001")) + intelHexRecord(0x00, 0x0010, "ab")
+                   + intelHexRecord(0x04, 0, QByteArray::fromHex("0017")) + intelHexRecord(0x00, 0x0010, "ab")
+                   + intelHexRecord(0x04, 0, QByteArray::fromHex("0000")) + intelHexRecord(0x00, 0x0010, "aX")
+                   + intelHexRecord(0x01, 0, {})
+            << "Fehler!!!! Adresse 0x000011 ist schon mit anderen Daten belegt (Zeile 6)";
         QTest::newRow("too large") << "big.hex" << QByteArray(0x200000, '\n') << "Die Datei ist zu groß!";
         QTest::newRow("not a HEX file") << "fw.bin" << QByteArray("x") << "keine Intel-HEX-Datei";
     }
@@ -84,6 +94,31 @@ private slots:
         QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.err.constData());
         QVERIFY(run.out.isEmpty());
         QVERIFY(!QFile::exists(out));
+    }
+
+    // The converted image replaces an earlier file, never a FIFO or a device.
+    void outputOnlyIntoARegularFile_data()
+    {
+        QTest::addColumn<Special>("special");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("FIFO") << Special::Fifo << "ist eine FIFO (benannte Pipe), keine normale Datei";
+        QTest::newRow("device node") << Special::Device << "ist eine Gerätedatei, keine normale Datei";
+    }
+
+    void outputOnlyIntoARegularFile()
+    {
+        QFETCH(Special, special);
+        QFETCH(QString, reason);
+        const QString out = m_dir.filePath(QStringLiteral("out-%1.bin").arg(QTest::currentDataTag()).replace(u' ', u'-'));
+        if (!makeSpecial(special, out))
+            QSKIP("device nodes need root");
+        const char before = typeAt(out);
+        const QString hex = writeFile(m_dir, QStringLiteral("fw.hex"), intelHexRecord(0x00, 0, "x") + intelHexRecord(0x01, 0, {}));
+        const CliRun run = runQuillonCli({QStringLiteral("convert"), hex, out});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(QString::fromUtf8(run.err).contains(QStringLiteral("\nconvert: Ausgabe nicht geschrieben: %1: %2\n").arg(out, reason)),
+                 run.err.constData());
+        QCOMPARE(typeAt(out), before);
     }
 
 private:

@@ -4,9 +4,15 @@
 #include "image/fileload.h"
 #include "tests/image/hextools.h"
 #include "tests/support/fakefrontend.h"
+#include "tests/support/specialfiles.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QtTest>
+#include <optional>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace hextools;
 
@@ -50,6 +56,7 @@ private slots:
     void init() { QVERIFY(m_dir.isValid()); }
 
     void sizeLimit();
+    void unreadableFile_data();
     void unreadableFile();
     void hexByNameOnly_data();
     void hexByNameOnly();
@@ -96,10 +103,30 @@ void TestFileLoad::sizeLimit()
     QCOMPARE(s.ui.messages.size(), 1);
 }
 
+void TestFileLoad::unreadableFile_data()
+{
+    QTest::addColumn<std::optional<Special>>("special");  // none: a file that is missing
+    QTest::newRow("missing") << std::optional<Special>();
+    QTest::newRow("FIFO") << std::optional<Special>(Special::Fifo);
+    QTest::newRow("device node") << std::optional<Special>(Special::Device);
+    QTest::newRow("link to a device node") << std::optional<Special>(Special::LinkToDevice);
+}
+
 void TestFileLoad::unreadableFile()
 {
+    QFETCH(std::optional<Special>, special);
+    const QString path = m_dir.filePath(QStringLiteral("unreadable-%1.bin").arg(QTest::currentDataTag()));
+    if (special && !makeSpecial(*special, path))
+        QSKIP("device nodes need root");
+    // This process keeps the FIFO open for writing: a load that opened it
+    // anyway would find it empty instead of waiting for ever.
+    const int writer = special == Special::Fifo ? ::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK) : -1;
+    const auto closeWriter = qScopeGuard([writer] {
+        if (writer >= 0)
+            ::close(writer);
+    });
     TestStation s;
-    QCOMPARE(loadFirmwareFile(s.ui, s.image, m_dir.filePath(QStringLiteral("missing.bin"))), LoadResult::ReadFailed);
+    QCOMPARE(loadFirmwareFile(s.ui, s.image, path), LoadResult::ReadFailed);
     QCOMPARE(s.ui.messages, QStringList{QStringLiteral("Fehler beim Öffnen!")});
     QCOMPARE(s.ui.captions, QStringList{QStringLiteral("Dateifehler")});
     QCOMPARE(s.ui.caption(Control::lbFileName), QStringLiteral("Keine Datei geöffnet!"));

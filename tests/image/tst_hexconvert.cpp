@@ -190,6 +190,13 @@ void TestHexConvert::refusedFiles_data()
     QTest::newRow("text after checksum") << good.chopped(2) + " \r\n" + end << QStringLiteral("Formatfehler in Zeile 1");
     QTest::newRow("blank line") << good + "\r\n" + end << QStringLiteral("Formatfehler in Zeile 2");
     QTest::newRow("not a hex digit") << good + QByteArray(good).replace(3, 1, "G") + end << QStringLiteral("Formatfehler in Zeile 2");
+    // The later record's line is named, at its first byte that differs: the
+    // same bytes again pass.
+    QTest::newRow("other bytes over placed ones")
+        << good + intelHexRecord(0x00, 0x0008, "xxxY") + end << QStringLiteral("Adresse 0x00000B ist schon mit anderen Daten belegt (Zeile 2)");
+    QTest::newRow("other bytes through the 0x17 window")
+        << good + intelHexRecord(0x04, 0, QByteArray::fromHex("0017")) + intelHexRecord(0x00, 0x000F, "z") + end
+        << QStringLiteral("Adresse 0x17000F ist schon mit anderen Daten belegt (Zeile 3)");
     QTest::newRow("short address record") << intelHexRecord(0x04, 0, QByteArray::fromHex("01")) + end
                                           << QStringLiteral("Formatfehler in Zeile 1");
 }

@@ -1,4 +1,5 @@
 #include "settings/inifile.h"
+#include "tests/support/specialfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,6 +69,7 @@ private slots:
     void unwritablePathFailsAndKeepsTheFile_data();
     void unwritablePathFailsAndKeepsTheFile();
     void oversizedFileIsReadInPartAndNeverRewritten();
+    void deviceNodeIsNeitherReadNorReplaced();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -283,6 +285,21 @@ void TestIniFile::oversizedFileIsReadInPartAndNeverRewritten()
     QCOMPARE(ini.errorString(),
              QStringLiteral("%1 ist größer als %2 Bytes und bleibt unverändert.").arg(path("big.INI")).arg(TIniFile::MaxFileSize));
     QCOMPARE(readBytes(path("big.INI")), big);
+}
+
+// --settings /dev/null: the settings start from their defaults and the exit
+// says the file cannot be written; the node stays a device.
+void TestIniFile::deviceNodeIsNeitherReadNorReplaced()
+{
+    const QString node = path("null.INI");
+    if (!makeSpecial(Special::Device, node))
+        QSKIP("device nodes need root");
+    TIniFile ini(node);
+    QVERIFY(ini.ReadSection(QStringLiteral("Connection")).isEmpty());
+    ini.WriteString(QStringLiteral("Connection"), QStringLiteral("IP"), QStringLiteral("127.0.0.1"));
+    QVERIFY(!ini.UpdateFile());
+    QCOMPARE(ini.errorString(), node + QStringLiteral(": ist eine Gerätedatei, keine normale Datei"));
+    QCOMPARE(typeAt(node), 'c');
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -87,21 +87,23 @@ void TstProcedure::tooLargeForTheFlashIsTheOnlyReport()
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);  // No runs the upload anyway
 }
 
+// No question: even a No to it would send an image that fits no flash.
 void TstProcedure::largerThanAnyFlashFailsWhateverTheFlashClass()
 {
     for (FlashChip flashClass : {FlashChip::Chip512K, FlashChip::Unlisted}) {
         UploadRig rig;
         SampleImage sample;
-        sample.size = 0x80000 + 0x100;
+        sample.size = 0x80000 + 1;
         rig.load(sample);
         rig.device.FlashClass = flashClass;
-        rig.st.ui.answers = {true};
+        rig.st.ui.answers = {false};
         rig.upload.btUpdateClick();
 
-        QCOMPARE(rig.upload.CheckMessage, QStringLiteral("FLASH im KRV ist zu klein!"));
-        QCOMPARE(rig.st.ui.questions.size(), 1);
-        QCOMPARE(rig.upload.outcome, Upload::Outcome::Refused);
-        QVERIFY(rig.flash().records.isEmpty());
+        QCOMPARE(rig.upload.outcome, Upload::Outcome::ImageRejected);
+        QVERIFY(rig.st.ui.questions.isEmpty());
+        QCOMPARE(rig.st.ui.messages,
+                 QStringList{"Upload nicht möglich: Das Image (524289 Bytes) ist größer als das FLASH jedes KRV (524288 Bytes)!"});
+        QVERIFY(rig.sim.device.frames.isEmpty());
     }
 }
 

@@ -1,0 +1,179 @@
+#include "settings/regularfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QByteArray nativePath(const QString &path) { return QFile::encodeName(path); }
+
+// Why a file of this type is not a regular file; empty for a regular file.
+QString typeProblem(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return fileErrorText(EISDIR);
+    if (S_ISFIFO(mode))
+        return QStringLiteral("ist eine FIFO (benannte Pipe), keine normale Datei");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("ist eine Gerätedatei, keine normale Datei");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("ist ein Socket, keine normale Datei");
+    return QStringLiteral("ist keine normale Datei");
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// Fails with EEXIST when anything took the name meanwhile.
+bool renameToNewName(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the flag: a hard link, too, takes only a free name.
+    if (::link(from.constData(), to.constData()) != 0)
+        return false;
+    ::unlink(from.constData());
+    return true;
+}
+
+// Where a write to path lands: through a symlink onto the file it points at,
+// so the link stays.
+QString landingPath(const QString &path, Replace replace)
+{
+    const QFileInfo info(path);
+    return replace == Replace::RegularFile && info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+}
+
+// Writes bytes into a temporary file beside target and renames it to target.
+// Empty on success, else why not.
+QString writeBeside(const QString &target, const QByteArray &bytes, Replace replace)
+{
+    const QFileInfo info(target);
+    QByteArray temporary = nativePath(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT && !QFileInfo(info.absolutePath()).isDir())
+            return QStringLiteral("Verzeichnis %1 gibt es nicht").arg(QDir::toNativeSeparators(info.absolutePath()));
+        return fileErrorText(errno);
+    }
+    // The rights of the file replaced, else those of any new file (not the
+    // temporary file's private ones).
+    struct stat replaced {};
+    const bool replaces = replace == Replace::RegularFile && ::stat(nativePath(target).constData(), &replaced) == 0;
+    const mode_t mode = replaces ? replaced.st_mode & 07777 : 0666 & ~currentUmask();
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    // What lies at target may have changed while the file was written.
+    QString problem = ok ? writeTargetProblem(target, replace) : QString();
+    if (ok && problem.isEmpty()) {
+        const QByteArray name = nativePath(target);
+        ok = replace == Replace::Nothing ? renameToNewName(temporary, name) : ::rename(temporary.constData(), name.constData()) == 0;
+        error = errno;
+    }
+    if (ok && problem.isEmpty())
+        return {};
+    ::unlink(temporary.constData());
+    return problem.isEmpty() ? fileErrorText(error) : problem;
+}
+}
+
+QString fileErrorText(int error)
+{
+    switch (error) {
+    case ENOENT: return QStringLiteral("Datei nicht gefunden");
+    case EEXIST: return QStringLiteral("gibt es schon");
+    case EACCES:
+    case EPERM: return QStringLiteral("Zugriff verweigert");
+    case EISDIR: return QStringLiteral("ist ein Verzeichnis");
+    case ENOTDIR: return QStringLiteral("ein Teil des Pfads ist kein Verzeichnis");
+    case ENAMETOOLONG: return QStringLiteral("Name zu lang");
+    case ELOOP: return QStringLiteral("zu viele symbolische Verweise");
+    case EIO: return QStringLiteral("Ein-/Ausgabefehler");
+    case ENOSPC: return QStringLiteral("kein Platz mehr auf dem Datenträger");
+    case EFBIG: return QStringLiteral("Datei zu groß");
+    case EROFS: return QStringLiteral("Dateisystem nur lesbar");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString openRegularFile(QFile &file, const QString &path)
+{
+    // A resource compiled into the program is no file on disk and never blocks.
+    if (path.startsWith(u':')) {
+        file.setFileName(path);
+        return file.open(QIODevice::ReadOnly) ? QString() : fileErrorText(ENOENT);
+    }
+    const QByteArray name = nativePath(path);
+    struct stat st {};
+    // Judged before the open: opening a device node can already act on the device.
+    if (::stat(name.constData(), &st) != 0)
+        return fileErrorText(errno);
+    if (const QString problem = typeProblem(st.st_mode); !problem.isEmpty())
+        return problem;
+    // Without blocking, so a FIFO put in its place since cannot hold the open.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return fileErrorText(errno);
+    QString problem = ::fstat(fd, &st) == 0 ? typeProblem(st.st_mode) : fileErrorText(errno);
+    if (problem.isEmpty() && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        problem = file.errorString();
+    if (!problem.isEmpty())
+        ::close(fd);
+    return problem;
+}
+
+QString writeTargetProblem(const QString &path, Replace replace)
+{
+    const QByteArray name = nativePath(path);
+    struct stat st {};
+    if (replace == Replace::Nothing)
+        return ::lstat(name.constData(), &st) == 0 ? fileErrorText(EEXIST) : QString();
+    // Nothing there yet, or nothing reachable: then the write says why.
+    if (::stat(name.constData(), &st) != 0)
+        return {};
+    return typeProblem(st.st_mode);
+}
+
+QString writeFileAtomically(const QString &path, const QByteArray &bytes, Replace replace)
+{
+    const QString target = landingPath(path, replace);
+    QString problem = writeTargetProblem(target, replace);
+    if (problem.isEmpty())
+        problem = writeBeside(target, bytes, replace);
+    return problem.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem);
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+class QFile;
+
+// Files a user names (firmware, settings, password, records, converted
+// images) are read and written only as regular files: opening a FIFO for
+// reading waits for a writer that may never come, and renaming a new file
+// over a device node or a FIFO replaces it. Symlinks are judged by what they
+// point at. Reasons are German.
+
+// Opens path for reading, without blocking, when it is a regular file.
+// Empty on success, else why not.
+QString openRegularFile(QFile &file, const QString &path);
+
+// What a system error number means for a file, in German.
+QString fileErrorText(int error);
+
+// What may already lie at the path a file is written to.
+enum class Replace {
+    RegularFile,  // nothing, or a regular file, which the new one replaces
+    Nothing,      // nothing at all: the file must be new
+};
+
+// Why a file cannot be written to path as replace allows; empty when it can.
+QString writeTargetProblem(const QString &path, Replace replace);
+
+// Writes bytes to path atomically: into a temporary file in the same folder,
+// renamed to path once complete, so a reader never sees half a file and two
+// writers never write into one. Empty on success, else the path and why not.
+QString writeFileAtomically(const QString &path, const QByteArray &bytes, Replace replace);

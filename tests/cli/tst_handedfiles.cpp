@@ -1,0 +1,157 @@
+// The files a technician hands to quillon-cli come to no harm: the record
+// of --report goes only into a regular file, never over the firmware file
+// or a device node, and a firmware or password file that is no regular file
+// (a FIFO would hold the open for ever) is refused with its name and the
+// reason. Real processes; the simulator runs in this process, so a test
+// sees every frame the device received.
+#include "tests/cli/smallimage.h"
+#include "tests/cli/terminalrun.h"
+#include "tests/support/simpeer.h"
+#include "tests/support/specialfiles.h"
+#include "tests/support/testfiles.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <optional>
+
+#include <unistd.h>
+
+namespace {
+// Where --report points.
+enum class Report { Firmware, LinkToFirmware, HardLinkToFirmware, Fifo, LinkToFifo, Device, LinkToDevice };
+
+std::optional<Special> specialOf(Report report)
+{
+    switch (report) {
+    case Report::Fifo: return Special::Fifo;
+    case Report::LinkToFifo: return Special::LinkToFifo;
+    case Report::Device: return Special::Device;
+    case Report::LinkToDevice: return Special::LinkToDevice;
+    default: return std::nullopt;
+    }
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString kFifo = QStringLiteral("ist eine FIFO (benannte Pipe), keine normale Datei");
+const QString kDevice = QStringLiteral("ist eine Gerätedatei, keine normale Datei");
+}  // namespace
+
+Q_DECLARE_METATYPE(Report)
+Q_DECLARE_METATYPE(Special)
+
+class TstHandedFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(qEnvironmentVariable("QUILLON_CLI")).isExecutable(), "QUILLON_CLI not set");
+    }
+
+    void recordGoesOnlyIntoARegularFile_data()
+    {
+        QTest::addColumn<Report>("report");
+        QTest::addColumn<QString>("reason");
+        const QString firmware = QStringLiteral("ist die Firmware-Datei; sie würde überschrieben");
+        QTest::newRow("the firmware file") << Report::Firmware << firmware;
+        QTest::newRow("a link to the firmware file") << Report::LinkToFirmware << firmware;
+        QTest::newRow("a hard link to the firmware file") << Report::HardLinkToFirmware << firmware;
+        QTest::newRow("FIFO") << Report::Fifo << kFifo;
+        QTest::newRow("link to a FIFO") << Report::LinkToFifo << kFifo;
+        QTest::newRow("device node") << Report::Device << kDevice;
+        QTest::newRow("link to a device node") << Report::LinkToDevice << kDevice;
+    }
+
+    void recordGoesOnlyIntoARegularFile()
+    {
+        QFETCH(Report, report);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QByteArray image = smallImage();
+        const QString firmware = writeFile(dir, QStringLiteral("fw.bin"), image);
+        QString path = dir.filePath(QStringLiteral("record.json"));
+        if (report == Report::Firmware)
+            path = firmware;
+        else if (report == Report::LinkToFirmware)
+            QVERIFY(QFile::link(firmware, path));
+        else if (report == Report::HardLinkToFirmware)
+            QCOMPARE(::link(QFile::encodeName(firmware).constData(), QFile::encodeName(path).constData()), 0);
+        else if (!makeSpecial(*specialOf(report), path))
+            QSKIP("device nodes need root");
+        const char before = typeAt(path);
+        SimPeer sim;
+
+        const CliRun run = runServing({"--tcp", QStringLiteral("127.0.0.1:%1").arg(sim.tcp.port()), "flash", firmware, "--report", path});
+
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(QString::fromUtf8(run.err).trimmed(), QStringLiteral("flash: --report: %1 %2").arg(path, reason));
+        QVERIFY(sim.device.frames.isEmpty());  // the device was not touched
+        QCOMPARE(typeAt(path), before);
+        QCOMPARE(typeAt(firmware), 'f');
+        QVERIFY(contentOf(firmware) == image);
+        if (const std::optional<Special> special = specialOf(report); special == Special::LinkToFifo || special == Special::LinkToDevice)
+            QCOMPARE(typeAt(path + QStringLiteral(".target")), special == Special::LinkToFifo ? 'p' : 'c');
+    }
+
+    // Each run is bounded by the test's own limit: a program that waits in
+    // the open fails the test instead of holding it.
+    void inputThatIsNoRegularFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Special>("special");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("flash a FIFO") << "flash" << "fw.bin" << Special::Fifo << kFifo;
+        QTest::newRow("flash a FIFO named .hex") << "flash" << "fw.hex" << Special::Fifo << kFifo;
+        QTest::newRow("flash a link to a FIFO") << "flash" << "fw.bin" << Special::LinkToFifo << kFifo;
+        QTest::newRow("flash a device node") << "flash" << "fw.bin" << Special::Device << kDevice;
+        QTest::newRow("convert a FIFO") << "convert" << "fw.hex" << Special::Fifo << kFifo;
+        QTest::newRow("password file a FIFO") << "password" << "pw.txt" << Special::Fifo << kFifo;
+    }
+
+    void inputThatIsNoRegularFile()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(Special, special);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        if (!makeSpecial(special, path))
+            QSKIP("device nodes need root");
+        const char before = typeAt(path);
+        const QString out = dir.filePath(QStringLiteral("out.bin"));
+        const QString firmware = writeFile(dir, QStringLiteral("fw-ok.bin"), smallImage());
+        SimPeer sim;
+        const QString target = QStringLiteral("127.0.0.1:%1").arg(sim.tcp.port());
+        QStringList args;
+        QString said;  // what stderr must say
+        if (command == QLatin1String("flash")) {
+            args = QStringList{"--tcp", target, "flash", path};
+            said = QStringLiteral("flash: %1: %2").arg(path, reason);
+        } else if (command == QLatin1String("convert")) {
+            args = QStringList{"convert", path, out};
+            said = QStringLiteral("convert: %1: %2").arg(path, reason);
+        } else {
+            args = QStringList{"--tcp", target, "--password-file", path, "flash", firmware};
+            said = QStringLiteral("--password-file: %1 lässt sich nicht lesen: %2").arg(path, reason);
+        }
+
+        const CliRun run = runServing(args);
+
+        QVERIFY2(run.exitCode != -1, "the program did not end");
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(QString::fromUtf8(run.err).contains(said), run.err.constData());
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(sim.device.frames.isEmpty());
+        QCOMPARE(typeAt(path), before);
+        QVERIFY(!QFile::exists(out));
+    }
+};
+
+QTEST_MAIN(TstHandedFiles)
+#include "tst_handedfiles.moc"
