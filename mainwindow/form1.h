@@ -31,7 +31,6 @@ public:
     Station<GuiFrontend> station{*this};
     OpenDialog openDialog;
     int FlowControlChoice = 0;
-    bool ExitRequested = false;
     QString RecordFolder;  // settings [Protokoll] Ordner: one upload record per run
 
     // Start-up, once the window is first shown.

@@ -120,7 +120,7 @@ void TForm1::takeTcpChoice()
 
 void TForm1::Timer3Timer()
 {
-    if (ExitRequested && !m_exitPerformed && !station.upload.running() && m_operations == 0) {
+    if (station.ui.exitRequested() && !m_exitPerformed && !station.upload.running() && m_operations == 0) {
         performExit();
         return;
     }
@@ -132,7 +132,7 @@ void TForm1::smCloseClick()
     // The device programs its flash by itself now; the run must see it through.
     if (station.upload.running() && station.upload.UploadPhase == Phase::Programming)
         return;
-    ExitRequested = true;
+    station.ui.setExitRequested();
     station.link.CancelRequested = true;
     station.link.LinkFailed = false;
 }
