@@ -1,10 +1,10 @@
 #include "settings/inifile.h"
 
+#include "settings/filereplacement.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <limits>
@@ -61,21 +61,6 @@ std::optional<int> toInteger(QStringView text)
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
         return std::nullopt;
     return int(value);
-}
-
-// QSaveFile (Qt 6.4) takes a short write at commit for success and renames the
-// cut file into place; unbuffered, a short write shows here, and the next write
-// fails with the system's reason (disk full, file too large).
-bool writeAll(QSaveFile &file, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 }  // namespace
@@ -269,12 +254,13 @@ bool TIniFile::UpdateFile()
         m_error = QStringLiteral("%1 ist größer als %2 Bytes und bleibt unverändert.").arg(shownPath).arg(MaxFileSize);
         return false;
     }
-    // A missing folder is made here; if that fails, the open below says why.
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    // Without a commit the save file drops its temporary copy: the old file stays.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(file, fileText()) || !file.commit()) {
-        m_error = QStringLiteral("%1: %2").arg(shownPath, file.errorString());
+    if (isWriteProtected(m_path)) {
+        m_error = QStringLiteral("%1 ist schreibgeschützt und bleibt unverändert.").arg(shownPath);
+        return false;
+    }
+    QString reason;
+    if (!replaceFileContent(m_path, fileText(), reason)) {
+        m_error = QStringLiteral("%1: %2").arg(shownPath, reason);
         return false;
     }
     m_changed = false;
