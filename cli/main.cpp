@@ -121,10 +121,13 @@ int main(int argc, char *argv[])
     // The signals go to the running command; every wait notices them.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
         auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&session] {
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&session, &ui] {
             char c = 0;
             if (::read(g_signalPipe[0], &c, 1) == 1 && session.interruptSignal == 0)
                 session.interruptSignal = c;
+            // The user ends the program: an operation this ends failed by
+            // that, not by the device.
+            ui.setExitRequested();
             session.onInterrupt();
         });
         for (int signal : kInterruptSignals)

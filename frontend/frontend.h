@@ -47,6 +47,12 @@ public:
     // The highlight was set or cleared: the label's background is kept here.
     bool hasHighlight(Control control) const { return at(m_highlighted, control).has_value(); }
 
+    // The user asked to end the program. A device operation that fails from
+    // now on was ended by that request: it says nothing about the device, and
+    // the exit would wait on a box.
+    void setExitRequested() { m_exitRequested = true; }
+    bool exitRequested() const { return m_exitRequested; }
+
     OptionsModel &options() { return m_options; }
     const OptionsModel &options() const { return m_options; }
 
@@ -87,4 +93,5 @@ private:
     PerControl<QString> m_captions;
     PerControl<bool> m_enabled;
     PerControl<bool> m_highlighted;
+    bool m_exitRequested = false;
 };

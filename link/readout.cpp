@@ -261,7 +261,8 @@ void ReadDeviceInfo(Context &ctx)
         ctx.device.DeviceInfoRead = true;
     } else {
         ui.setStatus(1, QStringLiteral("KRV reagiert falsch oder nicht!!"));
-        ui.showMessage(QStringLiteral("KRV reagiert falsch oder nicht!"));
+        if (!ui.exitRequested())
+            ui.showMessage(QStringLiteral("KRV reagiert falsch oder nicht!"));
     }
     ui.setStatus(0, QString());
     ui.setStatus(1, pass.f4Notice);

@@ -157,8 +157,9 @@ void TForm1::guarded(const std::function<void()> &handler)
 void TForm1::deviceOperation(const std::function<void()> &operation)
 {
     // One device conversation at a time: a second one started from inside
-    // the first one's wait would read the first one's answers.
-    if (m_operations > 0 || station.upload.running())
+    // the first one's wait would read the first one's answers. After the
+    // exit request none begins: it would clear the cancel and hold the exit.
+    if (m_operations > 0 || station.upload.running() || station.ui.exitRequested())
         return;
     ++m_operations;
     try {
@@ -189,7 +190,7 @@ void TForm1::btSetTimeClick()
 
 void TForm1::btUpdateClick()
 {
-    if (m_operations != 0)
+    if (m_operations != 0 || station.ui.exitRequested())
         return;
     RecordLink facts;
     if (station.link.TcpMode)

@@ -31,7 +31,6 @@ public:
     Station<GuiFrontend> station{*this};
     OpenDialog openDialog;
     int FlowControlChoice = 0;
-    bool ExitRequested = false;
     QString RecordFolder;  // settings [Protokoll] Ordner: one upload record per run
 
     // Start-up, once the window is first shown.
@@ -113,6 +112,8 @@ private:
     void takeTcpChoice();
 
     QString m_settingsPath;
+    // The user's file grants no writing: it is left as it is at the exit.
+    bool m_settingsWriteProtected = false;
     TCommDialog *m_commDialog = nullptr;
     TComForm *m_comForm = nullptr;
     HelpViewer *m_help = nullptr;

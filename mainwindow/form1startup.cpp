@@ -3,11 +3,13 @@
 #include "mainwindow/comdialog.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/form1.h"
+#include "settings/regularfile.h"
 #include "settings/inifile.h"
 #include "settings/programsettings.h"
 
 #include <QComboBox>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 
 namespace {
@@ -54,6 +56,12 @@ void TForm1::LoadSettings()
     m_commDialog->EthernetConfirmed = station.link.TcpMode;
     m_commDialog->EditIP->setText(settings.IP);
     RecordFolder = settings.Ordner;
+    // Said once, here: the exit must not wait on a box.
+    m_settingsWriteProtected = isWriteProtected(m_settingsPath);
+    if (m_settingsWriteProtected)
+        station.ui.showMessage(QStringLiteral("Die Einstellungsdatei %1 ist schreibgeschützt.\n"
+                                              "Geänderte Einstellungen werden beim Beenden nicht gespeichert.")
+                                   .arg(QDir::toNativeSeparators(m_settingsPath)));
 }
 
 void TForm1::connectionChoice()
@@ -120,7 +128,7 @@ void TForm1::takeTcpChoice()
 
 void TForm1::Timer3Timer()
 {
-    if (ExitRequested && !m_exitPerformed && !station.upload.running() && m_operations == 0) {
+    if (station.ui.exitRequested() && !m_exitPerformed && !station.upload.running() && m_operations == 0) {
         performExit();
         return;
     }
@@ -132,7 +140,7 @@ void TForm1::smCloseClick()
     // The device programs its flash by itself now; the run must see it through.
     if (station.upload.running() && station.upload.UploadPhase == Phase::Programming)
         return;
-    ExitRequested = true;
+    station.ui.setExitRequested();
     station.link.CancelRequested = true;
     station.link.LinkFailed = false;
 }
@@ -159,7 +167,7 @@ void TForm1::SaveSettings()
     settings.IP = m_commDialog->EditIP->text();
     TIniFile file(m_settingsPath);
     settings.save(file);
-    if (!file.UpdateFile())
+    if (!m_settingsWriteProtected && !file.UpdateFile())
         station.ui.showMessage(QStringLiteral("Die Einstellungen wurden nicht gespeichert!\n%1").arg(file.errorString()));
 
     guarded([this] {

@@ -255,6 +255,10 @@ bool TIniFile::UpdateFile()
         m_error = QStringLiteral("%1 ist größer als %2 Bytes und bleibt unverändert.").arg(shownPath).arg(MaxFileSize);
         return false;
     }
+    if (isWriteProtected(m_path)) {
+        m_error = QStringLiteral("%1 ist schreibgeschützt und bleibt unverändert.").arg(shownPath);
+        return false;
+    }
     // A missing folder is made here; if that fails, the write below says why.
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     m_error = writeFileAtomically(m_path, fileText(), Replace::RegularFile);

@@ -33,8 +33,9 @@ public:
     // Key names of the section in file order, each once.
     QStringList ReadSection(const QString &section) const;
 
-    // Writes the file atomically if a write changed it; true when nothing had to
-    // be written. On false, errorString() names the path and the reason.
+    // Writes the file back if a write changed it, keeping its mode and owner;
+    // true when nothing had to be written. A write-protected file is left as
+    // it is. On false, errorString() names the path and the reason.
     bool UpdateFile();
     QString errorString() const { return m_error; }
 

@@ -75,8 +75,36 @@ QString landingPath(const QString &path, Replace replace)
     return replace == Replace::RegularFile && info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
 }
 
+// The new file takes the replaced one's owner, then its mode (a change of
+// owner clears the set-id bits).
+bool takeOver(int fd, const struct stat &replaced)
+{
+    struct stat now {};
+    if (::fstat(fd, &now) != 0)
+        return false;
+    if ((now.st_uid != replaced.st_uid || now.st_gid != replaced.st_gid) && ::fchown(fd, replaced.st_uid, replaced.st_gid) != 0)
+        return false;
+    return ::fchmod(fd, replaced.st_mode & 07777) == 0;
+}
+
+// Another user's file this process may write through its group: only a
+// write into the file itself leaves it theirs.
+QString rewriteInPlace(const QString &target, const QByteArray &bytes)
+{
+    const int fd = ::open(nativePath(target).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return fileErrorText(errno);
+    struct stat st {};
+    QString problem = ::fstat(fd, &st) == 0 ? typeProblem(st.st_mode) : fileErrorText(errno);
+    if (problem.isEmpty() && (::ftruncate(fd, 0) != 0 || !writeAll(fd, bytes)))
+        problem = fileErrorText(errno);
+    if (::close(fd) != 0 && problem.isEmpty())
+        problem = fileErrorText(errno);
+    return problem;
+}
+
 // Writes bytes into a temporary file beside target and renames it to target.
-// Empty on success, else why not.
+// A replaced file's owner and mode stay. Empty on success, else why not.
 QString writeBeside(const QString &target, const QByteArray &bytes, Replace replace)
 {
     const QFileInfo info(target);
@@ -91,8 +119,12 @@ QString writeBeside(const QString &target, const QByteArray &bytes, Replace repl
     // temporary file's private ones).
     struct stat replaced {};
     const bool replaces = replace == Replace::RegularFile && ::stat(nativePath(target).constData(), &replaced) == 0;
-    const mode_t mode = replaces ? replaced.st_mode & 07777 : 0666 & ~currentUmask();
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    if (replaces && !takeOver(fd, replaced)) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return rewriteInPlace(target, bytes);
+    }
+    bool ok = (replaces || ::fchmod(fd, 0666 & ~currentUmask()) == 0) && writeAll(fd, bytes) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -176,4 +208,15 @@ QString writeFileAtomically(const QString &path, const QByteArray &bytes, Replac
     if (problem.isEmpty())
         problem = writeBeside(target, bytes, replace);
     return problem.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem);
+}
+
+bool isWriteProtected(const QString &path)
+{
+    const QByteArray name = nativePath(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return false;
+    // Root passes every permission check: the mode bits decide for it, so a
+    // file the user set read-only stays so.
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(name.constData(), W_OK) != 0;
 }

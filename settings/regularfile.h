@@ -28,5 +28,12 @@ QString writeTargetProblem(const QString &path, Replace replace);
 
 // Writes bytes to path atomically: into a temporary file in the same folder,
 // renamed to path once complete, so a reader never sees half a file and two
-// writers never write into one. Empty on success, else the path and why not.
+// writers never write into one. A file replaced keeps its mode and owner;
+// where the new file cannot take the owner on (another user's file, written
+// through the group), the file is rewritten in place instead. Empty on
+// success, else the path and why not.
 QString writeFileAtomically(const QString &path, const QByteArray &bytes, Replace replace);
+
+// True when an existing file's mode grants no writing to anyone, or the
+// system refuses this process writing it. A missing file is not protected.
+bool isWriteProtected(const QString &path);

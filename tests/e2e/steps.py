@@ -4,7 +4,7 @@ import os
 
 import device
 import settingsfile
-from ui import find, find_all, text
+from ui import find, find_all, role, text
 
 SUCCESS = "Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)"
 CANCELLED = "Abbruch durch den kundigen Benutzer!  ;-)"
@@ -81,6 +81,29 @@ def final_message(ui, timeout=60):
 def exit_by_menu(ui):
     """Datei › Beenden."""
     ui.menu("d", "b")
+
+
+def leave_by_ende(ui):
+    """"Ende" in the speed bar."""
+    ui.click(find(find(ui.main_window(), "frame", "Mauspalette"), "push button", "Ende"))
+
+
+def leave_by_close_box(ui):
+    ui.close_box(ui.main_window())
+
+
+def ends_without_box(ui, program, after, timeout=30):
+    """Waits for the process to end on its own and returns its exit code; a
+    message box it shows meanwhile fails the journey with its text."""
+    def ended_or_box():
+        if not program.running():
+            return "ended"
+        return next((w for w in ui.windows() if role(w) == "alert"), None)
+
+    found = ui.wait(f"the program to end {after}", ended_or_box, timeout=timeout)
+    if found != "ended":
+        ui.fail(f"the program waits on the box {ui.box_text(found)!r} {after}")
+    return program.exit_code(timeout=5, after=after)
 
 
 def check_settings_written(ui, path, writes, **values):

@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(rig.answerer.texts(), QStringList{message});
         QCOMPARE(w.windowTitle(), caption);
         QCOMPARE(w.station.link.TcpMode, quint8(1));
-        QCOMPARE(w.ExitRequested, !whileProgramming);
+        QCOMPARE(w.station.ui.exitRequested(), !whileProgramming);
         if (whileProgramming)
             return;
         QVERIFY(StartupRig::waitFor([&] { return !w.isVisible(); }));

@@ -1,6 +1,7 @@
 // Start-up, connection choice, the one-second tick and the exit, with the
 // real window against the simulator (TCP on 127.0.0.1) or pseudo-terminals.
 #include "options/optionsmodel.h"
+#include "sim/sampleimage.h"
 #include "tests/mainwindow/startuprig.h"
 #include "tests/support/simpeer.h"
 #include "tests/support/withoutaccessoverride.h"
@@ -210,6 +211,54 @@ private slots:
         QFile::remove(rig.settingsPath);
         QTest::qWait(1200);
         QVERIFY(!QFile::exists(rig.settingsPath));
+    }
+
+    // The close box while a device operation other than the upload waits
+    // for a silent device: the operation stops, no box about the device
+    // holds the exit, and the program ends. Pressed between the close and
+    // the exit, a button starts nothing.
+    void exitDuringDeviceOperation_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("closedFirst");
+        QTest::addColumn<QByteArray>("command");  // sent before the operation ended
+        QTest::newRow("KRV-Info") << "btKRV" << false << QByteArray("Q");
+        QTest::newRow("Systemzeit") << "btTime" << false << QByteArray("B218");
+        QTest::newRow("Uhr stellen") << "btSetTime" << false << QByteArray("C218");
+        QTest::newRow("KRV-Info after the close") << "btKRV" << true << QByteArray();
+        QTest::newRow("Upload after the close") << "btUpdate" << true << QByteArray();
+    }
+    void exitDuringDeviceOperation()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, closedFirst);
+        QFETCH(QByteArray, command);
+        SimPeer sim;
+        sim.device.faults.silent = true;
+        FakeSystem system(0);
+        StartupRig rig;
+        rig.writeSettings(tcpSettings(sim.tcp.port()));
+        TForm1 &w = rig.start();
+        QVERIFY(StartupRig::waitFor([&] { return w.station.link.TcpConnected; }));
+        const QString firmware = rig.dir.filePath(QStringLiteral("krv470.bin"));
+        QFile file(firmware);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(SampleImage().build());
+        file.close();
+        w.openAtStart(firmware);
+        QVERIFY(w.btUpdate->isEnabled());
+        if (closedFirst)
+            w.close();
+        else  // runs in the operation's first wait: the click's handler holds the loop till then
+            QTimer::singleShot(0, &w, [&w] { w.close(); });
+        QTest::mouseClick(w.findChild<QPushButton *>(button), Qt::LeftButton);
+
+        QVERIFY(StartupRig::waitFor([&] { return !w.isVisible(); }));
+        QCOMPARE(rig.answerer.texts(), QStringList());
+        // At most one command: the request ended the operation.
+        QCOMPARE(sim.device.frames.size(), command.isEmpty() ? 0 : 1);
+        if (!command.isEmpty())
+            QCOMPARE(sim.device.frames.constFirst().mid(1, command.size()), command);
     }
 
     // The interface dialog from the menu: TCP to a serial port and back,

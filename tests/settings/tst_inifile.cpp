@@ -1,5 +1,6 @@
 #include "settings/inifile.h"
 #include "tests/support/specialfiles.h"
+#include "tests/support/withoutaccessoverride.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -70,6 +73,8 @@ private slots:
     void unwritablePathFailsAndKeepsTheFile();
     void oversizedFileIsReadInPartAndNeverRewritten();
     void deviceNodeIsNeitherReadNorReplaced();
+    void rewriteKeepsModeAndOwner_data();
+    void rewriteKeepsModeAndOwner();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -300,6 +305,62 @@ void TestIniFile::deviceNodeIsNeitherReadNorReplaced()
     QVERIFY(!ini.UpdateFile());
     QCOMPARE(ini.errorString(), node + QStringLiteral(": ist eine Gerätedatei, keine normale Datei"));
     QCOMPARE(typeAt(node), 'c');
+}
+
+void TestIniFile::rewriteKeepsModeAndOwner_data()
+{
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<uint>("owner");  // 0: this process's user
+    QTest::addColumn<uint>("group");
+    QTest::addColumn<bool>("asUser");  // without root's overrides
+    QTest::addColumn<bool>("written");
+    QTest::newRow("own file") << 0640u << 0u << 0u << false << true;
+    QTest::newRow("set-group-id") << 02660u << 0u << 0u << false << true;
+    QTest::newRow("another user's") << 0600u << 4321u << 4321u << false << true;
+    QTest::newRow("writable by the group only") << 0460u << 4321u << 4321u << false << true;
+    QTest::newRow("group member, not owner: in place") << 0460u << 4321u << 0u << true << true;
+    QTest::newRow("read-only") << 0444u << 0u << 0u << false << false;
+    QTest::newRow("another user's, read-only") << 0400u << 4321u << 4321u << false << false;
+}
+
+void TestIniFile::rewriteKeepsModeAndOwner()
+{
+    QFETCH(uint, mode);
+    QFETCH(uint, owner);
+    QFETCH(uint, group);
+    QFETCH(bool, asUser);
+    QFETCH(bool, written);
+    if ((owner != 0 || group != 0) && geteuid() != 0)
+        QSKIP("only root gives a file away");
+
+    const QByteArray original = "; kept\n[Connection]\nIP=127.0.0.1\n";
+    writeBytes(path("q.INI"), original);
+    const QByteArray name = QFile::encodeName(path("q.INI"));
+    QCOMPARE(::chown(name.constData(), owner ? owner : geteuid(), group ? group : getegid()), 0);
+    QCOMPARE(::chmod(name.constData(), mode), 0);
+    struct stat before;
+    QCOMPARE(::stat(name.constData(), &before), 0);
+
+    TIniFile ini(path("q.INI"));
+    ini.WriteString(QStringLiteral("Connection"), QStringLiteral("IP"), QStringLiteral("10.1.2.3"));
+    bool updated = false;
+    {
+        std::optional<WithoutAccessOverride> user;
+        if (asUser && !user.emplace().active())
+            QSKIP("cannot give up the permission override here");
+        updated = ini.UpdateFile();
+    }
+
+    QCOMPARE(updated, written);
+    QCOMPARE(readBytes(path("q.INI")), written ? QByteArray("; kept\n[Connection]\nIP=10.1.2.3\n") : original);
+    if (!written)
+        QCOMPARE(ini.errorString(), QStringLiteral("%1 ist schreibgeschützt und bleibt unverändert.").arg(path("q.INI")));
+    struct stat after;
+    QCOMPARE(::stat(name.constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("q.INI")});
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -1,6 +1,7 @@
 #pragma once
-// Root without the permission override meets the permission bits like a
-// user: for tests of "no permission" on a machine where tests run as root.
+// Root without the permission and owner overrides meets the permission bits
+// like a user, and can give no file away: for tests of "no permission" on a
+// machine where tests run as root.
 #include <algorithm>
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -14,7 +15,7 @@ public:
             return;
         __user_cap_data_struct reduced[2];
         std::copy(m_saved, m_saved + 2, reduced);
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_CHOWN) | (1u << CAP_FOWNER));
         m_active = ::syscall(SYS_capset, &m_header, reduced) == 0;
     }
     ~WithoutAccessOverride()
