@@ -8,6 +8,7 @@
 // Usage: soak_upload RUNS SEED
 #include "bench/benchsupport.h"
 #include "sim/defaultreadout.h"
+#include "sim/residentmemory.h"
 #include "sim/devicesim.h"
 #include "sim/sampleimage.h"
 #include "sim/tcptransport.h"
@@ -32,17 +33,6 @@ public:
     QStringList messages;
     void showMessage(const QString &text) override { messages.append(text); }
 };
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 struct Soak : Station<RecordingFrontend> {
     DeviceSim sim{DeviceProfile::fromJson({})};

@@ -1,6 +1,7 @@
 // krvsim serving a soak or a fleet for hours: its memory stays flat however
 // many frames and flash records it takes. Driven over its TCP port with raw
 // bytes, so thousands of readouts and a hundred full flashes take a second.
+#include "sim/residentmemory.h"
 #include "tests/support/cliprocess.h"
 #include "upload/blocktransfer.h"
 
@@ -13,17 +14,6 @@
 namespace {
 constexpr int kBlocks = 2048;  // a 512 KiB flash
 
-// VmRSS of a process in KiB; -1 when it cannot be read.
-long residentKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 QByteArray frame(const QByteArray &body) { return '\x02' + body + '\x03'; }
 
@@ -120,10 +110,10 @@ void TstLongRun::memoryStaysFlat()
 
     for (int i = 0; i < warmUp; ++i)
         QVERIFY(round());
-    const long early = residentKiB(sim.pid());
+    const long early = residentKiB(QString::number(sim.pid()));
     for (int i = 0; i < rounds; ++i)
         QVERIFY(round());
-    const long late = residentKiB(sim.pid());
+    const long late = residentKiB(QString::number(sim.pid()));
     qInfo("krvsim VmRSS: %ld KiB after %d rounds, %ld KiB after %d more", early, warmUp, late, rounds);
     QVERIFY(early > 0);
     QVERIFY2(late - early < 256, qPrintable(QStringLiteral("grew by %1 KiB").arg(late - early)));
