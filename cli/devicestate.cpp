@@ -17,16 +17,19 @@ QString deviceStateAfter(const Upload &upload)
         "Dann den Upload erneut starten; er beginnt von vorn.");
     if (phase == Phase::EnterFlashMode)
         return QStringLiteral("Das KRV wurde in den FLASH-Update-Modus gerufen und hat keine Daten erhalten. ") + untouched;
-    // With the whole image received the device may burn its flash even
-    // though its "F" never arrived: switching it off now could ruin it.
+    // Where the device may still burn its flash, switching it off could ruin
+    // it: read it before anything else is done.
+    const QString readFirst = QStringLiteral(
+        "KRV eingeschaltet lassen, einige Minuten warten, dann auslesen (quillon-cli info) und erst danach "
+        "entscheiden: meldet es die neue Firmware, ist sie gebrannt; meldet es die alte, den Upload erneut starten; "
+        "antwortet es nicht, später noch einmal auslesen.");
     if (phase == Phase::Transfer && upload.transferEnd.endRecordSent)
-        return QStringLiteral(
-            "Unbekannt: Das KRV hat das Abbild vollständig erhalten, aber auf den Endsatz kam kein \"F\"; "
-            "es kann gerade sein FLASH programmieren. KRV eingeschaltet lassen, einige Minuten warten, "
-            "dann auslesen (quillon-cli info) und erst danach entscheiden: meldet es die neue Firmware, ist sie "
-            "gebrannt; meldet es die alte, den Upload erneut starten; antwortet es nicht, später noch einmal auslesen.");
+        return QStringLiteral("Unbekannt: Das KRV hat das Abbild vollständig erhalten, aber auf den Endsatz kam kein \"F\"; "
+                              "es kann gerade sein FLASH programmieren. ")
+               + readFirst;
     if (phase == Phase::Transfer)
         return QStringLiteral("Das KRV ist im FLASH-Update-Modus und hat das Abbild nicht vollständig erhalten. ") + untouched;
-    return QStringLiteral("Das KRV hat mit dem Programmieren begonnen; sein FLASH kann unvollständig sein. "
-                          "KRV eingeschaltet lassen und den Upload erneut starten; er beginnt von vorn.");
+    return QStringLiteral("Unbekannt: Das KRV hat mit dem Programmieren begonnen und meldet sich nicht mehr; "
+                          "sein FLASH kann unvollständig sein. ")
+           + readFirst;
 }

@@ -70,11 +70,13 @@ private slots:
         QVERIFY2(QString::fromUtf8(run.err).split('\n').contains(state), run.err.constData());
     }
 
-    // The end record went out and no "F" came back: the device may burn its
-    // flash now, so nothing may promise it unchanged or advise switching off.
+    // The end record went out and no "F" came back, or the letters stopped:
+    // the device may burn its flash now, so nothing may promise it unchanged
+    // or advise switching off.
     void stateUnknownAfterTheEndRecord_data()
     {
         QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<int>("phase");
         // Flash records are counted as the simulator counts them: address, data and end records.
         const QByteArray image = smallImage();
         int records = 1;  // the end record
@@ -84,12 +86,15 @@ private slots:
             records += blank ? 0 : 1 + !inRun;  // an address record opens each run of data
             inRun = !blank;
         }
-        QTest::newRow("silence") << QStringList{"--silent-from", QString::number(records)};
-        QTest::newRow("ACK") << QStringList{"--end-ack"};
+        QTest::newRow("silence") << QStringList{"--silent-from", QString::number(records)} << 4;
+        QTest::newRow("ACK") << QStringList{"--end-ack"} << 4;
+        // The first letter comes later than the (short) limit allows.
+        QTest::newRow("letters stop") << QStringList{"--letter-interval", "3000"} << 5;
     }
     void stateUnknownAfterTheEndRecord()
     {
         QFETCH(QStringList, simArgs);
+        QFETCH(int, phase);
         QTemporaryDir dir;
         const QString image = writeFile(dir, QStringLiteral("fw.bin"), smallImage());
         KrvSimProcess sim(simArgs);
@@ -97,7 +102,7 @@ private slots:
 
         const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", image}, kRunLimitMs);
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(jsonOf(run).value("UploadPhase").toInt(), 4);
+        QCOMPARE(jsonOf(run).value("UploadPhase").toInt(), phase);
         QCOMPARE(jsonOf(run).value("counters").toObject().value("data").toInt(), nonBlankBlocks(smallImage()));
         const QString err = QString::fromUtf8(run.err);
         const qsizetype at = err.indexOf("Zustand: ");
