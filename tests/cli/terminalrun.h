@@ -13,9 +13,12 @@
 // Runs quillon-cli while this process keeps serving events, so a simulator
 // in this process can answer it. With a terminal, stderr goes to it and what
 // it shows is returned as err.
-inline CliRun runServing(const QStringList &args, PtyPair *terminal = nullptr, int maxMs = kRunLimitMs)
+// env: the program's environment; by default this process's (short limits).
+inline CliRun runServing(const QStringList &args, PtyPair *terminal = nullptr, int maxMs = kRunLimitMs,
+                         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(env);
     if (terminal)
         process.setChildProcessModifier([slave = terminal->slavePath.toLocal8Bit()] {
             const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY);

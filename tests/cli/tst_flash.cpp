@@ -386,7 +386,9 @@ void TstFlash::progressSaysShareAndTimeLeft()
     KrvSimProcess sim({QStringLiteral("--pty"), QStringLiteral("--slow-line")});
     QVERIFY2(!sim.pty().isEmpty(), qPrintable(sim.firstLine));
     const QString image = writeFile(m_dir, QStringLiteral("slow.bin"), thinImage());
-    const CliRun run = runServing({"--port", sim.pty(), "flash", image}, &terminal);
+    // A healthy run on a slow line: on a loaded machine its replies may come
+    // later than the short limits allow, never later than the real ones.
+    const CliRun run = runServing({"--port", sim.pty(), "flash", image}, &terminal, kRunLimitMs, withRealLimits());
     QCOMPARE(run.exitCode, 0);
 
     struct Frame {
