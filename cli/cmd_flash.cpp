@@ -84,6 +84,9 @@ QString parseArgs(const QStringList &args, FlashArgs &a)
             return QStringLiteral("--report: %1 ist die Firmware-Datei; sie würde überschrieben").arg(a.report);
         if (const QString problem = writeTargetProblem(a.report, Replace::RegularFile); !problem.isEmpty())
             return QStringLiteral("--report: %1 %2").arg(a.report, problem);
+        // A record replaces only an earlier record, never a file the user keeps.
+        if (report.exists() && !isEarlierRecord(a.report))
+            return QStringLiteral("--report: %1 gibt es schon und ist kein Upload-Protokoll; es würde überschrieben").arg(a.report);
     }
     return {};
 }

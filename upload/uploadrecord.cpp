@@ -20,6 +20,9 @@
 #include <QJsonObject>
 
 namespace {
+constexpr char kRecordKind[] = "quillon-upload";
+constexpr qint64 kMaxRecordBytes = 1 << 20;  // far above any record
+
 // The boxes whose state goes into the factory data.
 CheckBoxModel OptionsModel::*const kOptionBoxes[] = {
     &OptionsModel::cbAnalog, &OptionsModel::cbPTB, &OptionsModel::cbRTC, &OptionsModel::cbNetz,
@@ -171,7 +174,7 @@ QByteArray UploadRecorder::json(const RecordLink &link, const RecordOutcome &out
 
     const TransferCounters &c = outcome.counters;
     const QJsonObject record{
-        {"record", "quillon-upload"},
+        {"record", kRecordKind},
         {"recordVersion", 1},
         {"program", QJsonObject{{"name", m_program}, {"version", m_version}}},
         {"started", timeOf(m_started)},
@@ -220,4 +223,13 @@ QString recordFolderProblem(const QString &folder)
     if (!info.isWritable())
         return QStringLiteral("Ordner %1 ist nicht beschreibbar").arg(QDir::toNativeSeparators(folder));
     return {};
+}
+
+bool isEarlierRecord(const QString &path)
+{
+    QFile file;
+    if (!openRegularFile(file, path).isEmpty() || file.size() > kMaxRecordBytes)
+        return false;
+    return QJsonDocument::fromJson(file.read(kMaxRecordBytes)).object().value(QLatin1String("record")).toString()
+           == QLatin1String(kRecordKind);
 }

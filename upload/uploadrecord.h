@@ -69,3 +69,7 @@ QString newRecordPath(const QString &folder, const QDateTime &startedUtc);
 
 // Why a record cannot be written into folder; empty when it can.
 QString recordFolderProblem(const QString &folder);
+
+// True when path holds a record of an earlier run: the only file a new
+// record may replace.
+bool isEarlierRecord(const QString &path);

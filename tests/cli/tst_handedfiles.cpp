@@ -11,6 +11,8 @@
 #include "tests/support/testfiles.h"
 
 #include <QTemporaryDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <optional>
 
@@ -18,7 +20,7 @@
 
 namespace {
 // Where --report points.
-enum class Report { Firmware, LinkToFirmware, HardLinkToFirmware, Fifo, LinkToFifo, Device, LinkToDevice };
+enum class Report { Firmware, LinkToFirmware, HardLinkToFirmware, KeptFile, Fifo, LinkToFifo, Device, LinkToDevice };
 
 std::optional<Special> specialOf(Report report)
 {
@@ -60,6 +62,8 @@ private slots:
         QTest::newRow("the firmware file") << Report::Firmware << firmware;
         QTest::newRow("a link to the firmware file") << Report::LinkToFirmware << firmware;
         QTest::newRow("a hard link to the firmware file") << Report::HardLinkToFirmware << firmware;
+        QTest::newRow("a file the user keeps") << Report::KeptFile
+                                               << QStringLiteral("gibt es schon und ist kein Upload-Protokoll; es würde überschrieben");
         QTest::newRow("FIFO") << Report::Fifo << kFifo;
         QTest::newRow("link to a FIFO") << Report::LinkToFifo << kFifo;
         QTest::newRow("device node") << Report::Device << kDevice;
@@ -80,6 +84,8 @@ private slots:
             QVERIFY(QFile::link(firmware, path));
         else if (report == Report::HardLinkToFirmware)
             QCOMPARE(::link(QFile::encodeName(firmware).constData(), QFile::encodeName(path).constData()), 0);
+        else if (report == Report::KeptFile)
+            writeFile(dir, QStringLiteral("record.json"), "geheim\n");
         else if (!makeSpecial(*specialOf(report), path))
             QSKIP("device nodes need root");
         const char before = typeAt(path);
@@ -91,10 +97,29 @@ private slots:
         QCOMPARE(QString::fromUtf8(run.err).trimmed(), QStringLiteral("flash: --report: %1 %2").arg(path, reason));
         QVERIFY(sim.device.frames.isEmpty());  // the device was not touched
         QCOMPARE(typeAt(path), before);
+        if (report == Report::KeptFile)
+            QCOMPARE(contentOf(path), QByteArray("geheim\n"));
         QCOMPARE(typeAt(firmware), 'f');
         QVERIFY(contentOf(firmware) == image);
         if (const std::optional<Special> special = specialOf(report); special == Special::LinkToFifo || special == Special::LinkToDevice)
             QCOMPARE(typeAt(path + QStringLiteral(".target")), special == Special::LinkToFifo ? 'p' : 'c');
+    }
+
+    // A campaign run again writes its records over those of the last run.
+    void recordReplacesAnEarlierRecord()
+    {
+        QTemporaryDir dir;
+        const QString firmware = writeFile(dir, QStringLiteral("fw.bin"), smallImage());
+        const QString record = dir.filePath(QStringLiteral("record.json"));
+        QStringList started;
+        for (int run = 0; run < 2; ++run) {
+            SimPeer sim;
+            const CliRun cli = runServing({"--tcp", QStringLiteral("127.0.0.1:%1").arg(sim.tcp.port()), "flash", firmware, "--report", record});
+            QVERIFY2(cli.exitCode == 0, cli.err.constData());
+            started << QJsonDocument::fromJson(contentOf(record)).object().value("started").toObject().value("utc").toString();
+        }
+        QVERIFY(!started.first().isEmpty());
+        QVERIFY(started.first() != started.last());
     }
 
     // Each run is bounded by the test's own limit: a program that waits in

@@ -69,10 +69,11 @@ class TstLongRun : public QObject {
 private slots:
     void initTestCase()
     {
-        // An instrumented simulator holds freed memory back in quarantine,
-        // which would read as growth; an ordinary build ignores this.
-        const QByteArray asan = qgetenv("ASAN_OPTIONS");
-        qputenv("ASAN_OPTIONS", asan + (asan.isEmpty() ? "" : ":") + "quarantine_size_mb=0:thread_local_quarantine_size_kb=0");
+#if defined(__SANITIZE_ADDRESS__)
+        // The address sanitizer's allocator holds and caches freed memory, so
+        // resident memory says nothing here; its leak check covers this build.
+        QSKIP("resident memory is no measure under the address sanitizer");
+#endif
     }
     void memoryStaysFlat_data();
     void memoryStaysFlat();
