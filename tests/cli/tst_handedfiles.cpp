@@ -7,7 +7,7 @@
 #include "tests/cli/smallimage.h"
 #include "tests/cli/terminalrun.h"
 #include "tests/support/simpeer.h"
-#include "tests/support/specialfiles.h"
+#include "tests/support/nonregularfiles.h"
 #include "tests/support/testfiles.h"
 
 #include <QTemporaryDir>
@@ -22,13 +22,13 @@ namespace {
 // Where --report points.
 enum class Report { Firmware, LinkToFirmware, HardLinkToFirmware, KeptFile, Fifo, LinkToFifo, Device, LinkToDevice };
 
-std::optional<Special> specialOf(Report report)
+std::optional<NonRegular> nonRegularOf(Report report)
 {
     switch (report) {
-    case Report::Fifo: return Special::Fifo;
-    case Report::LinkToFifo: return Special::LinkToFifo;
-    case Report::Device: return Special::Device;
-    case Report::LinkToDevice: return Special::LinkToDevice;
+    case Report::Fifo: return NonRegular::Fifo;
+    case Report::LinkToFifo: return NonRegular::LinkToFifo;
+    case Report::Device: return NonRegular::Device;
+    case Report::LinkToDevice: return NonRegular::LinkToDevice;
     default: return std::nullopt;
     }
 }
@@ -44,7 +44,7 @@ const QString kDevice = QStringLiteral("ist eine Gerätedatei, keine normale Dat
 }  // namespace
 
 Q_DECLARE_METATYPE(Report)
-Q_DECLARE_METATYPE(Special)
+Q_DECLARE_METATYPE(NonRegular)
 
 class TstHandedFiles : public QObject {
     Q_OBJECT
@@ -86,7 +86,7 @@ private slots:
             QCOMPARE(::link(QFile::encodeName(firmware).constData(), QFile::encodeName(path).constData()), 0);
         else if (report == Report::KeptFile)
             writeFile(dir, QStringLiteral("record.json"), "geheim\n");
-        else if (!makeSpecial(*specialOf(report), path))
+        else if (!makeNonRegular(*nonRegularOf(report), path))
             QSKIP("device nodes need root");
         const char before = typeAt(path);
         SimPeer sim;
@@ -101,8 +101,8 @@ private slots:
             QCOMPARE(contentOf(path), QByteArray("geheim\n"));
         QCOMPARE(typeAt(firmware), 'f');
         QVERIFY(contentOf(firmware) == image);
-        if (const std::optional<Special> special = specialOf(report); special == Special::LinkToFifo || special == Special::LinkToDevice)
-            QCOMPARE(typeAt(path + QStringLiteral(".target")), special == Special::LinkToFifo ? 'p' : 'c');
+        if (const std::optional<NonRegular> kind = nonRegularOf(report); kind == NonRegular::LinkToFifo || kind == NonRegular::LinkToDevice)
+            QCOMPARE(typeAt(path + QStringLiteral(".target")), kind == NonRegular::LinkToFifo ? 'p' : 'c');
     }
 
     // A campaign run again writes its records over those of the last run.
@@ -128,25 +128,25 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<Special>("special");
+        QTest::addColumn<NonRegular>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("flash a FIFO") << "flash" << "fw.bin" << Special::Fifo << kFifo;
-        QTest::newRow("flash a FIFO named .hex") << "flash" << "fw.hex" << Special::Fifo << kFifo;
-        QTest::newRow("flash a link to a FIFO") << "flash" << "fw.bin" << Special::LinkToFifo << kFifo;
-        QTest::newRow("flash a device node") << "flash" << "fw.bin" << Special::Device << kDevice;
-        QTest::newRow("convert a FIFO") << "convert" << "fw.hex" << Special::Fifo << kFifo;
-        QTest::newRow("password file a FIFO") << "password" << "pw.txt" << Special::Fifo << kFifo;
+        QTest::newRow("flash a FIFO") << "flash" << "fw.bin" << NonRegular::Fifo << kFifo;
+        QTest::newRow("flash a FIFO named .hex") << "flash" << "fw.hex" << NonRegular::Fifo << kFifo;
+        QTest::newRow("flash a link to a FIFO") << "flash" << "fw.bin" << NonRegular::LinkToFifo << kFifo;
+        QTest::newRow("flash a device node") << "flash" << "fw.bin" << NonRegular::Device << kDevice;
+        QTest::newRow("convert a FIFO") << "convert" << "fw.hex" << NonRegular::Fifo << kFifo;
+        QTest::newRow("password file a FIFO") << "password" << "pw.txt" << NonRegular::Fifo << kFifo;
     }
 
     void inputThatIsNoRegularFile()
     {
         QFETCH(QString, command);
         QFETCH(QString, name);
-        QFETCH(Special, special);
+        QFETCH(NonRegular, kind);
         QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        if (!makeSpecial(special, path))
+        if (!makeNonRegular(kind, path))
             QSKIP("device nodes need root");
         const char before = typeAt(path);
         const QString out = dir.filePath(QStringLiteral("out.bin"));

@@ -1,7 +1,7 @@
 // quillon-cli convert as a script uses it: real process, real files.
 #include "tests/image/hextools.h"
 #include "tests/support/cliprocess.h"
-#include "tests/support/specialfiles.h"
+#include "tests/support/nonregularfiles.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,7 +10,7 @@
 
 using namespace hextools;
 
-Q_DECLARE_METATYPE(Special)
+Q_DECLARE_METATYPE(NonRegular)
 
 namespace {
 // A 256 KiB KRV470 image with DSfG, dated 2007-12-01, 4 analog inputs, EXDEV 3.
@@ -99,18 +99,18 @@ private slots:
     // The converted image replaces an earlier file, never a FIFO or a device.
     void outputOnlyIntoARegularFile_data()
     {
-        QTest::addColumn<Special>("special");
+        QTest::addColumn<NonRegular>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("FIFO") << Special::Fifo << "ist eine FIFO (benannte Pipe), keine normale Datei";
-        QTest::newRow("device node") << Special::Device << "ist eine Gerätedatei, keine normale Datei";
+        QTest::newRow("FIFO") << NonRegular::Fifo << "ist eine FIFO (benannte Pipe), keine normale Datei";
+        QTest::newRow("device node") << NonRegular::Device << "ist eine Gerätedatei, keine normale Datei";
     }
 
     void outputOnlyIntoARegularFile()
     {
-        QFETCH(Special, special);
+        QFETCH(NonRegular, kind);
         QFETCH(QString, reason);
         const QString out = m_dir.filePath(QStringLiteral("out-%1.bin").arg(QTest::currentDataTag()).replace(u' ', u'-'));
-        if (!makeSpecial(special, out))
+        if (!makeNonRegular(kind, out))
             QSKIP("device nodes need root");
         const char before = typeAt(out);
         const QString hex = writeFile(m_dir, QStringLiteral("fw.hex"), intelHexRecord(0x00, 0, "x") + intelHexRecord(0x01, 0, {}));

@@ -4,7 +4,7 @@
 #include "image/fileload.h"
 #include "tests/image/hextools.h"
 #include "tests/support/fakefrontend.h"
-#include "tests/support/specialfiles.h"
+#include "tests/support/nonregularfiles.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -105,22 +105,22 @@ void TestFileLoad::sizeLimit()
 
 void TestFileLoad::unreadableFile_data()
 {
-    QTest::addColumn<std::optional<Special>>("special");  // none: a file that is missing
-    QTest::newRow("missing") << std::optional<Special>();
-    QTest::newRow("FIFO") << std::optional<Special>(Special::Fifo);
-    QTest::newRow("device node") << std::optional<Special>(Special::Device);
-    QTest::newRow("link to a device node") << std::optional<Special>(Special::LinkToDevice);
+    QTest::addColumn<std::optional<NonRegular>>("kind");  // none: a file that is missing
+    QTest::newRow("missing") << std::optional<NonRegular>();
+    QTest::newRow("FIFO") << std::optional<NonRegular>(NonRegular::Fifo);
+    QTest::newRow("device node") << std::optional<NonRegular>(NonRegular::Device);
+    QTest::newRow("link to a device node") << std::optional<NonRegular>(NonRegular::LinkToDevice);
 }
 
 void TestFileLoad::unreadableFile()
 {
-    QFETCH(std::optional<Special>, special);
+    QFETCH(std::optional<NonRegular>, kind);
     const QString path = m_dir.filePath(QStringLiteral("unreadable-%1.bin").arg(QTest::currentDataTag()));
-    if (special && !makeSpecial(*special, path))
+    if (kind && !makeNonRegular(*kind, path))
         QSKIP("device nodes need root");
     // This process keeps the FIFO open for writing: a load that opened it
     // anyway would find it empty instead of waiting for ever.
-    const int writer = special == Special::Fifo ? ::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK) : -1;
+    const int writer = kind == NonRegular::Fifo ? ::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK) : -1;
     const auto closeWriter = qScopeGuard([writer] {
         if (writer >= 0)
             ::close(writer);

@@ -1,5 +1,5 @@
 #include "settings/inifile.h"
-#include "tests/support/specialfiles.h"
+#include "tests/support/nonregularfiles.h"
 #include "tests/support/withoutaccessoverride.h"
 
 #include <QDir>
@@ -297,7 +297,7 @@ void TestIniFile::oversizedFileIsReadInPartAndNeverRewritten()
 void TestIniFile::deviceNodeIsNeitherReadNorReplaced()
 {
     const QString node = path("null.INI");
-    if (!makeSpecial(Special::Device, node))
+    if (!makeNonRegular(NonRegular::Device, node))
         QSKIP("device nodes need root");
     TIniFile ini(node);
     QVERIFY(ini.ReadSection(QStringLiteral("Connection")).isEmpty());

@@ -4,7 +4,7 @@
 // new (the window's records) replaces nothing. quillon-cli's tests show the
 // same for device nodes.
 #include "settings/regularfile.h"
-#include "tests/support/specialfiles.h"
+#include "tests/support/nonregularfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@
 
 namespace {
 // What lies at the path before the write: nothing, a regular file (an
-// earlier one, or a link to one), a link to nothing, or something special.
+// earlier one, or a link to one), a link to nothing, or something kind.
 enum class Thing { Nothing, Regular, LinkToRegular, DanglingLink, Folder, Fifo, LinkToFifo };
 
 const QByteArray kEarlier = "earlier\n";
@@ -33,8 +33,8 @@ bool make(Thing thing, const QString &path)
     case Thing::LinkToRegular: return make(Thing::Regular, target) && QFile::link(target, path);
     case Thing::DanglingLink: return QFile::link(target, path);
     case Thing::Folder: return QDir().mkdir(path);
-    case Thing::Fifo: return makeSpecial(Special::Fifo, path);
-    case Thing::LinkToFifo: return makeSpecial(Special::LinkToFifo, path);
+    case Thing::Fifo: return makeNonRegular(NonRegular::Fifo, path);
+    case Thing::LinkToFifo: return makeNonRegular(NonRegular::LinkToFifo, path);
     }
     return false;
 }

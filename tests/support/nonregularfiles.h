@@ -8,23 +8,23 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-enum class Special { Fifo, Device, LinkToFifo, LinkToDevice };
+enum class NonRegular { Fifo, Device, LinkToFifo, LinkToDevice };
 
 // Makes it at path; a link's target lies beside it as path + ".target". The
 // device is a null device (nothing to read, everything written vanishes).
 // False when this user cannot make it (device nodes need root).
-inline bool makeSpecial(Special special, const QString &path)
+inline bool makeNonRegular(NonRegular kind, const QString &path)
 {
     const QString target = path + QStringLiteral(".target");
-    switch (special) {
-    case Special::Fifo:
+    switch (kind) {
+    case NonRegular::Fifo:
         return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
-    case Special::Device:
+    case NonRegular::Device:
         return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-    case Special::LinkToFifo:
-        return makeSpecial(Special::Fifo, target) && QFile::link(target, path);
-    case Special::LinkToDevice:
-        return makeSpecial(Special::Device, target) && QFile::link(target, path);
+    case NonRegular::LinkToFifo:
+        return makeNonRegular(NonRegular::Fifo, target) && QFile::link(target, path);
+    case NonRegular::LinkToDevice:
+        return makeNonRegular(NonRegular::Device, target) && QFile::link(target, path);
     }
     return false;
 }
