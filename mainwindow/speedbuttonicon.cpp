@@ -1,9 +1,9 @@
 #include "mainwindow/speedbuttonicon.h"
 
+#include "widgets/vectorpicture.h"
+
 #include <QImage>
-#include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 
 #include <initializer_list>
 
@@ -15,37 +15,15 @@ static void registerIconResources()
 }
 
 namespace {
-// The SVG is drawn by QSvgRenderer directly, so no image-format plugin is
-// needed wherever the program runs.
-class IconPicture
+QImage render(const QString &name, int logicalSize, qreal pixelRatio)
 {
-public:
-    explicit IconPicture(const QString &name) : m_renderer(pathOf(name)) {}
-
-    bool isValid() const { return m_renderer.isValid(); }
-
-    QImage render(int logicalSize, qreal pixelRatio)
-    {
-        const int side = qRound(logicalSize * pixelRatio);
-        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        m_renderer.render(&painter);
-        painter.end();
-        image.setDevicePixelRatio(pixelRatio);
-        return image;
-    }
-
-private:
-    static QString pathOf(const QString &name)
-    {
-        static const bool registered = (registerIconResources(), true);
-        Q_UNUSED(registered);
-        return QStringLiteral(":/icons/%1.svg").arg(name);
-    }
-
-    QSvgRenderer m_renderer;
-};
+    static const bool registered = (registerIconResources(), true);
+    Q_UNUSED(registered);
+    const int side = qRound(logicalSize * pixelRatio);
+    QImage image = renderPicture(QStringLiteral(":/icons/") + name, side, side);
+    image.setDevicePixelRatio(pixelRatio);
+    return image;
+}
 
 // The disabled look: the same drawing in light grey, half transparent, so
 // it recedes like disabled text does.
@@ -65,12 +43,11 @@ QImage greyed(const QImage &picture)
 
 QIcon speedButtonIcon(const QString &name)
 {
-    IconPicture picture(name);
-    if (!picture.isValid())
+    if (render(name, 1, 1.0).isNull())
         return {};
     QIcon icon;
     for (const qreal ratio : {1.0, 2.0}) {
-        const QImage normal = picture.render(SpeedButtonIconSize, ratio);
+        const QImage normal = render(name, SpeedButtonIconSize, ratio);
         icon.addPixmap(QPixmap::fromImage(normal), QIcon::Normal);
         icon.addPixmap(QPixmap::fromImage(greyed(normal)), QIcon::Disabled);
     }
@@ -79,9 +56,8 @@ QIcon speedButtonIcon(const QString &name)
 
 QIcon windowIcon()
 {
-    IconPicture picture(QStringLiteral("quillon"));
     QIcon icon;
     for (const int size : {16, 32, 48, 64, 256})
-        icon.addPixmap(QPixmap::fromImage(picture.render(size, 1.0)));
+        icon.addPixmap(QPixmap::fromImage(render(QStringLiteral("quillon"), size, 1.0)));
     return icon;
 }

@@ -1,14 +1,8 @@
 #include "orvabout/orvpicture.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include "widgets/vectorpicture.h"
 
 QPixmap orvPicture(int width, int height)
 {
-    QSvgRenderer renderer(QStringLiteral(":/orvabout/orv.svg"));
-    QPixmap picture(width, height);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    renderer.render(&painter);
-    return picture;
+    return QPixmap::fromImage(renderPicture(QStringLiteral(":/orvabout/orv"), width, height));
 }

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QPixmap>
 #include <QTest>
-#include <QXmlStreamReader>
 
 namespace {
 const QString IconFolder = qEnvironmentVariable("SRCDIR") + QStringLiteral("/mainwindow/icons");
@@ -31,22 +30,15 @@ Ink inkOf(const QPixmap &pixmap)
 class TestPictures : public QObject {
     Q_OBJECT
 private slots:
-    void everyPictureIsListedAndDraws();
+    void everyPictureDraws();
     void speedButtonsHaveTwoStates();
     void windowIconSizes();
 };
 
-void TestPictures::everyPictureIsListedAndDraws()
+void TestPictures::everyPictureDraws()
 {
-    QFile qrc(IconFolder + QStringLiteral("/icons.qrc"));
-    QVERIFY(qrc.open(QIODevice::ReadOnly));
-    QStringList listed;
-    for (QXmlStreamReader xml(&qrc); !xml.atEnd();)
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("file"))
-            listed << xml.readElementText();
-    listed.sort();
-    QCOMPARE(listed, QDir(IconFolder).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name));
-
+    const QStringList listed = QDir(IconFolder).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+    QVERIFY(listed.size() >= 7);
     for (const QString &file : listed)
         QVERIFY2(inkOf(speedButtonIcon(file.chopped(4)).pixmap(SpeedButtonIconSize)).drawn, qPrintable(file));
     QVERIFY(speedButtonIcon(QStringLiteral("gibtsnicht")).isNull());
