@@ -19,6 +19,7 @@ enum ExitCode : int {
     ExitPrecheckRefused = 3, // a pre-check failed and --yes (or --force) was not given
     ExitSwitchClosed = 4,    // calibration switch closed
     ExitVerifyMismatch = 5,  // flash --verify: the device runs another firmware than the file's
+    ExitNewerAvailable = 10, // check-update: a newer version exists
     ExitCancelled = 130,     // Ctrl-C, SIGTERM, SIGHUP
 };
 

@@ -11,7 +11,6 @@
 #include <QDir>
 
 namespace {
-enum : int { ExitNewerAvailable = 10 };
 constexpr int German = 0;
 
 struct CheckOptions {

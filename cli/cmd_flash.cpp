@@ -275,13 +275,13 @@ std::optional<Report> prepareRun(CliSession &s, const FlashArgs &a)
 {
     OptionsModel &panel = s.ui.options();
     if (const QString problem = s.openLink(); !problem.isEmpty())
-        return Report{kFailed, Phase::Checking, problem, {}, problem};
+        return Report{kFailed, Phase::Checking, problem, {}, problem, {}};
     const bool portFailed = portErrorEnded([&] { ReadDeviceInfo(s.ctx); });
     if (portFailed || !s.ctx.device.DeviceInfoRead || s.ctx.link.CancelRequested) {
         // A cancel is the user's, not the device's failure; a lost carrier is neither.
         const bool cancelled = s.ctx.link.CancelRequested && !carrierLost(s);
         const QString why = cancelled ? cancelText(s) : s.ui.lastMessage();
-        return Report{cancelled ? kCancelled : kFailed, Phase::Checking, why, {}, s.ctx.link.CancelRequested ? cancelText(s) : why};
+        return Report{cancelled ? kCancelled : kFailed, Phase::Checking, why, {}, s.ctx.link.CancelRequested ? cancelText(s) : why, {}};
     }
     applyOverrides(panel, a);  // took the same values before the readout
     if (a.onlyFabdata && !panel.cbOnlyFabdata.enabled()) {
@@ -289,7 +289,7 @@ std::optional<Report> prepareRun(CliSession &s, const FlashArgs &a)
         // does not take the factory data alone.
         const QString why = QStringLiteral("--only-fabdata: die Firmware des KRV (Build %1) nimmt die Fabrikdaten nicht allein")
                                 .arg(s.ctx.device.DeviceFwDate);
-        return Report{{"failed", "fehlgeschlagen", ExitUsage}, Phase::Checking, why, {}, why};
+        return Report{{"failed", "fehlgeschlagen", ExitUsage}, Phase::Checking, why, {}, why, {}};
     }
     // The only question before anything is sent is the pre-check question,
     // where Yes ends the run; every later one (a client error) is answered
@@ -359,7 +359,7 @@ int runFlash(CliSession &s, const QStringList &args)
     s.ui.flushStatus();
     s.ui.yesNoAnswer = false;
 
-    Report r{carrierLost(s) ? kFailed : resultOf(upload.outcome), upload.UploadPhase, upload.resultMessage, upload.recordCounters, {}};
+    Report r{carrierLost(s) ? kFailed : resultOf(upload.outcome), upload.UploadPhase, upload.resultMessage, upload.recordCounters, {}, {}};
     if (upload.outcome == Upload::Outcome::Refused) {
         // A refused run shows no message box: the failed check says why.
         r.message = upload.CheckMessage;

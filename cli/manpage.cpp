@@ -28,6 +28,22 @@ QString bold(const QString &text)
     return QStringLiteral("\\fB") + roff(text) + QStringLiteral("\\fR");
 }
 
+struct Example {
+    QString what;
+    QString call;
+};
+
+QList<Example> examples()
+{
+    return {
+        {QStringLiteral("Ein KRV im Netz auslesen:"), QStringLiteral("quillon-cli --tcp 192.0.2.10:5000 info")},
+        {QStringLiteral("Firmware über den ersten USB-Seriell-Adapter laden, mit Fabriknummer, und den Neustart des KRV prüfen:"),
+         QStringLiteral("quillon-cli --port ttyUSB0 flash krv470.hex --fabnr 470000004711 --verify")},
+        {QStringLiteral("Ein KRV über das Modem anrufen und seine Uhr stellen:"),
+         QStringLiteral("quillon-cli --port ttyS1 --dial 0123456789 set-time")},
+    };
+}
+
 void options(QTextStream &out, const QList<CliOption> &list)
 {
     for (const CliOption &o : list) {
@@ -45,9 +61,9 @@ void options(QTextStream &out, const QList<CliOption> &list)
 }
 }
 
-void printManPage(QTextStream &out, const QString &version, const QString &manualPath)
+void printManPage(QTextStream &out, const QString &version, const QString &date, const QString &manualPath)
 {
-    out << ".TH QUILLON\\-CLI 1 \"\" \"Quillon " << roff(version) << "\" \"Quillon\"\n"
+    out << ".TH QUILLON\\-CLI 1 \"" << date << "\" \"Quillon " << roff(version) << "\" \"Quillon\"\n"
         << ".SH BEZEICHNUNG\n"
         << "quillon\\-cli \\- " << roff(QStringLiteral("Firmware-Upload, Auslesen und Uhr des KRV470/KRV465 von der Kommandozeile")) << "\n"
         << ".SH " << roff(QStringLiteral("ÜBERSICHT")) << "\n" << roff(usageSynopsis()).replace(QStringLiteral("quillon\\-cli"), QStringLiteral("\\fBquillon\\-cli\\fR")) << "\n"
@@ -72,10 +88,16 @@ void printManPage(QTextStream &out, const QString &version, const QString &manua
     out << ".SH UMGEBUNG\n.TP\n" << bold(QLatin1String(PasswordVariable)) << "\n"
         << roff(QStringLiteral("Lesepasswort des KRV, wenn weder --password noch --password-file angegeben ist; "
                                "anders als --password nicht in ps zu sehen."))
+        << "\n.TP\n" << bold(QStringLiteral("ORV_UPDATE_URL")) << "\n"
+        << roff(QStringLiteral("Basisadresse des Updateservers für check-update und das Web-Update des Programms "
+                               "statt der eingebauten."))
         << "\n";
     out << ".SH EXIT\\-CODES\n";
     for (const ExitCodeHelp &c : exitCodeHelp())
         out << ".TP\n" << c.code << "\n" << roff(QString::fromUtf8(c.meaning)) << "\n";
+    out << ".SH BEISPIELE\n";
+    for (const auto &[what, call] : examples())
+        out << roff(what) << "\n.PP\n.RS\n" << roff(call) << "\n.RE\n.PP\n";
     out << ".SH SIEHE AUCH\n"
         << "\\fBquillon\\fR(1); " << roff(QStringLiteral("das Handbuch in %1 (im Programm: F1)").arg(manualPath)) << "\n";
     out.flush();

@@ -59,6 +59,7 @@ const QList<ExitCodeHelp> &exitCodeHelp()
         {ExitPrecheckRefused, "Vorprüfung fehlgeschlagen (ohne --yes bzw. --force)"},
         {ExitSwitchClosed, "Eichschalter zu"},
         {ExitVerifyMismatch, "flash --verify: das KRV meldet nach dem Neustart eine andere Firmware als die der Datei"},
+        {ExitNewerAvailable, "check-update: es gibt eine neuere Version"},
         {ExitCancelled, "Abbruch mit Strg-C, SIGTERM oder SIGHUP"},
     };
     return codes;

@@ -15,7 +15,7 @@ constexpr TextPair Texts[] = {
     {"Dieses Fenster schließen", "Close this window"},
     {"Abbrechen", "Cancel"},
     {"Download abbrechen", "Cancel download"},
-    {"Verfügbares Update laden und installieren", "Download and install availabel update"},
+    {"Verfügbares Update laden und installieren", "Download and install available update"},
     {"Installierte Version ermitteln.", "Identifying installed version."},
     {"Verbinde zum Orv-Updateserver.", "Connecting to Orv-Updateserver."},
     {"Das kann dauern, bitte etwas Geduld!", "This will take some time, be patient!"},

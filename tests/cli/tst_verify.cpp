@@ -129,7 +129,7 @@ private slots:
         QVERIFY(flashHelp.out.contains("--report DATEI.json"));
         QString page;
         QTextStream stream(&page);
-        printManPage(stream, QStringLiteral("0"), QStringLiteral("/usr/share/doc/quillon/help"));
+        printManPage(stream, QStringLiteral("0"), QStringLiteral("2026-12-08"), QStringLiteral("/usr/share/doc/quillon/help"));
         QVERIFY(page.contains(QStringLiteral(".TP\n5\nflash \\-\\-verify: ")));
         QVERIFY(page.contains(QStringLiteral("\\fB\\-\\-report\\fR \\fIDATEI.json\\fR")));
     }

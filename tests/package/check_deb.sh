@@ -1,24 +1,66 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: built by CPack, unpacked into a
-# temporary root, its programs started from there, its files checked by the
-# tools Debian checks them with.
-# Usage: check_deb.sh BUILD-DIR
+# The Debian package as a user gets it: built from the source tree by
+# dpkg-buildpackage, twice, to the same bytes; checked by lintian and
+# hardening-check; unpacked into a temporary root, its programs started from
+# there, its files checked by the tools Debian checks them with.
+# Usage: check_deb.sh SOURCE-DIR
 set -euo pipefail
-build=$1
+source=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
-deb=$(ls "$work"/out/quillon_*.deb) || fail "no package in $work/out"
+# The tree as git has it, built at one fixed path, so the two builds differ
+# only in time.
+build_package() {
+  local tree=$work/src/quillon out=$work/$1
+  rm -rf "$work/src" && mkdir -p "$tree" "$out"
+  if git -C "$source" rev-parse 2>/dev/null; then
+    git -C "$source" ls-files -co --exclude-standard -z | (cd "$source" && tar --null -cf - -T -) | tar -xf - -C "$tree"
+  else
+    tar -C "$source" --exclude='./build*' --exclude='./obj-*' -cf - . | tar -xf - -C "$tree"
+  fi
+  (cd "$tree" && dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1 || { tail -40 "$out/build.log"; fail "dpkg-buildpackage"; }
+  mv "$work"/src/*.deb "$work"/src/*.changes "$out/"
+}
+build_package first
+sleep 1
+build_package second
+for deb in "$work"/first/*.deb; do
+  cmp -s "$deb" "$work/second/$(basename "$deb")" || fail "$(basename "$deb") differs between two builds"
+done
+deb=$(ls "$work"/first/quillon_*.deb) || fail "no package in $work/first"
+ls "$work"/first/quillon-dbgsym_*.deb >/dev/null || fail "no -dbgsym package"
+
+# The hardening reaches every compile and the linked files.
+compiles=$(grep -E '^\[[0-9]+/[0-9]+\] /usr/bin/c\+\+ .* -c ' "$work/first/build.log" || true)
+[ -n "$compiles" ] || fail "no compile line in the build log"
+for flag in -D_FORTIFY_SOURCE=3 -fstack-protector-strong -fstack-clash-protection -O2; do
+  unflagged=$(grep -cv -- " $flag " <<<"$compiles" || true)
+  [ "$unflagged" = 0 ] || fail "$unflagged compile lines without $flag"
+done
+dpkg-deb -x "$deb" "$work/hardened"
+for binary in "$work"/hardened/usr/bin/* "$work"/hardened/usr/lib/*/quillon/liborvabout.so.*.*; do
+  report=$(hardening-check "$binary")
+  for check in "Stack protected" "Read-only relocations" "Immediate binding"; do
+    grep -q "^ $check: yes" <<<"$report" || fail "$binary: $report"
+  done
+  [[ "$binary" == *.so.* ]] || grep -q "^ Position Independent Executable: yes" <<<"$report" || fail "$binary: $report"
+done
+
+# Lintian, pedantic and with its notes: nothing but what the overrides explain.
+lintian --pedantic -I --tag-display-limit 0 "$work"/first/*.changes >"$work/lintian.txt" 2>&1 || true
+grep -E '^[EWIPX]: ' "$work/lintian.txt" && fail "lintian"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 
 # Dependencies: the detected libraries and what only runs at run time.
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6network6 libqt6svg6 xdg-utils; do
+for d in libqt6widgets6 libqt6network6 libqt6svg6; do
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
+grep -q xdg-utils <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "xdg-utils is not recommended"
+grep -q xdg-utils <<<"$depends" && fail "xdg-utils is required: $depends"
 
 # The programs run from the unpacked tree with the library beside them,
 # not the build tree's.
@@ -28,7 +70,8 @@ library=$(env -u LD_LIBRARY_PATH ldd "$root/usr/bin/quillon" | awk '/liborvabout
 [[ "$library" == "$root"/usr/lib/*/quillon/liborvabout.so.0.* ]] || fail "quillon loads liborvabout from '$library'"
 
 for f in usr/share/doc/quillon/help/index.html usr/share/doc/quillon/help/upload.html \
-         usr/share/doc/quillon/copyright usr/share/icons/hicolor/scalable/apps/quillon.svg \
+         usr/share/doc/quillon/copyright usr/share/icons/hicolor/scalable/apps/quillon.svg usr/share/icons/hicolor/48x48/apps/quillon.png \
+         usr/share/icons/hicolor/256x256/apps/quillon.png \
          usr/share/bash-completion/completions/quillon-cli usr/share/mime/packages/example.orv.quillon.xml; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
@@ -39,7 +82,7 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml || fail
 # "Open with": the entry takes a file and names the types; Debian's MIME
 # database learns the Intel-HEX type from the package's definition.
 grep -qx 'Exec=quillon %f' "$desktop" || fail "desktop entry: Exec without %f"
-grep -qx 'MimeType=text/x-ihex;application/octet-stream;' "$desktop" || fail "desktop entry: MimeType"
+grep -qx 'MimeType=text/x-ihex;' "$desktop" || fail "desktop entry: MimeType"
 wmclass=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 [ "$wmclass" = quillon ] || fail "desktop entry: StartupWMClass '$wmclass'"
 mkdir -p "$work/mime/packages"
@@ -66,15 +109,26 @@ done
 
 # The man pages render without a warning, and quillon-cli's names every
 # command and option its --help names.
-for page in quillon quillon-cli; do
-  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 >"$work/$page.txt")
-  [ -z "$warnings" ] || fail "man $page: $warnings"
-  lexgrog "$root/usr/share/man/man1/$page.1.gz" >/dev/null || fail "no whatis entry in $page.1"
+# German pages in man/de, English ones in man; each dated, and quillon-cli's
+# names every exit code, command and option its --help names.
+for dir in de/man1 man1; do
+  for page in quillon quillon-cli; do
+    file=$root/usr/share/man/$dir/$page.1.gz
+    text=$work/${dir%%/*}-$page.txt
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >"$text")
+    [ -z "$warnings" ] || fail "man $dir/$page: $warnings"
+    lexgrog "$file" >/dev/null || fail "no whatis entry in $dir/$page.1"
+    zcat "$file" | grep -qE '^\.TH [^ ]+ 1 "[0-9]{4}-[0-9]{2}-[0-9]{2}"' || fail "$dir/$page.1 has no date"
+  done
 done
 words=$("$root/usr/bin/quillon-cli" --help | grep -oE -- '--[a-z-]+|^  [a-z-]+' | tr -d ' ' | sort -u)
 [ -n "$words" ] || fail "quillon-cli --help names no command"
-for word in $words; do
-  grep -qF -- "$word" "$work/quillon-cli.txt" || fail "the man page lacks $word"
+for text in "$work/de-quillon-cli.txt" "$work/man1-quillon-cli.txt"; do
+  for word in $words ORV_UPDATE_URL QUILLON_PASSWORD; do
+    grep -qF -- "$word" "$text" || fail "$(basename "$text") lacks $word"
+  done
+  grep -qE '^ +10( |$)' "$text" || fail "$(basename "$text") lacks exit code 10"
+  grep -qE '^(BEISPIELE|EXAMPLES)$' "$text" || fail "$(basename "$text") has no examples"
 done
 
 # The bash completion offers every command --help names, and after each
