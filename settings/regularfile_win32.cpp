@@ -71,7 +71,8 @@ FileKind kindOf(HANDLE handle)
 }
 
 // Why nothing can be written to path as a regular file; empty when nothing
-// or a regular file is there (or the write will say why not).
+// or a regular file is there (or the write will say why not). A read-only
+// file is not replaced, as the system refuses to write into it.
 QString existingProblem(const std::wstring &path)
 {
     if (isDeviceName(path))
@@ -79,7 +80,9 @@ QString existingProblem(const std::wstring &path)
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return {};
-    return attributes & FILE_ATTRIBUTE_DIRECTORY ? kindProblem(FileKind::Directory) : QString();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return kindProblem(FileKind::Directory);
+    return attributes & FILE_ATTRIBUTE_READONLY ? fileErrorText(EACCES) : QString();
 }
 
 bool writeAll(HANDLE handle, const QByteArray &bytes)
@@ -113,15 +116,19 @@ HANDLE createTemporary(const QString &target, std::wstring &name)
 }
 
 // Moves the complete temporary file to target. A file replaced leaves its
-// attributes and access rights to the new one; "replace nothing" takes only
-// a free name.
+// attributes (ReplaceFileW also its access rights) to the new one; "replace
+// nothing" takes only a free name.
 bool moveIntoPlace(const std::wstring &temporary, const std::wstring &target, Replace replace)
 {
     if (replace == Replace::Nothing)
         return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES
-        && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return true;
+    const DWORD replaced = GetFileAttributesW(target.c_str());
+    if (replaced != INVALID_FILE_ATTRIBUTES) {
+        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        SetFileAttributesW(temporary.c_str(), replaced & kept ? replaced & kept : FILE_ATTRIBUTE_NORMAL);
+        if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return true;
+    }
     // Nothing to replace (or it went meanwhile), or a file system that cannot.
     return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
