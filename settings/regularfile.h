@@ -14,9 +14,6 @@ class QFile;
 // Empty on success, else why not.
 QString openRegularFile(QFile &file, const QString &path);
 
-// What a system error number means for a file, in German.
-QString fileErrorText(int error);
-
 // What may already lie at the path a file is written to.
 enum class Replace {
     RegularFile,  // nothing, or a regular file, which the new one replaces
@@ -34,6 +31,14 @@ QString writeTargetProblem(const QString &path, Replace replace);
 // success, else the path and why not.
 QString writeFileAtomically(const QString &path, const QByteArray &bytes, Replace replace);
 
-// True when an existing file's mode grants no writing to anyone, or the
-// system refuses this process writing it. A missing file is not protected.
+// True when an existing file's mode grants no writing to anyone (on Windows:
+// its read-only attribute), or the system refuses this process writing it.
+// A missing file is not protected.
 bool isWriteProtected(const QString &path);
+
+// Why the file at path cannot be read, in German; "nicht lesbar" when the
+// system names no reason.
+QString readProblem(const QString &path);
+
+// True when both paths name the same file, however they are spelt.
+bool sameFile(const QString &a, const QString &b);
