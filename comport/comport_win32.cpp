@@ -30,6 +30,7 @@ bool complatform::isDeviceGone(int error)
 {
     switch (error) {
     case ERROR_ACCESS_DENIED:  // the handle lost its device
+    case ERROR_NOT_READY:      // Wine: the line hung up
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:
     case ERROR_DEV_NOT_EXIST:
