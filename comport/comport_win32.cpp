@@ -178,14 +178,8 @@ void Win32ComDevice::open(const QString &path)
 void Win32ComDevice::close()
 {
     if (m_handle != INVALID_HANDLE_VALUE) {
-        // The driver must let go of the transfers' buffers before they go.
-        for (OverlappedTransfer *transfer : {&m_read, &m_write}) {
-            if (!transfer->issued())
-                continue;
-            CancelIoEx(m_handle, transfer->record());
-            DWORD moved = 0, error = 0;
-            transfer->finish(moved, error);
-        }
+        release(m_read);
+        release(m_write);
         CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
     }
     m_read.destroy();

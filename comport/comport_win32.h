@@ -107,9 +107,11 @@ private:
     // Waits for transfer to end and takes its result; false when it moved
     // fewer bytes than asked.
     bool finish(OverlappedTransfer &transfer, const char *call);
-    // Ends an issued transfer through the driver's purge (flag) and waits
-    // until the driver has let go of its buffer.
+    // Ends an issued transfer through the driver's purge (flag), released.
     void abort(OverlappedTransfer &transfer, DWORD purgeFlag);
+    // Ends an issued transfer and waits until the driver has let go of its
+    // buffer (the caller's, or ours).
+    void release(OverlappedTransfer &transfer);
     // A failed start of transfer: forgotten, then raised unless only pending.
     void checkStart(bool ok, OverlappedTransfer &transfer, const char *call);
 

@@ -110,8 +110,13 @@ bool Win32EventWait::waitForDriver(quint32 mask, quint32 &events, ComFailure &fa
                 events = cancel(record, seen) & mask;
                 return true;
             }
+            if (which != WAIT_OBJECT_0) {
+                failure = {int(GetLastError()), "WaitForMultipleObjects"};
+                cancel(record, seen);
+                return false;
+            }
             DWORD ignored = 0;
-            if (which != WAIT_OBJECT_0 || !GetOverlappedResult(m_handle, &record, &ignored, FALSE)) {
+            if (!GetOverlappedResult(m_handle, &record, &ignored, FALSE)) {
                 failure = {int(GetLastError()), "WaitCommEvent"};
                 sampleInstead = failure.error == ERROR_OPERATION_ABORTED && driverCannotWait();
                 return false;

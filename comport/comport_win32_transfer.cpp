@@ -15,8 +15,8 @@ bool OverlappedTransfer::create()
     m_event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     if (!m_event)
         return false;
-    m_notifier = new QWinEventNotifier(m_event);
-    m_notifier->setEnabled(false);
+    m_notifier = new QWinEventNotifier;  // enabled only while a transfer is under way
+    m_notifier->setHandle(m_event);
     QObject::connect(m_notifier, &QWinEventNotifier::activated, [this] { takeIfComplete(); });
     return true;
 }
@@ -139,12 +139,19 @@ void Win32ComDevice::abort(OverlappedTransfer &transfer, DWORD purgeFlag)
 {
     if (!transfer.issued())
         return;
-    const bool purged = PurgeComm(m_handle, purgeFlag);
-    // Wine's purge leaves transfers under way; the buffer must be free below.
+    const DWORD purgeError = PurgeComm(m_handle, purgeFlag) ? ERROR_SUCCESS : GetLastError();
+    release(transfer);  // Wine's purge leaves transfers under way
+    if (purgeError != ERROR_SUCCESS)
+        fail(int(purgeError), "PurgeComm");
+}
+
+void Win32ComDevice::release(OverlappedTransfer &transfer)
+{
+    if (!transfer.issued())
+        return;
     CancelIoEx(m_handle, transfer.record());
     DWORD moved = 0, error = 0;
     transfer.finish(moved, error);  // ended by us: its result says nothing
-    check(purged, "PurgeComm");
 }
 
 void Win32ComDevice::abortRead() { abort(m_read, PURGE_RXABORT); }
