@@ -30,6 +30,7 @@ bool complatform::isDeviceGone(int error)
 {
     switch (error) {
     case ERROR_ACCESS_DENIED:  // the handle lost its device
+    case ERROR_NOT_READY:      // Wine: the line hung up
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:
     case ERROR_DEV_NOT_EXIST:
@@ -153,32 +154,32 @@ ComLineRecord complatform::decodeLine(const TComDCB &dcb)
 
 // ---- open and close --------------------------------------------------------------------
 
+Win32ComDevice::Win32ComDevice(TCustomComPort &port) : ComDevice(port)
+{
+    m_read.onTaken = [this](DWORD moved) { m_rxTaken += moved; };
+    // The driver is done with the bytes.
+    m_write.onTaken = [this](DWORD) { m_txBuffer.clear(); };
+}
+
 Win32ComDevice::~Win32ComDevice() { close(); }
 
 void Win32ComDevice::open(const QString &path)
 {
     check(m_read.create(), "CreateEvent");
     check(m_write.create(), "CreateEvent");
-    m_read.onTaken = {};
-    m_write.onTaken = [this] { m_txBuffer.clear(); };
     const HANDLE device = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     check(device != INVALID_HANDLE_VALUE, "CreateFile");
     m_handle = device;
     m_lineErrors = 0;
+    m_rxTaken = 0;
 }
 
 void Win32ComDevice::close()
 {
     if (m_handle != INVALID_HANDLE_VALUE) {
-        // The driver must let go of the transfers' buffers before they go.
-        for (OverlappedTransfer *transfer : {&m_read, &m_write}) {
-            if (!transfer->issued())
-                continue;
-            CancelIoEx(m_handle, transfer->record());
-            DWORD moved = 0, error = 0;
-            transfer->finish(m_handle, moved, error);
-        }
+        release(m_read);
+        release(m_write);
         CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
     }
     m_read.destroy();
@@ -194,7 +195,17 @@ void Win32ComDevice::applyLineSettings()
     dcb.DCBlength = sizeof dcb;
     check(GetCommState(m_handle, &dcb), "GetCommState");
     port().CopyDCB(dcb, true);
-    check(SetCommState(m_handle, &dcb), "SetCommState");
+    if (SetCommState(m_handle, &dcb))
+        return;
+    // A line without a parity bit refuses one (Wine's pseudo-terminals
+    // do): it runs without, as a pseudo-terminal on Linux drops the bit.
+    const DWORD error = GetLastError();
+    if (error == ERROR_INVALID_PARAMETER && dcb.Parity != NOPARITY) {
+        dcb.Parity = NOPARITY;
+        if (SetCommState(m_handle, &dcb))
+            return;
+    }
+    fail(int(error), "SetCommState");
 }
 
 void Win32ComDevice::applyBufferSizes()
