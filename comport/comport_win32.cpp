@@ -153,19 +153,25 @@ ComLineRecord complatform::decodeLine(const TComDCB &dcb)
 
 // ---- open and close --------------------------------------------------------------------
 
+Win32ComDevice::Win32ComDevice(TCustomComPort &port) : ComDevice(port)
+{
+    m_read.onTaken = [this](DWORD moved) { m_rxTaken += moved; };
+    // The driver is done with the bytes.
+    m_write.onTaken = [this](DWORD) { m_txBuffer.clear(); };
+}
+
 Win32ComDevice::~Win32ComDevice() { close(); }
 
 void Win32ComDevice::open(const QString &path)
 {
     check(m_read.create(), "CreateEvent");
     check(m_write.create(), "CreateEvent");
-    m_read.onTaken = {};
-    m_write.onTaken = [this] { m_txBuffer.clear(); };
     const HANDLE device = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     check(device != INVALID_HANDLE_VALUE, "CreateFile");
     m_handle = device;
     m_lineErrors = 0;
+    m_rxTaken = 0;
 }
 
 void Win32ComDevice::close()
@@ -177,7 +183,7 @@ void Win32ComDevice::close()
                 continue;
             CancelIoEx(m_handle, transfer->record());
             DWORD moved = 0, error = 0;
-            transfer->finish(m_handle, moved, error);
+            transfer->finish(moved, error);
         }
         CloseHandle(std::exchange(m_handle, INVALID_HANDLE_VALUE));
     }
@@ -194,7 +200,17 @@ void Win32ComDevice::applyLineSettings()
     dcb.DCBlength = sizeof dcb;
     check(GetCommState(m_handle, &dcb), "GetCommState");
     port().CopyDCB(dcb, true);
-    check(SetCommState(m_handle, &dcb), "SetCommState");
+    if (SetCommState(m_handle, &dcb))
+        return;
+    // A line without a parity bit refuses one (Wine's pseudo-terminals
+    // do): it runs without, as a pseudo-terminal on Linux drops the bit.
+    const DWORD error = GetLastError();
+    if (error == ERROR_INVALID_PARAMETER && dcb.Parity != NOPARITY) {
+        dcb.Parity = NOPARITY;
+        if (SetCommState(m_handle, &dcb))
+            return;
+    }
+    fail(int(error), "SetCommState");
 }
 
 void Win32ComDevice::applyBufferSizes()

@@ -30,19 +30,21 @@ public:
     // A cleared record for a transfer of count bytes; false with the last error.
     bool begin(int count);
     OVERLAPPED *record() { return &m_record; }
-    // The transfer call returned: done at once (the driver's time-outs decide
-    // what "done" is; no byte count is compared then), or pending on device.
+    // The transfer call on device returned: done at once (the driver's
+    // time-outs decided what "done" is; no byte count is compared then), or
+    // under way.
     void started(HANDLE device, bool atOnce);
     bool issued() const { return m_issued; }
     int count() const { return m_count; }
     // Blocks until the transfer has ended and takes its result: true with
     // the bytes moved, false with the system's error.
-    bool finish(HANDLE device, DWORD &moved, DWORD &error);
+    bool finish(DWORD &moved, DWORD &error);
     void forget();
-    // Called when the event loop took a transfer's result.
-    std::function<void()> onTaken;
+    // Called with the bytes moved whenever a transfer's result is taken.
+    std::function<void(DWORD moved)> onTaken;
 
 private:
+    void take(DWORD moved);
     void takeIfComplete();
 
     OVERLAPPED m_record{};
@@ -55,7 +57,7 @@ private:
 
 class Win32ComDevice : public ComDevice {
 public:
-    explicit Win32ComDevice(TCustomComPort &port) : ComDevice(port) {}
+    explicit Win32ComDevice(TCustomComPort &port);
     ~Win32ComDevice() override;
 
     // INVALID_HANDLE_VALUE is -1, as a closed port's handle reads.
@@ -86,6 +88,11 @@ public:
     int inputCount() override;
     int outputQueue() override;
     TLineErrors takeLineErrors() override;
+    // Line errors the event thread cleared, for the next takeLineErrors.
+    void keepLineErrors(DWORD errors) { m_lineErrors |= errors; }
+    // Bytes taken from the driver's input queue (read or purged) since the
+    // open: with the queue's count, a sampling event thread sees new bytes.
+    quint64 bytesTaken() const { return m_rxTaken; }
     void clearQueue(bool input) override;
     void flush() override;
 
@@ -111,4 +118,5 @@ private:
     OverlappedTransfer m_write;
     QByteArray m_txBuffer;  // a write's bytes, until the driver is done with them
     std::atomic<DWORD> m_lineErrors{0};  // cleared by a queue count, not yet reported
+    std::atomic<quint64> m_rxTaken{0};
 };

@@ -43,10 +43,20 @@ bool OverlappedTransfer::begin(int count)
 void OverlappedTransfer::started(HANDLE device, bool atOnce)
 {
     m_device = device;
-    if (atOnce)
-        m_issued = false;
-    else
+    DWORD moved = 0;
+    if (!atOnce)
         m_notifier->setEnabled(true);
+    else if (GetOverlappedResult(m_device, &m_record, &moved, FALSE))
+        take(moved);
+    else
+        m_issued = false;
+}
+
+void OverlappedTransfer::take(DWORD moved)
+{
+    m_issued = false;
+    if (onTaken)
+        onTaken(moved);
 }
 
 // The event stays signalled: the notifier must not fire again for it.
@@ -55,20 +65,19 @@ void OverlappedTransfer::takeIfComplete()
     m_notifier->setEnabled(false);
     DWORD moved = 0;
     // A short or failed transfer is left for the completion wait to report.
-    if (m_issued && GetOverlappedResult(m_device, &m_record, &moved, FALSE) && int(moved) == m_count) {
-        m_issued = false;
-        if (onTaken)
-            onTaken();
-    }
+    if (m_issued && GetOverlappedResult(m_device, &m_record, &moved, FALSE) && int(moved) == m_count)
+        take(moved);
 }
 
-bool OverlappedTransfer::finish(HANDLE device, DWORD &moved, DWORD &error)
+bool OverlappedTransfer::finish(DWORD &moved, DWORD &error)
 {
     m_notifier->setEnabled(false);
-    m_issued = false;
-    if (GetOverlappedResult(device, &m_record, &moved, TRUE))
+    if (GetOverlappedResult(m_device, &m_record, &moved, TRUE)) {
+        take(moved);
         return true;
+    }
     error = GetLastError();
+    m_issued = false;
     return false;
 }
 
@@ -109,14 +118,12 @@ void Win32ComDevice::startWrite(const char *data, int count)
     const bool atOnce = WriteFile(m_handle, m_txBuffer.constData(), DWORD(count), nullptr, m_write.record());
     checkStart(atOnce, m_write, "WriteFile");
     m_write.started(m_handle, atOnce);
-    if (atOnce)
-        m_txBuffer.clear();
 }
 
 bool Win32ComDevice::finish(OverlappedTransfer &transfer, const char *call)
 {
     DWORD moved = 0, error = 0;
-    if (!transfer.finish(m_handle, moved, error))
+    if (!transfer.finish(moved, error))
         fail(int(error), call);
     return int(moved) == transfer.count();
 }
@@ -125,11 +132,7 @@ bool Win32ComDevice::finishRead() { return finish(m_read, "GetOverlappedResult(R
 
 bool Win32ComDevice::finishWrite()
 {
-    if (!m_write.issued())
-        return true;
-    const bool complete = finish(m_write, "GetOverlappedResult(WriteFile)");
-    m_txBuffer.clear();
-    return complete;
+    return !m_write.issued() || finish(m_write, "GetOverlappedResult(WriteFile)");
 }
 
 void Win32ComDevice::abort(OverlappedTransfer &transfer, DWORD purgeFlag)
@@ -137,21 +140,16 @@ void Win32ComDevice::abort(OverlappedTransfer &transfer, DWORD purgeFlag)
     if (!transfer.issued())
         return;
     const bool purged = PurgeComm(m_handle, purgeFlag);
-    // Also when the purge failed: the transfer's buffer must be free below.
-    if (!purged)
-        CancelIoEx(m_handle, transfer.record());
+    // Wine's purge leaves transfers under way; the buffer must be free below.
+    CancelIoEx(m_handle, transfer.record());
     DWORD moved = 0, error = 0;
-    transfer.finish(m_handle, moved, error);  // ended by us: its result says nothing
+    transfer.finish(moved, error);  // ended by us: its result says nothing
     check(purged, "PurgeComm");
 }
 
 void Win32ComDevice::abortRead() { abort(m_read, PURGE_RXABORT); }
 
-void Win32ComDevice::abortWrite()
-{
-    abort(m_write, PURGE_TXABORT);
-    m_txBuffer.clear();
-}
+void Win32ComDevice::abortWrite() { abort(m_write, PURGE_TXABORT); }
 
 // ---- queues, line errors, purging ---------------------------------------------------------
 
@@ -188,8 +186,11 @@ TLineErrors Win32ComDevice::takeLineErrors()
 
 void Win32ComDevice::clearQueue(bool input)
 {
-    if (m_handle != INVALID_HANDLE_VALUE)
-        check(PurgeComm(m_handle, input ? PURGE_RXCLEAR : PURGE_TXCLEAR), "PurgeComm");
+    if (m_handle == INVALID_HANDLE_VALUE)
+        return;
+    if (input)
+        m_rxTaken += status().cbInQue;
+    check(PurgeComm(m_handle, input ? PURGE_RXCLEAR : PURGE_TXCLEAR), "PurgeComm");
 }
 
 void Win32ComDevice::flush() { check(FlushFileBuffers(m_handle), "FlushFileBuffers"); }
