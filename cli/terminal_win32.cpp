@@ -1,6 +1,10 @@
 #include "cli/terminal.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <initializer_list>
+#include <io.h>
 #include <windows.h>
 
 namespace {
@@ -8,6 +12,12 @@ UINT g_outputCodePage = 0;
 
 // The console belongs to the shell as well: it gets its code page back.
 void restoreCodePage() { SetConsoleOutputCP(g_outputCodePage); }
+
+bool isConsole(HANDLE handle)
+{
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode);
+}
 }  // namespace
 
 void prepareConsole()
@@ -15,6 +25,17 @@ void prepareConsole()
     g_outputCodePage = GetConsoleOutputCP();
     if (g_outputCodePage != 0 && g_outputCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
         std::atexit(restoreCodePage);
+    // To a console the bytes go as they are, whole lines at a time: in text
+    // mode a C runtime may convert the UTF-8 bytes once more, and an
+    // unbuffered stream hands them over one by one, which splits a
+    // character. The console ends a line at "\n" by itself; every line is
+    // flushed where it ends.
+    for (FILE *stream : {stdout, stderr}) {
+        if (isConsole(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))))) {
+            _setmode(_fileno(stream), _O_BINARY);
+            std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
+        }
+    }
 }
 
 int stderrTerminalColumns()
