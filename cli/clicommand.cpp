@@ -1,7 +1,5 @@
 #include "cli/clisession.h"
 
-#include <csignal>
-
 namespace {
 QList<const CliCommand *> &registry()
 {
@@ -38,9 +36,5 @@ QString cancelText(const CliSession &s)
 {
     if (carrierLost(s))
         return QStringLiteral("Modemverbindung verloren: kein Träger mehr");
-    switch (s.interruptSignal) {
-    case SIGTERM: return QStringLiteral("Abbruch durch das Signal SIGTERM");
-    case SIGHUP: return QStringLiteral("Abbruch: das Terminal wurde geschlossen (SIGHUP)");
-    default: return QStringLiteral("Abbruch mit Strg-C");
-    }
+    return s.interruptReason.isEmpty() ? QStringLiteral("Abbruch mit Strg-C") : s.interruptReason;
 }

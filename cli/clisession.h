@@ -20,7 +20,7 @@ enum ExitCode : int {
     ExitSwitchClosed = 4,    // calibration switch closed
     ExitVerifyMismatch = 5,  // flash --verify: the device runs another firmware than the file's
     ExitNewerAvailable = 10, // check-update: a newer version exists
-    ExitCancelled = 130,     // Ctrl-C, SIGTERM, SIGHUP
+    ExitCancelled = 130,     // Ctrl-C, SIGTERM, SIGHUP, a closed console window
 };
 
 // What a command works with: the program's state, the terminal front end and
@@ -35,10 +35,11 @@ struct CliSession {
     // Makes sure the link can carry a command; empty when it can, else why
     // not. Commands call it once their arguments have been checked.
     std::function<QString()> openLink;
-    // Ctrl-C, SIGTERM or SIGHUP; by default it asks the running operation to stop.
+    // Ctrl-C and the like (cli/interrupts.h); by default it asks the running
+    // operation to stop.
     std::function<void()> onInterrupt;
-    // The first of those signals that arrived; 0: none.
-    int interruptSignal = 0;
+    // Why the first of those came, in German; empty: none came.
+    QString interruptReason = {};
     // The link as the command line chose it, for records.
     RecordLink linkFacts = {};
 };

@@ -5,6 +5,7 @@
 #include "cli/showtext.h"
 #include "image/binsave.h"
 #include "image/firmwareimage.h"
+#include "settings/regularfile.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -6,6 +6,7 @@
 #include "cli/imagefile.h"
 #include "cli/orderedjson.h"
 #include "cli/devicestate.h"
+#include "cli/terminal.h"
 #include "image/firmwareimage.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
@@ -22,7 +23,6 @@
 #include <QFileInfo>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 struct FlashArgs {
@@ -333,8 +333,8 @@ int runFlash(CliSession &s, const QStringList &args)
 
     // --trace writes its own lines to stderr: no bar between them.
     std::unique_ptr<FlashProgress> bar;
-    if (::isatty(STDERR_FILENO) && !link.trace) {
-        bar = std::make_unique<FlashProgress>(s.err, s.ui, terminalColumns(STDERR_FILENO));
+    if (const int columns = stderrTerminalColumns(); columns > 0 && !link.trace) {
+        bar = std::make_unique<FlashProgress>(s.err, s.ui, columns);
         upload.progress = [&](const TransferProgress &p) { bar->update(p, upload.UploadPhase); };
     } else {
         s.ui.setStatusInterval(1000);  // one line per record would flood a log

@@ -2,8 +2,6 @@
 
 #include "cli/clifrontend.h"
 
-#include <sys/ioctl.h>
-
 namespace {
 constexpr int kMaxBarWidth = 40;
 constexpr int kMinBarWidth = 5;
@@ -20,16 +18,6 @@ QString clockText(qint64 ms)
         return minutesAndSeconds;
     return QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutesAndSeconds.rightJustified(5, QLatin1Char('0')));
 }
-}
-
-int terminalColumns(int fd)
-{
-    winsize size{};
-    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    bool ok = false;
-    const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
-    return ok && columns > 0 ? columns : 80;
 }
 
 FlashProgress::FlashProgress(QTextStream &err, CliFrontend &ui, int columns)

@@ -40,6 +40,3 @@ private:
     QElapsedTimer m_sinceDrawn;
     QElapsedTimer m_sinceStart;  // the data records' transfer
 };
-
-// Columns of the terminal on fd; COLUMNS or 80 when it does not say.
-int terminalColumns(int fd);

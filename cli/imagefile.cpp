@@ -9,21 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 bool hexName(const QString &path) { return path.endsWith(QLatin1String(".hex"), Qt::CaseInsensitive); }
-}
-
-QString readProblem(const QString &path)
-{
-    QFile file;
-    if (const QString problem = openRegularFile(file, path); !problem.isEmpty())
-        return problem;
-    char byte;
-    return ::read(file.handle(), &byte, 1) < 0 ? fileErrorText(errno) : QStringLiteral("nicht lesbar");
 }
 
 bool looksLikeIntelHex(const QString &path)
@@ -34,15 +22,6 @@ bool looksLikeIntelHex(const QString &path)
     // A record: colon, byte count, address, type, data, checksum, in hex digits.
     static const QRegularExpression record(QStringLiteral("^:([0-9A-Fa-f]{2}){5,}\\r?\\n"));
     return record.match(QString::fromLatin1(file.read(600))).hasMatch();
-}
-
-bool sameFile(const QString &a, const QString &b)
-{
-    if (QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath())
-        return true;
-    struct stat sa {}, sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 int loadImageFile(CliSession &s, const char *command, const QString &path)

@@ -9,9 +9,5 @@ struct CliSession;
 // ExitOk, or ExitUsage when the image cannot be used.
 int loadImageFile(CliSession &s, const char *command, const QString &path);
 
-// Why a file cannot be read, in German.
-QString readProblem(const QString &path);
 // The text starts with an Intel-HEX record.
 bool looksLikeIntelHex(const QString &path);
-// Both names lead to one file (also through links).
-bool sameFile(const QString &a, const QString &b);

@@ -2,10 +2,12 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/commandline.h"
+#include "cli/interrupts.h"
 #include "cli/modemcall.h"
 #include "cli/orderedjson.h"
 #include "cli/serialsetup.h"
 #include "cli/tcpcheck.h"
+#include "cli/terminal.h"
 #include "cli/tracer.h"
 #include "cli/usage.h"
 #include "comport/eabort.h"
@@ -13,28 +15,12 @@
 #include "station/station.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
-#include <csignal>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-int g_signalPipe[2] = {-1, -1};
-
-// Ctrl-C, a fleet job's time limit and a closed terminal end a run alike.
-constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-void onInterruptSignal(int signal)
-{
-    const char c = char(signal);
-    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &c, 1);
-}
-}
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    prepareConsole();
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -118,23 +104,16 @@ int main(int argc, char *argv[])
         session.linkFacts = {dial ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, options.port,
                              options.baud.value_or(9600), options.dial.value_or(QString())};
 
-    // The signals go to the running command; every wait notices them.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
-        auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&session, &ui] {
-            char c = 0;
-            if (::read(g_signalPipe[0], &c, 1) == 1 && session.interruptSignal == 0)
-                session.interruptSignal = c;
-            // The user ends the program: an operation this ends failed by
-            // that, not by the device.
-            ui.setExitRequested();
-            session.onInterrupt();
-        });
-        for (int signal : kInterruptSignals)
-            std::signal(signal, onInterruptSignal);
-    }
-    // A reader that went away must not end a run before its record is written.
-    std::signal(SIGPIPE, SIG_IGN);
+    // Ctrl-C, a fleet job's time limit and a closed terminal go to the
+    // running command; every wait notices them.
+    routeInterrupts(&app, [&session, &ui](const QString &reason) {
+        if (session.interruptReason.isEmpty())
+            session.interruptReason = reason;
+        // The user ends the program: an operation this ends failed by
+        // that, not by the device.
+        ui.setExitRequested();
+        session.onInterrupt();
+    });
 
     ModemCall call;
     int code = ExitFailed;

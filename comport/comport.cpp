@@ -1,7 +1,8 @@
 // The platform-independent part of the serial port: settings model, open and
 // close, the error path, transfers and the event dispatch. The device itself
-// is reached through the platform files (comport_posix*.cpp).
+// is reached through the platform interface (comport_platform.h).
 #include "comport/comport.h"
+#include "comport/comport_platform.h"
 #include "comport/comthread.h"
 #include "comport/eabort.h"
 
@@ -9,7 +10,6 @@
 #include <QDeadlineTimer>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
-#include <QSocketNotifier>
 #include <QtEndian>
 #include <utility>
 
@@ -83,7 +83,7 @@ void TTimeouts::set(qint32 &field, qint32 value)
 
 // ---- construction, properties ------------------------------------------------
 
-TCustomComPort::TCustomComPort(QObject *parent) : QObject(parent)
+TCustomComPort::TCustomComPort(QObject *parent) : QObject(parent), m_device(ComDevice::create(*this))
 {
     for (auto *slot : {&OnBreak, &OnCTSChange, &OnDSRChange, &OnEvent1, &OnEvent2, &OnPrinterError, &OnRing,
                        &OnRLSDChange, &OnRx80PercFull, &OnRxChar, &OnRxFlag, &OnTxEmpty})
@@ -103,6 +103,8 @@ TCustomComPort::~TCustomComPort()
 }
 
 QString TCustomComPort::About() const { return QStringLiteral("TComPort 1.0"); }
+
+qintptr TCustomComPort::Handle() const { return m_device->handle(); }
 
 void TCustomComPort::SetBaudRate(TBaudRate value) { changeLine(m_baudRate, value); }
 
@@ -142,11 +144,9 @@ void TCustomComPort::SetDeviceName(const QString &value)
     }
 }
 
-QString TCustomComPort::ShortDeviceName() const
-{
-    static const QString devDir = QStringLiteral("/dev/");
-    return m_deviceName.startsWith(devDir) ? m_deviceName.mid(devDir.size()) : m_deviceName;
-}
+QString TCustomComPort::ShortDeviceName() const { return complatform::shortDeviceName(m_deviceName); }
+
+QString TCustomComPort::DevicePath() const { return complatform::devicePath(m_deviceName); }
 
 void TCustomComPort::SetPriorityClass(TPriorityClass value)
 {
@@ -198,8 +198,8 @@ void TCustomComPort::CreateHandle()
     const QScopedValueRollback creating(m_creatingHandle, true);
     try {
         if (m_priorityClass != pcDefault)
-            raisePriority();
-        openDevice();
+            m_prioritySaved = complatform::raisePriority(m_priorityClass, m_savedPriority);
+        m_device->open(DevicePath());
         PurgeInput();
         PurgeOutput();
         SetComBufferSizes();
@@ -229,16 +229,9 @@ void TCustomComPort::Close()
 void TCustomComPort::FreeHandle()
 {
     DestroyThread();
-    delete std::exchange(m_txNotifier, nullptr);
-    delete std::exchange(m_rxNotifier, nullptr);
-    m_txBuffer.clear();
-    m_readBuffer = nullptr;
-    m_readCount = m_readDone = 0;
-    m_writeCount = 0;
-    m_undrained = false;
-    closeDevice();
-    if (m_prioritySaved)
-        restorePriority();
+    m_device->close();
+    if (std::exchange(m_prioritySaved, false))
+        complatform::restorePriority(m_savedPriority);
 }
 
 // ---- error path ------------------------------------------------------------------
@@ -246,6 +239,11 @@ void TCustomComPort::FreeHandle()
 void TCustomComPort::RaiseError(int code, const QString &message)
 {
     EComError error(message, code);
+    raise(error);
+}
+
+void TCustomComPort::raise(EComError &error)
+{
     TComAction action = caFail;
     OnError(this, error, action);
     if (action == caAbort)
@@ -253,15 +251,27 @@ void TCustomComPort::RaiseError(int code, const QString &message)
     throw error;
 }
 
-void TCustomComPort::raiseSystemError(int error)
+void TCustomComPort::Check(bool ok)
 {
-    if (!isDeviceGone(error) || !Active() || m_creatingHandle)
-        RaiseError(error, systemMessage(error));
+    if (ok)
+        return;
+    const int error = complatform::lastError();
+    if (error == 0)
+        return;
+    complatform::clearLastError();
+    raiseSystemError(error, QString());
+}
+
+void TCustomComPort::raiseSystemError(int error, const QString &call, const QString &text)
+{
+    EComError failure(text.isEmpty() ? complatform::errorText(error) : text, error, call);
+    if (!complatform::isDeviceGone(error) || !Active() || m_creatingHandle)
+        raise(failure);
     // The device will not come back on this handle. Stop the event thread
     // first, so the loss is reported once, and close the port once it has been.
     DestroyThread();
     try {
-        RaiseError(error, systemMessage(error));
+        raise(failure);
     } catch (...) {
         m_deviceLost = true;
         Close();
@@ -288,20 +298,10 @@ void TCustomComPort::Read(void *buffer, int count, bool waitOnCompletion)
     CheckActive();
     BeforeRead(this, buffer, count, waitOnCompletion);
     WaitForReadCompletion();
-    m_readCount = count;
     if (count > 0) {
-        m_readBuffer = static_cast<char *>(buffer);
-        m_readDone = 0;
-        try {
-            fillRead(false);
-        } catch (...) {
-            m_readBuffer = nullptr;  // a failed read must not write there later
-            throw;
-        }
+        m_device->startRead(static_cast<char *>(buffer), count);
         if (waitOnCompletion)
             WaitForReadCompletion();
-        else if (ReadPending())
-            watchPendingRead();
     }
     AfterRead(this, buffer, count, waitOnCompletion);
 }
@@ -311,14 +311,8 @@ void TCustomComPort::Write(const void *buffer, int count, bool waitOnCompletion)
     CheckActive();
     BeforeWrite(this, buffer, count, waitOnCompletion);
     WaitForWriteCompletion();
-    m_writeCount = count;
     if (count > 0) {
-        m_txBuffer.append(static_cast<const char *>(buffer), count);
-        m_undrained = true;
-        if (const int error = pushWrite()) {
-            m_txBuffer.clear();
-            raiseSystemError(error);
-        }
+        m_device->startWrite(static_cast<const char *>(buffer), count);
         if (m_thread)
             m_thread->noteWrite();
         if (waitOnCompletion)
@@ -327,17 +321,16 @@ void TCustomComPort::Write(const void *buffer, int count, bool waitOnCompletion)
     AfterWrite(this, buffer, count, waitOnCompletion);
 }
 
-bool TCustomComPort::ReadPending() const { return m_readBuffer && m_readDone < m_readCount; }
+bool TCustomComPort::ReadPending() const { return m_device->readPending(); }
 
-bool TCustomComPort::WritePending() const { return !m_txBuffer.isEmpty(); }
+bool TCustomComPort::WritePending() const { return m_device->writePending(); }
 
 void TCustomComPort::WaitForReadCompletion()
 {
     if (ReadPending()) {
         // The caller's buffer is ours only until this wait ends, however it ends.
-        const auto release = qScopeGuard([this] { AbortInput(); });
-        fillRead(true);
-        if (ReadPending())
+        const auto release = qScopeGuard([this] { m_device->abortRead(); });
+        if (!m_device->finishRead())
             RaiseError(0, QString::fromLatin1(kTimeout));
     }
     CheckLineErrors();
@@ -345,16 +338,9 @@ void TCustomComPort::WaitForReadCompletion()
 
 void TCustomComPort::WaitForWriteCompletion()
 {
-    if (m_undrained) {
-        const bool drained = drainWrite();
-        m_undrained = false;
-        if (!drained) {
-            // What has not left by the deadline does not leave later either.
-            m_txBuffer.clear();
-            clearQueue(false);
-            RaiseError(0, QString::fromLatin1(kTimeout));
-        }
-    }
+    // What has not left by the deadline does not leave later either.
+    if (!m_device->finishWrite())
+        RaiseError(0, QString::fromLatin1(kTimeout));
     CheckLineErrors();
 }
 
@@ -422,6 +408,22 @@ QByteArray TCustomComPort::ReadUntil(char stop)
 
 QByteArray TCustomComPort::ReadLine() { return ReadUntil('\r'); }
 
+int TCustomComPort::InputCount()
+{
+    const int count = m_device->inputCount();
+    reportLineErrors();
+    return count;
+}
+
+int TCustomComPort::OutputCount()
+{
+    const int count = queuedOutput();
+    reportLineErrors();
+    return count + m_device->unsentBytes();
+}
+
+int TCustomComPort::queuedOutput() { return m_device->outputQueue(); }
+
 void TCustomComPort::CheckLineErrors()
 {
     CheckActive();
@@ -430,7 +432,7 @@ void TCustomComPort::CheckLineErrors()
 
 void TCustomComPort::reportLineErrors()
 {
-    const TLineErrors errors = takeLineErrors();
+    const TLineErrors errors = m_device->takeLineErrors();
     if (!errors.isEmpty())
         OnLineError(this, errors);
 }
@@ -438,7 +440,7 @@ void TCustomComPort::reportLineErrors()
 void TCustomComPort::ClearLineErrors()
 {
     CheckActive();
-    takeLineErrors();
+    m_device->takeLineErrors();
 }
 
 void TCustomComPort::PurgeInput()
@@ -453,35 +455,156 @@ void TCustomComPort::PurgeOutput()
     ClearOutput();
 }
 
-void TCustomComPort::ClearInput() { clearQueue(true); }
+void TCustomComPort::ClearInput() { m_device->clearQueue(true); }
 
-void TCustomComPort::ClearOutput()
+void TCustomComPort::ClearOutput() { m_device->clearQueue(false); }
+
+void TCustomComPort::AbortInput() { m_device->abortRead(); }
+
+void TCustomComPort::AbortOutput() { m_device->abortWrite(); }
+
+void TCustomComPort::Flush()
 {
-    // Bytes still in our own buffer count as queued in the driver.
-    AbortOutput();
-    clearQueue(false);
+    if (Active())
+        m_device->flush();
 }
 
-void TCustomComPort::AbortInput()
+// ---- line control and status ----------------------------------------------------
+
+void TCustomComPort::SetDTR()
 {
-    m_readBuffer = nullptr;  // the pending read ends with what it has
-    if (m_rxNotifier)
-        m_rxNotifier->setEnabled(false);
+    CheckActive();
+    m_device->escape(ComDevice::Escape::SetDTR);
 }
 
-void TCustomComPort::AbortOutput()
+void TCustomComPort::ClearDTR()
 {
-    m_txBuffer.clear();
-    m_undrained = false;
+    CheckActive();
+    m_device->escape(ComDevice::Escape::ClearDTR);
 }
 
-void TCustomComPort::SetDTR() { setLine(Line::DTR, true); }
-void TCustomComPort::ClearDTR() { setLine(Line::DTR, false); }
-void TCustomComPort::SetRTS() { setLine(Line::RTS, true); }
-void TCustomComPort::ClearRTS() { setLine(Line::RTS, false); }
+void TCustomComPort::SetRTS()
+{
+    CheckActive();
+    m_device->escape(ComDevice::Escape::SetRTS);
+}
+
+void TCustomComPort::ClearRTS()
+{
+    CheckActive();
+    m_device->escape(ComDevice::Escape::ClearRTS);
+}
+
+void TCustomComPort::SetXOn()
+{
+    CheckActive();
+    m_device->escape(ComDevice::Escape::SetXOn);
+}
+
+void TCustomComPort::SetXOff()
+{
+    CheckActive();
+    m_device->escape(ComDevice::Escape::SetXOff);
+}
+
+void TCustomComPort::ResetDevice()
+{
+    CheckActive();
+    m_device->escape(ComDevice::Escape::ResetDevice);
+}
+
+void TCustomComPort::SetBreak()
+{
+    CheckActive();
+    m_device->escape(ComDevice::Escape::SetBreak);
+}
+
+void TCustomComPort::ClearBreak()
+{
+    CheckActive();
+    m_device->escape(ComDevice::Escape::ClearBreak);
+}
+
+void TCustomComPort::TransmitChar(char value)
+{
+    CheckActive();
+    m_device->transmitChar(value);
+}
+
+TModemStatus TCustomComPort::GetModemStatus()
+{
+    CheckActive();
+    return m_device->modemStatus();
+}
+
+// ---- line settings --------------------------------------------------------------------
+
+void TCustomComPort::SetComDCB()
+{
+    if (Active())
+        m_device->applyLineSettings();
+}
+
+void TCustomComPort::SetComBufferSizes()
+{
+    if (Active())
+        m_device->applyBufferSizes();
+}
+
+void TCustomComPort::SetComTimeouts()
+{
+    if (Active())
+        m_device->applyTimeouts();
+}
+
+void TCustomComPort::CopyDCB(TComDCB &dcb, bool toDCB)
+{
+    if (toDCB) {
+        if (m_baudRate != brDefault && CustomBaudRate() <= 0)
+            RaiseError(0, QStringLiteral("Invalid line speed %1").arg(CustomBaudRate()));
+        if (const QString refused = complatform::encodeLine(*this, dcb); !refused.isEmpty())
+            RaiseError(0, refused);
+        return;
+    }
+    const ComLineRecord line = complatform::decodeLine(dcb);
+    SetCustomBaudRate(line.speed);
+    m_dataBits = line.dataBits;
+    m_parity = line.parity;
+    m_stopBits = line.stopBits;
+    const std::pair<const std::optional<char> &, void (TCharacters::*)(char)> characters[] = {
+        {line.xon, &TCharacters::SetXOn},    {line.xoff, &TCharacters::SetXOff},
+        {line.error, &TCharacters::SetError}, {line.eof, &TCharacters::SetEof},
+        {line.event, &TCharacters::SetEvent}};
+    for (const auto &[value, set] : characters)
+        if (value)
+            (m_characters.*set)(*value);
+    if (line.dtr)
+        m_flowControl.m_dtr = *line.dtr;
+    m_flowControl.m_rts = line.rts;
+    m_flowControl.m_xonxoff = line.xonXoff;
+    if (line.xonLimit)
+        m_flowControl.SetXOnLimit(*line.xonLimit);
+    if (line.xoffLimit)
+        m_flowControl.SetXOffLimit(*line.xoffLimit);
+    for (int o = opCheckParity; o <= opAbortOnError; ++o) {
+        const TOption option = TOption(o);
+        if (line.knownOptions.contains(option))
+            line.options.contains(option) ? m_options.include(option) : m_options.exclude(option);
+    }
+    SetComDCB();
+}
 
 bool TCustomComPort::ConfigDialog() { return false; }
 bool TCustomComPort::DefaultConfigDialog() { return false; }
+
+void TCustomComPort::EnumDevices(QStringList &list) { complatform::enumDevices(list); }
+
+void TCustomComPort::EnumComDevices(QStringList &list, const QString &ttyClass)
+{
+    complatform::enumComDevices(list, ttyClass);
+}
+
+void TCustomComPort::EnumComDevicesFromRegistry(QStringList &list) { complatform::enumComDevicesFromRegistry(list); }
 
 // ---- event mask and thread ---------------------------------------------------------
 
@@ -498,7 +621,8 @@ void TCustomComPort::SetComEventMask()
         if (slot)
             mask |= bit;
     m_eventMask = mask;
-    if (mask == 0) {
+    m_device->applyEventMask(mask);
+    if (mask == 0 && !m_device->wakesOnArrival()) {
         DestroyThread();
         return;
     }
@@ -564,7 +688,7 @@ void TCustomComPort::showException(const std::exception &e)
         qWarning("%s", qPrintable(message));
 }
 
-void TCustomComPort::RaiseThreadError(int error)
+void TCustomComPort::RaiseThreadError(int error, const QString &call)
 {
     // The thread ends after this; the port must not use it again.
     if (m_thread) {
@@ -572,13 +696,14 @@ void TCustomComPort::RaiseThreadError(int error)
         m_eventMask = 0;
     }
     try {
-        RaiseError(error, systemMessage(error));
+        EComError failure(complatform::errorText(error), error, call);
+        raise(failure);
     } catch (const EComError &) {
         // OnError has seen it; the ended thread has nobody to pass it to.
     } catch (const std::exception &e) {
         showException(e);
     }
-    if (isDeviceGone(error)) {
+    if (complatform::isDeviceGone(error)) {
         m_deviceLost = true;
         try {
             Close();
@@ -587,3 +712,23 @@ void TCustomComPort::RaiseThreadError(int error)
         }
     }
 }
+
+// ---- the platform side's way back into the port ------------------------------------
+
+void ComDevice::fail(int error, const char *call, const QString &text)
+{
+    m_port.raiseSystemError(error, QString::fromLatin1(call), text);
+}
+
+void ComDevice::check(bool ok, const char *call)
+{
+    if (ok)
+        return;
+    const int error = complatform::lastError();
+    if (error == 0)
+        return;
+    complatform::clearLastError();
+    fail(error, call);
+}
+
+int ComDevice::portQueuedOutput() { return m_port.queuedOutput(); }

@@ -3,24 +3,27 @@
 #include "comport/comevent.h"
 
 #include <QByteArray>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QThread>
-#include <array>
-#include <atomic>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <utility>
 
-class QSocketNotifier;
 class TCustomComPort;
 class TComThread;
+class ComDevice;
 
 // The platform's line configuration record, filled by CopyDCB.
+#ifdef Q_OS_WIN
+struct _DCB;
+using TComDCB = _DCB;
+#else
 struct termios2;
 using TComDCB = termios2;
+#endif
 
 enum TBaudRate : quint8 {
     brDefault, br50, br75, br110, br150, br300, br600, br1200, br1800, br2000, br2400, br3600, br4800, br7200,
@@ -62,16 +65,18 @@ enum TComEvent : quint32 {
     evEvent1 = 0x0800, evEvent2 = 0x1000
 };
 
-// A failure of the serial port: the message and the system's error number
-// (0 for the component's own messages).
+// A failure of the serial port: the message, the system's error number
+// (0 for the component's own messages) and the system call that failed.
 class EComError : public std::runtime_error {
 public:
-    EComError(const QString &message, int errorCode)
-        : std::runtime_error(message.toStdString()), ErrorCode(errorCode), m_message(message)
+    EComError(const QString &message, int errorCode, const QString &call = QString())
+        : std::runtime_error(message.toStdString()), ErrorCode(errorCode), Call(call), m_message(message)
     {
     }
     QString message() const { return m_message; }
     int ErrorCode;
+    // "open", "ioctl(TCSETS2)", "SetCommState"; empty for the component's own messages.
+    QString Call;
 
 private:
     QString m_message;
@@ -181,7 +186,7 @@ public:
     ~TCustomComPort() override;
 
     // Open and close.
-    bool Active() const { return m_handle >= 0; }
+    bool Active() const { return Handle() >= 0; }
     // The port closed itself because its device went away (unplugged, hung
     // up) and that error has been reported; cleared by the next open.
     bool DeviceLost() const { return m_deviceLost; }
@@ -189,7 +194,7 @@ public:
     void Open();
     void Close();
     virtual void CreateHandle();
-    qintptr Handle() const { return m_handle; }
+    qintptr Handle() const;
 
     // Settings.
     QString About() const;
@@ -288,11 +293,12 @@ public:
     void CheckActive();
     void CheckInactive();
 
-    // The platform has no port configuration dialog: both report a cancel.
+    // The port configuration dialogs are not offered: both report a cancel.
     bool ConfigDialog();
     bool DefaultConfigDialog();
     static void EnumDevices(QStringList &list);
-    // Serial lines of the tty class folder (another folder for tests), as /dev paths.
+    // The serial lines' device names (Linux: of the tty class folder, another
+    // folder for tests, as /dev paths).
     static void EnumComDevices(QStringList &list, const QString &ttyClass = QStringLiteral("/sys/class/tty"));
     static void EnumComDevicesFromRegistry(QStringList &list);
 
@@ -321,27 +327,13 @@ private:
     friend class TCharacters;
     friend class TBufferSizes;
     friend class TTimeouts;
+    friend class ComDevice;
 
-    // Platform part (one file per platform).
-    void openDevice();
-    void closeDevice();
-    void raisePriority();
-    void restorePriority();
-    void fillRead(bool block);
-    int takeWaiting();  // 0 or the system's error
-    void watchPendingRead();
-    void onRxReady();
-    int pushWrite();  // 0 or the system's error
-    bool drainWrite();  // false when the write time-out ran out first
-    TLineErrors takeLineErrors();
-    void clearQueue(bool input);
-    enum class Line { DTR, RTS };
-    void setLine(Line line, bool on);
-    static QString systemMessage(int error);
-    // The error says the device has gone (unplugged, hung up, access lost).
-    static bool isDeviceGone(int error);
-    // Raises the system's error; a device that has gone also closes the port.
-    [[noreturn]] void raiseSystemError(int error);
+    // Raises the system's error as the failure of call, with the system's
+    // text unless text is given; a device that has gone also closes the port.
+    [[noreturn]] void raiseSystemError(int error, const QString &call, const QString &text = QString());
+    // Passes error through OnError and raises it (or the silent abort).
+    [[noreturn]] void raise(EComError &error);
 
     // Store a line setting and apply it; a value the line refuses is not kept.
     template <typename T>
@@ -363,37 +355,18 @@ private:
     void FreeHandle();
     void DestroyThread();
     void ThreadDoEvent(quint32 events);
-    void RaiseThreadError(int error);
+    void RaiseThreadError(int error, const QString &call);
     static void showException(const std::exception &e);
-    void onTxReady();
 
-    qintptr m_handle = -1;
+    // The operating system's side (comport_platform.h).
+    std::unique_ptr<ComDevice> m_device;
     bool m_deviceLost = false;
-    // Bytes taken from the driver's input queue (read or purged) since the
-    // open: with the queue's count, the event thread sees every new byte.
-    std::atomic<quint64> m_rxTaken{0};
     bool m_creatingHandle = false;
     TComThread *m_thread = nullptr;
     int m_threadCallDepth = 0;  // > 0 while the UI thread runs a call for the event thread
     quint32 m_eventMask = 0;
-
-    // Pending read: the caller's buffer, filled until count bytes are in,
-    // also from the event loop when the caller does not wait.
-    char *m_readBuffer = nullptr;
-    int m_readCount = 0;
-    int m_readDone = 0;
-    QSocketNotifier *m_rxNotifier = nullptr;
-    // Pending write: the bytes live here until the driver has taken them.
-    QByteArray m_txBuffer;
-    int m_writeCount = 0;
-    bool m_undrained = false;
-    QSocketNotifier *m_txNotifier = nullptr;
-
-    int m_savedPriority = 0;
+    qint64 m_savedPriority = 0;
     bool m_prioritySaved = false;
-    QMutex m_lineErrorLock;
-    std::array<int, 5> m_lineCounters{};  // the driver's error counters at the last check
-    bool m_lineCountersValid = false;
 
     QThread::Priority m_threadPriority = QThread::TimeCriticalPriority;
     qint32 m_customBaudRate = 0;

@@ -1,11 +1,11 @@
 // The serial port on Linux, its device and line settings: names, errors,
 // open and close, termios2. The transfers, the line control, the event
 // thread and the port list have POSIX files of their own beside this one.
-#include "comport/comport.h"
 #include "comport/comport_posix.h"
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 
 #include <asm/termbits.h>  // termios2, BOTHER, CMSPAR: not in <termios.h>
 #include <cstring>
@@ -39,90 +39,49 @@ const char *optionName(TOption option)
 }
 } // namespace
 
+std::unique_ptr<ComDevice> ComDevice::create(TCustomComPort &port) { return std::make_unique<PosixComDevice>(port); }
+
 QString posixport::notSupported(const QString &what) { return what + QStringLiteral(" is not supported by this platform"); }
 
 // ---- names and errors ------------------------------------------------------------------
 
-QString TCustomComPort::DevicePath() const
+int complatform::lastError()
 {
-    if (m_deviceName.startsWith(QLatin1Char('/')))
-        return m_deviceName;
-    // The n-th serial port, as the stored default "COM1" means it.
-    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = comName.match(m_deviceName);
-    if (match.hasMatch())
-        return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
-    return QStringLiteral("/dev/") + m_deviceName;
+    const int error = errno;
+    return error == EAGAIN || error == EINPROGRESS ? 0 : error;
 }
 
-QString TCustomComPort::systemMessage(int error) { return QString::fromLocal8Bit(strerror(error)); }
+void complatform::clearLastError() { errno = 0; }
 
-bool TCustomComPort::isDeviceGone(int error)
+QString complatform::errorText(int error) { return QString::fromLocal8Bit(strerror(error)); }
+
+bool complatform::isDeviceGone(int error)
 {
     return error == EIO || error == ENXIO || error == ENODEV || error == EACCES;
 }
 
-void TCustomComPort::Check(bool ok)
+bool complatform::isPermissionError(int error) { return error == EACCES || error == EPERM; }
+
+QString complatform::devicePath(const QString &deviceName)
 {
-    if (ok)
-        return;
-    const int error = errno;
-    if (error == 0 || error == EAGAIN || error == EINPROGRESS)
-        return;
-    errno = 0;
-    raiseSystemError(error);
+    if (deviceName.startsWith(QLatin1Char('/')))
+        return deviceName;
+    // The n-th serial port, as the stored default "COM1" means it.
+    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = comName.match(deviceName);
+    if (match.hasMatch())
+        return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    return QStringLiteral("/dev/") + deviceName;
 }
 
-// ---- open and close --------------------------------------------------------------------
-
-void TCustomComPort::openDevice()
+QString complatform::shortDeviceName(const QString &deviceName)
 {
-    const QByteArray path = QFile::encodeName(DevicePath());
-    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == EACCES)
-            RaiseError(error, QStringLiteral("%1 (%2). Serielle Schnittstellen dürfen nur Mitglieder der Gruppe "
-                                             "\"dialout\" benutzen: sudo usermod -aG dialout $USER, dann neu anmelden.")
-                                  .arg(systemMessage(error), QString::fromLocal8Bit(path)));
-        RaiseError(error, systemMessage(error));
-    }
-    // TIOCEXCL does not stop a privileged second opener; the lock does. A
-    // refused opener must not close through closeDevice: its TIOCNXCL would
-    // clear the holder's exclusive flag.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        RaiseError(EBUSY, systemMessage(EBUSY));
-    }
-    m_handle = fd;
-    m_rxTaken = 0;
-    Check(::ioctl(fd, TIOCEXCL) == 0);
-
-    termios2 tio{};
-    Check(::ioctl(fd, TCGETS2, &tio) == 0);
-    // Raw bytes both ways; the settings decide the rest.
-    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC | IMAXBEL);
-    tio.c_oflag &= ~OPOST;
-    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 1;  // so a read of 0 bytes means the line hung up
-    tio.c_cc[VTIME] = 0;
-    Check(::ioctl(fd, TCSETS2, &tio) == 0);
-    takeLineErrors();  // count errors from now on
+    static const QString devDir = QStringLiteral("/dev/");
+    return deviceName.startsWith(devDir) ? deviceName.mid(devDir.size()) : deviceName;
 }
 
-void TCustomComPort::closeDevice()
-{
-    if (m_handle < 0)
-        return;
-    const int fd = int(std::exchange(m_handle, -1));
-    ::ioctl(fd, TIOCNXCL);  // the exclusive flag outlives our descriptor otherwise
-    ::close(fd);
-    m_lineCountersValid = false;
-}
-
-void TCustomComPort::raisePriority()
+bool complatform::raisePriority(TPriorityClass priority, qint64 &saved)
 {
     // The nearest to the priority classes are nice values; without the right
     // to raise them the port opens anyway.
@@ -130,80 +89,133 @@ void TCustomComPort::raisePriority()
     errno = 0;
     const int current = ::getpriority(PRIO_PROCESS, 0);
     if (errno != 0)
-        return;
-    m_savedPriority = current;
-    m_prioritySaved = true;
-    ::setpriority(PRIO_PROCESS, 0, niceValue[m_priorityClass]);
+        return false;
+    saved = current;
+    ::setpriority(PRIO_PROCESS, 0, niceValue[priority]);
+    return true;
 }
 
-void TCustomComPort::restorePriority()
+void complatform::restorePriority(qint64 saved) { ::setpriority(PRIO_PROCESS, 0, int(saved)); }
+
+// ---- open and close --------------------------------------------------------------------
+
+PosixComDevice::~PosixComDevice() { close(); }
+
+void PosixComDevice::open(const QString &devicePath)
 {
-    ::setpriority(PRIO_PROCESS, 0, m_savedPriority);
-    m_prioritySaved = false;
+    const QByteArray path = QFile::encodeName(devicePath);
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == EACCES)
+            fail(error, "open", QStringLiteral("%1 (%2). Serielle Schnittstellen dürfen nur Mitglieder der Gruppe "
+                                             "\"dialout\" benutzen: sudo usermod -aG dialout $USER, dann neu anmelden.")
+                                  .arg(complatform::errorText(error), QString::fromLocal8Bit(path)));
+        fail(error, "open");
+    }
+    // TIOCEXCL does not stop a privileged second opener; the lock does. A
+    // refused opener must not close through closeDevice: its TIOCNXCL would
+    // clear the holder's exclusive flag.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        fail(EBUSY, "flock");
+    }
+    m_fd = fd;
+    m_rxTaken = 0;
+    check(::ioctl(fd, TIOCEXCL) == 0, "ioctl(TIOCEXCL)");
+
+    termios2 tio{};
+    check(::ioctl(fd, TCGETS2, &tio) == 0, "ioctl(TCGETS2)");
+    // Raw bytes both ways; the settings decide the rest.
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC | IMAXBEL);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 1;  // so a read of 0 bytes means the line hung up
+    tio.c_cc[VTIME] = 0;
+    check(::ioctl(fd, TCSETS2, &tio) == 0, "ioctl(TCSETS2)");
+    takeLineErrors();  // count errors from now on
+}
+
+void PosixComDevice::close()
+{
+    delete std::exchange(m_txNotifier, nullptr);
+    delete std::exchange(m_rxNotifier, nullptr);
+    m_txBuffer.clear();
+    m_readBuffer = nullptr;
+    m_readCount = m_readDone = 0;
+    m_writeCount = 0;
+    m_undrained = false;
+    if (m_fd < 0)
+        return;
+    const int fd = std::exchange(m_fd, -1);
+    ::ioctl(fd, TIOCNXCL);  // the exclusive flag outlives our descriptor otherwise
+    ::close(fd);
+    m_lineCountersValid = false;
 }
 
 // ---- line settings ------------------------------------------------------------------------
 
-void TCustomComPort::SetComDCB()
+void PosixComDevice::applyLineSettings()
 {
-    if (!Active())
-        return;
-    const int fd = int(m_handle);
     termios2 tio{};
-    Check(::ioctl(fd, TCGETS2, &tio) == 0);
-    CopyDCB(tio, true);
-    Check(::ioctl(fd, TCSETS2, &tio) == 0);
-    if (m_flowControl.DTR() == dcEnable || m_flowControl.DTR() == dcDisable)
-        setLine(Line::DTR, m_flowControl.DTR() == dcEnable);
-    if (m_flowControl.RTS() == rcEnable || m_flowControl.RTS() == rcDisable)
-        setLine(Line::RTS, m_flowControl.RTS() == rcEnable);
+    check(::ioctl(m_fd, TCGETS2, &tio) == 0, "ioctl(TCGETS2)");
+    port().CopyDCB(tio, true);
+    check(::ioctl(m_fd, TCSETS2, &tio) == 0, "ioctl(TCSETS2)");
+    TFlowControl &flow = port().FlowControl();
+    if (flow.DTR() == dcEnable || flow.DTR() == dcDisable)
+        setLine(TIOCM_DTR, flow.DTR() == dcEnable);
+    if (flow.RTS() == rcEnable || flow.RTS() == rcDisable)
+        setLine(TIOCM_RTS, flow.RTS() == rcEnable);
 }
 
-void TCustomComPort::CopyDCB(TComDCB &tio, bool toDCB)
+ComLineRecord complatform::decodeLine(const TComDCB &tio)
 {
-    if (!toDCB) {
-        SetCustomBaudRate(qint32(tio.c_ospeed));
-        static const TDataBits sizes[] = {db5, db6, db7, db8};
-        m_dataBits = sizes[(tio.c_cflag & CSIZE) >> 4];
-        if (!(tio.c_cflag & PARENB))
-            m_parity = paNone;
-        else if (tio.c_cflag & CMSPAR)
-            m_parity = (tio.c_cflag & PARODD) ? paMark : paSpace;
-        else
-            m_parity = (tio.c_cflag & PARODD) ? paOdd : paEven;
-        m_stopBits = (tio.c_cflag & CSTOPB) ? sb2 : sb1;
-        m_characters.SetXOn(char(tio.c_cc[VSTART]));
-        m_characters.SetXOff(char(tio.c_cc[VSTOP]));
-        m_flowControl.m_rts = (tio.c_cflag & CRTSCTS) ? rcHandshake : rcDisable;
-        static const TXOnXOffControl xon[] = {xcDisable, xcOutput, xcInput, xcInputOutput};
-        m_flowControl.m_xonxoff = xon[((tio.c_iflag & IXON) ? 1 : 0) | ((tio.c_iflag & IXOFF) ? 2 : 0)];
-        m_options.exclude(opCheckParity).exclude(opOutputCTSFlow);
-        if (tio.c_iflag & INPCK)
-            m_options.include(opCheckParity);
-        if (tio.c_cflag & CRTSCTS)
-            m_options.include(opOutputCTSFlow);
-        SetComDCB();
-        return;
-    }
+    ComLineRecord line;
+    line.speed = qint32(tio.c_ospeed);
+    static const TDataBits sizes[] = {db5, db6, db7, db8};
+    line.dataBits = sizes[(tio.c_cflag & CSIZE) >> 4];
+    if (!(tio.c_cflag & PARENB))
+        line.parity = paNone;
+    else if (tio.c_cflag & CMSPAR)
+        line.parity = (tio.c_cflag & PARODD) ? paMark : paSpace;
+    else
+        line.parity = (tio.c_cflag & PARODD) ? paOdd : paEven;
+    line.stopBits = (tio.c_cflag & CSTOPB) ? sb2 : sb1;
+    line.xon = char(tio.c_cc[VSTART]);
+    line.xoff = char(tio.c_cc[VSTOP]);
+    line.rts = (tio.c_cflag & CRTSCTS) ? rcHandshake : rcDisable;
+    static const TXOnXOffControl xon[] = {xcDisable, xcOutput, xcInput, xcInputOutput};
+    line.xonXoff = xon[((tio.c_iflag & IXON) ? 1 : 0) | ((tio.c_iflag & IXOFF) ? 2 : 0)];
+    line.knownOptions = {opCheckParity, opOutputCTSFlow};
+    if (tio.c_iflag & INPCK)
+        line.options.include(opCheckParity);
+    if (tio.c_cflag & CRTSCTS)
+        line.options.include(opOutputCTSFlow);
+    return line;
+}
 
+QString complatform::encodeLine(TCustomComPort &port, TComDCB &tio)
+{
+    const TDataBits dataBits = port.DataBits();
+    const TStopBits stopBits = port.StopBits();
+    const TFlowControl &flow = port.FlowControl();
+    const TOptions options = port.Options();
     // Refuse what the line cannot do before changing anything.
-    if (m_dataBits == db4)
-        RaiseError(0, notSupported(QStringLiteral("4 data bits")));
-    if (m_stopBits == sb1_5 && m_dataBits != db5)
-        RaiseError(0, QStringLiteral("1.5 stop bits are possible with 5 data bits only"));
-    if (m_flowControl.DTR() == dcHandshake)
-        RaiseError(0, notSupported(QStringLiteral("DTR handshake")));
-    if (m_flowControl.RTS() == rcToggle)
-        RaiseError(0, notSupported(QStringLiteral("RTS toggle")));
+    if (dataBits == db4)
+        return notSupported(QStringLiteral("4 data bits"));
+    if (stopBits == sb1_5 && dataBits != db5)
+        return QStringLiteral("1.5 stop bits are possible with 5 data bits only");
+    if (flow.DTR() == dcHandshake)
+        return notSupported(QStringLiteral("DTR handshake"));
+    if (flow.RTS() == rcToggle)
+        return notSupported(QStringLiteral("RTS toggle"));
     for (TOption option : {opOutputDSRFlow, opDSRSensitivity, opTXContinueOnXOff, opUseErrorChar,
                            opDiscardNullBytes, opAbortOnError})
-        if (m_options.contains(option))
-            RaiseError(0, notSupported(QStringLiteral("The option %1").arg(QLatin1String(optionName(option)))));
-
-    if (m_baudRate != brDefault) {
-        const qint32 speed = CustomBaudRate();
-        if (speed <= 0)
-            RaiseError(0, QStringLiteral("Invalid line speed %1").arg(speed));
+        if (options.contains(option))
+            return notSupported(QStringLiteral("The option %1").arg(QLatin1String(optionName(option))));
+    if (port.BaudRate() != brDefault) {
+        const qint32 speed = port.CustomBaudRate();
         unsigned code = BOTHER;  // any other rate goes by number
         for (const StandardSpeed &s : kStandardSpeeds)
             if (s.bitsPerSecond == speed)
@@ -212,34 +224,29 @@ void TCustomComPort::CopyDCB(TComDCB &tio, bool toDCB)
         tio.c_cflag |= code;
         tio.c_ispeed = tio.c_ospeed = speed_t(speed);
     }
-    if (m_dataBits != dbDefault) {
+    if (dataBits != dbDefault) {
         static const tcflag_t sizes[] = {0, 0, CS5, CS6, CS7, CS8};
-        tio.c_cflag = (tio.c_cflag & ~CSIZE) | sizes[m_dataBits];
+        tio.c_cflag = (tio.c_cflag & ~CSIZE) | sizes[dataBits];
     }
-    if (m_parity != paDefault) {
+    if (port.Parity() != paDefault) {
         static const tcflag_t parity[] = {0, 0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR, PARENB | CMSPAR};
-        tio.c_cflag = (tio.c_cflag & ~(PARENB | PARODD | CMSPAR)) | parity[m_parity];
+        tio.c_cflag = (tio.c_cflag & ~(PARENB | PARODD | CMSPAR)) | parity[port.Parity()];
     }
-    if (m_stopBits != sbDefault) {
+    if (stopBits != sbDefault) {
         // With 5 data bits the line's second stop bit is one and a half.
-        tio.c_cflag = m_stopBits == sb1 ? (tio.c_cflag & ~CSTOPB) : (tio.c_cflag | CSTOPB);
+        tio.c_cflag = stopBits == sb1 ? (tio.c_cflag & ~CSTOPB) : (tio.c_cflag | CSTOPB);
     }
     // Error, Eof and Event characters and the XON/XOFF limits have no
     // counterpart in the line discipline; they are kept in the settings only.
-    tio.c_cc[VSTART] = cc_t(m_characters.XOn());
-    tio.c_cc[VSTOP] = cc_t(m_characters.XOff());
-    if (m_flowControl.XOnXOff() != xcDefault) {
+    tio.c_cc[VSTART] = cc_t(port.Characters().XOn());
+    tio.c_cc[VSTOP] = cc_t(port.Characters().XOff());
+    if (flow.XOnXOff() != xcDefault) {
         static const tcflag_t xon[] = {0, 0, IXOFF, IXON, IXON | IXOFF};
-        tio.c_iflag = (tio.c_iflag & ~(IXON | IXOFF | IXANY)) | xon[m_flowControl.XOnXOff()];
+        tio.c_iflag = (tio.c_iflag & ~(IXON | IXOFF | IXANY)) | xon[flow.XOnXOff()];
     }
     // The line has one switch for both directions of the RTS/CTS handshake.
-    const bool hardwareFlow = m_flowControl.RTS() == rcHandshake || m_options.contains(opOutputCTSFlow);
+    const bool hardwareFlow = flow.RTS() == rcHandshake || options.contains(opOutputCTSFlow);
     tio.c_cflag = hardwareFlow ? (tio.c_cflag | CRTSCTS) : (tio.c_cflag & ~CRTSCTS);
-    tio.c_iflag = m_options.contains(opCheckParity) ? (tio.c_iflag | INPCK) : (tio.c_iflag & ~INPCK);
+    tio.c_iflag = options.contains(opCheckParity) ? (tio.c_iflag | INPCK) : (tio.c_iflag & ~INPCK);
+    return {};
 }
-
-// The driver's queue sizes are its own business; the values are kept only.
-void TCustomComPort::SetComBufferSizes() {}
-
-// The transfers read the time-outs each time; nothing to hand to the driver.
-void TCustomComPort::SetComTimeouts() {}

@@ -2,9 +2,7 @@
 // and a hang-up; the rest (modem lines, error counters, the output queue
 // running empty) is sampled. One watch per kind of event, each comparing the
 // driver's state now with what it saw last.
-#include "comport/comport.h"
 #include "comport/comport_posix.h"
-#include "comport/comthread.h"
 
 #include <linux/serial.h>
 #include <poll.h>
@@ -21,10 +19,10 @@ constexpr quint32 kCounterEvents = evBreak | evError;
 
 // A look at the driver failed: a device without the thing looked at (has
 // goes false) is no failure; anything else ends the wait with the error.
-bool lacksOrFailed(bool &has, int &error)
+bool lacksOrFailed(bool &has, ComFailure &failure, const char *call)
 {
     if (!noSuchLine(errno)) {
-        error = errno;
+        failure = {errno, call};
         return false;
     }
     has = false;
@@ -32,9 +30,10 @@ bool lacksOrFailed(bool &has, int &error)
 }
 } // namespace
 
+namespace {
 // Each watch adds the events of the mask it saw to seen; false with the
 // system's error when the device failed.
-struct TComThread::WaitState {
+struct WaitState {
     int fd = -1;
     int wakeFd = -1;
     int rx80Threshold = 0;
@@ -48,21 +47,21 @@ struct TComThread::WaitState {
     bool countersValid = false;
     bool txArmed = false;
 
-    bool watchReceived(quint32 mask, quint64 taken, quint32 &seen, int &error);
-    bool watchModemLines(quint32 mask, quint32 &seen, int &error);
-    bool watchLineErrors(quint32 mask, quint32 &seen, int &error);
+    bool watchReceived(quint32 mask, quint64 taken, quint32 &seen, ComFailure &failure);
+    bool watchModemLines(quint32 mask, quint32 &seen, ComFailure &failure);
+    bool watchLineErrors(quint32 mask, quint32 &seen, ComFailure &failure);
     void watchTxEmpty(quint32 mask, bool written, quint32 &seen);
     // woken: wake() was called.
-    bool waitForChange(quint32 mask, bool &woken, int &error);
+    bool waitForChange(quint32 mask, bool &woken, ComFailure &failure);
 };
 
 // A character event is new bytes, not bytes still waiting: taken (the bytes
 // the port took) is read before the queue, so a read in between can only
 // make the sum too small, which delays nothing that arrives later.
-bool TComThread::WaitState::watchReceived(quint32 mask, quint64 taken, quint32 &seen, int &error)
+bool WaitState::watchReceived(quint32 mask, quint64 taken, quint32 &seen, ComFailure &failure)
 {
     if (::ioctl(fd, FIONREAD, &waiting) != 0) {
-        error = errno;
+        failure = {errno, "ioctl(FIONREAD)"};
         return false;
     }
     const quint64 received = taken + quint64(waiting);
@@ -76,13 +75,13 @@ bool TComThread::WaitState::watchReceived(quint32 mask, quint64 taken, quint32 &
     return true;
 }
 
-bool TComThread::WaitState::watchModemLines(quint32 mask, quint32 &seen, int &error)
+bool WaitState::watchModemLines(quint32 mask, quint32 &seen, ComFailure &failure)
 {
     if (!(mask & kModemEvents) || !hasModemLines)
         return true;
     int lines = 0;
     if (!posixport::readModemLines(fd, lines))
-        return lacksOrFailed(hasModemLines, error);
+        return lacksOrFailed(hasModemLines, failure, "ioctl(TIOCMGET)");
     const int changed = modemLines < 0 ? 0 : (lines ^ modemLines);
     if (changed & TIOCM_CTS)
         seen |= evCTS;
@@ -96,13 +95,13 @@ bool TComThread::WaitState::watchModemLines(quint32 mask, quint32 &seen, int &er
     return true;
 }
 
-bool TComThread::WaitState::watchLineErrors(quint32 mask, quint32 &seen, int &error)
+bool WaitState::watchLineErrors(quint32 mask, quint32 &seen, ComFailure &failure)
 {
     if (!(mask & kCounterEvents) || !hasCounters)
         return true;
     serial_icounter_struct now{};
     if (::ioctl(fd, TIOCGICOUNT, &now) != 0)
-        return lacksOrFailed(hasCounters, error);
+        return lacksOrFailed(hasCounters, failure, "ioctl(TIOCGICOUNT)");
     if (countersValid) {
         if (now.brk != counters.brk)
             seen |= evBreak;
@@ -116,7 +115,7 @@ bool TComThread::WaitState::watchLineErrors(quint32 mask, quint32 &seen, int &er
 }
 
 // Armed by a write; fires once the driver's output queue has run empty.
-void TComThread::WaitState::watchTxEmpty(quint32 mask, bool written, quint32 &seen)
+void WaitState::watchTxEmpty(quint32 mask, bool written, quint32 &seen)
 {
     if (!(mask & evTxEmpty))
         return;
@@ -132,7 +131,7 @@ void TComThread::WaitState::watchTxEmpty(quint32 mask, bool written, quint32 &se
 // What the driver does not signal (modem lines, error counters, waiting
 // bytes growing, the output queue running empty) is sampled every 10 ms;
 // otherwise the wait ends with a signal from the driver or from wake().
-bool TComThread::WaitState::waitForChange(quint32 mask, bool &woken, int &error)
+bool WaitState::waitForChange(quint32 mask, bool &woken, ComFailure &failure)
 {
     const bool sample = ((mask & kModemEvents) && hasModemLines) || ((mask & kCounterEvents) && hasCounters) ||
                         txArmed || ((mask & kReceiveEvents) && waiting > 0);
@@ -142,7 +141,7 @@ bool TComThread::WaitState::waitForChange(quint32 mask, bool &woken, int &error)
     if (r < 0) {
         if (errno == EINTR)
             return true;
-        error = errno;
+        failure = {errno, "poll"};
         return false;
     }
     if (fds[1].revents) {
@@ -152,49 +151,73 @@ bool TComThread::WaitState::waitForChange(quint32 mask, bool &woken, int &error)
         return true;
     }
     if (fds[0].revents & POLLNVAL) {
-        error = EBADF;
+        failure = {EBADF, "poll"};
         return false;
     }
     if (fds[0].revents & (POLLHUP | POLLERR)) {
-        error = EIO;  // the line hung up: the device is gone
+        failure = {EIO, "poll"};  // the line hung up: the device is gone
         return false;
     }
     return true;
 }
 
-TComThread::TComThread(TCustomComPort &port, quint32 mask)
-    : m_port(port), m_synchronize(port.SynchronizeEvents()), m_mask(mask), m_wait(std::make_unique<WaitState>())
+class PosixEventWait : public ComEventWait {
+public:
+    // inputSize: the driver's input queue, as the port's settings give it.
+    PosixEventWait(const PosixComDevice &device, int inputSize);
+    ~PosixEventWait() override;
+    bool isValid() const override { return m_state.wakeFd >= 0; }
+    bool wait(quint32 mask, quint32 &events, ComFailure &failure) override;
+    void wake() override;
+    void noteWrite() override;
+
+private:
+    const PosixComDevice &m_device;
+    WaitState m_state;
+    std::atomic<bool> m_written{false};
+};
+} // namespace
+
+std::unique_ptr<ComEventWait> PosixComDevice::eventWait()
 {
-    m_wait->fd = int(port.Handle());
-    m_wait->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    m_wait->rx80Threshold = qMax(1, port.BufferSizes().Input() * 8 / 10);
+    return std::make_unique<PosixEventWait>(*this, port().BufferSizes().Input());
+}
+
+PosixEventWait::PosixEventWait(const PosixComDevice &device, int inputSize) : m_device(device)
+{
+    m_state.fd = int(device.handle());
+    m_state.wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_state.rx80Threshold = qMax(1, inputSize * 8 / 10);
     int input = 0;  // bytes waiting now are no news
-    ::ioctl(m_wait->fd, FIONREAD, &input);
-    m_wait->seenReceived = port.m_rxTaken + quint64(input);
+    ::ioctl(m_state.fd, FIONREAD, &input);
+    m_state.seenReceived = device.bytesTaken() + quint64(input);
 }
 
-TComThread::~TComThread()
+PosixEventWait::~PosixEventWait()
 {
-    if (m_wait->wakeFd >= 0)
-        ::close(m_wait->wakeFd);
+    if (m_state.wakeFd >= 0)
+        ::close(m_state.wakeFd);
 }
 
-bool TComThread::isValid() const { return m_wait->wakeFd >= 0; }
-
-void TComThread::wake()
+void PosixEventWait::wake()
 {
     const quint64 one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_wait->wakeFd, &one, sizeof one);
+    [[maybe_unused]] const ssize_t n = ::write(m_state.wakeFd, &one, sizeof one);
 }
 
-bool TComThread::waitForEvents(quint32 &events, int &error)
+void PosixEventWait::noteWrite()
 {
-    WaitState &w = *m_wait;
-    const quint32 mask = m_mask;
+    m_written = true;
+    wake();
+}
+
+bool PosixEventWait::wait(quint32 mask, quint32 &events, ComFailure &failure)
+{
+    WaitState &w = m_state;
     for (;;) {
         quint32 seen = 0;
-        if (!w.watchReceived(mask, m_port.m_rxTaken, seen, error) || !w.watchModemLines(mask, seen, error) ||
-            !w.watchLineErrors(mask, seen, error))
+        if (!w.watchReceived(mask, m_device.bytesTaken(), seen, failure) || !w.watchModemLines(mask, seen, failure) ||
+            !w.watchLineErrors(mask, seen, failure))
             return false;
         w.watchTxEmpty(mask, (mask & evTxEmpty) && m_written.exchange(false), seen);
         seen &= mask;
@@ -203,7 +226,7 @@ bool TComThread::waitForEvents(quint32 &events, int &error)
             return true;
         }
         bool woken = false;
-        if (!w.waitForChange(mask, woken, error))
+        if (!w.waitForChange(mask, woken, failure))
             return false;
         if (woken) {
             events = 0;  // a new mask or a stop request: the caller looks

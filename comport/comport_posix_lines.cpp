@@ -1,6 +1,5 @@
 // The serial port's line control on Linux: DTR, RTS, XON/XOFF, break and the
 // modem input lines.
-#include "comport/comport.h"
 #include "comport/comport_posix.h"
 #include "comport/modemlines.h"
 
@@ -19,60 +18,46 @@ bool posixport::readModemLines(int fd, int &lines)
     return ::ioctl(fd, TIOCMGET, &lines) == 0;
 }
 
-void TCustomComPort::setLine(Line line, bool on)
+void PosixComDevice::setLine(int bit, bool on)
 {
-    CheckActive();
-    int bits = line == Line::DTR ? TIOCM_DTR : TIOCM_RTS;
-    if (::ioctl(int(m_handle), on ? TIOCMBIS : TIOCMBIC, &bits) != 0 && !noSuchLine(errno))
-        Check(false);
+    if (::ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &bit) != 0 && !noSuchLine(errno))
+        check(false, on ? "ioctl(TIOCMBIS)" : "ioctl(TIOCMBIC)");
 }
 
-void TCustomComPort::SetXOn()
+void PosixComDevice::escape(Escape function)
 {
-    CheckActive();
-    Check(::ioctl(int(m_handle), TCXONC, TCOON) == 0);
+    switch (function) {
+    case Escape::SetDTR:
+    case Escape::ClearDTR:
+        setLine(TIOCM_DTR, function == Escape::SetDTR);
+        break;
+    case Escape::SetRTS:
+    case Escape::ClearRTS:
+        setLine(TIOCM_RTS, function == Escape::SetRTS);
+        break;
+    case Escape::SetXOn:
+    case Escape::SetXOff:
+        check(::ioctl(m_fd, TCXONC, function == Escape::SetXOn ? TCOON : TCOOFF) == 0, "ioctl(TCXONC)");
+        break;
+    case Escape::ResetDevice:
+        port().RaiseError(0, notSupported(QStringLiteral("Resetting the device")));
+    case Escape::SetBreak:
+    case Escape::ClearBreak:
+        if (::ioctl(m_fd, function == Escape::SetBreak ? TIOCSBRK : TIOCCBRK) != 0 && !noSuchLine(errno))
+            check(false, function == Escape::SetBreak ? "ioctl(TIOCSBRK)" : "ioctl(TIOCCBRK)");
+        break;
+    }
 }
 
-void TCustomComPort::SetXOff()
-{
-    CheckActive();
-    Check(::ioctl(int(m_handle), TCXONC, TCOOFF) == 0);
-}
+void PosixComDevice::transmitChar(char value) { check(::write(m_fd, &value, 1) == 1, "write"); }
 
-void TCustomComPort::ResetDevice()
+TModemStatus PosixComDevice::modemStatus()
 {
-    CheckActive();
-    RaiseError(0, notSupported(QStringLiteral("Resetting the device")));
-}
-
-void TCustomComPort::SetBreak()
-{
-    CheckActive();
-    if (::ioctl(int(m_handle), TIOCSBRK) != 0 && !noSuchLine(errno))
-        Check(false);
-}
-
-void TCustomComPort::ClearBreak()
-{
-    CheckActive();
-    if (::ioctl(int(m_handle), TIOCCBRK) != 0 && !noSuchLine(errno))
-        Check(false);
-}
-
-void TCustomComPort::TransmitChar(char value)
-{
-    CheckActive();
-    Check(::write(int(m_handle), &value, 1) == 1);
-}
-
-TModemStatus TCustomComPort::GetModemStatus()
-{
-    CheckActive();
     int bits = 0;
-    if (!posixport::readModemLines(int(m_handle), bits)) {
+    if (!posixport::readModemLines(m_fd, bits)) {
         if (noSuchLine(errno))
             return {};
-        Check(false);
+        check(false, "ioctl(TIOCMGET)");
     }
     TModemStatus status;
     if (bits & TIOCM_CTS)

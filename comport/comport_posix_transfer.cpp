@@ -1,6 +1,5 @@
 // The serial port's transfers on Linux: reads and writes with their
 // time-outs, the driver's queues, line errors and purging.
-#include "comport/comport.h"
 #include "comport/comport_posix.h"
 #include "comport/modemlines.h"
 
@@ -30,32 +29,32 @@ QDeadlineTimer transferDeadline(qint32 multiplier, qint32 constant, int count)
     return total > 0 ? QDeadlineTimer(total) : QDeadlineTimer(QDeadlineTimer::Forever);
 }
 
-// Wait until fd is ready for events or the time is up; false on time-out.
-// A hung-up line is an error, unless it still has what was asked for.
-bool waitReady(TCustomComPort &port, int fd, short events, int timeoutMs)
+// Wait until fd is ready for events or the time is up: 0 on time-out, 1
+// when ready, or the system's error. A hung-up line is an error, unless it
+// still has what was asked for.
+int waitReady(int fd, short events, int timeoutMs, bool &ready)
 {
     pollfd p{fd, events, 0};
     int r;
     do
         r = ::poll(&p, 1, timeoutMs);
     while (r < 0 && errno == EINTR);
-    port.Check(r >= 0);
-    if (p.revents & POLLNVAL) {
-        errno = EBADF;
-        port.Check(false);
-    }
-    if ((p.revents & (POLLHUP | POLLERR)) && !(p.revents & events)) {
-        errno = EIO;
-        port.Check(false);
-    }
-    return r > 0;
+    if (r < 0)
+        return errno;
+    if (p.revents & POLLNVAL)
+        return EBADF;
+    if ((p.revents & (POLLHUP | POLLERR)) && !(p.revents & events))
+        return EIO;
+    ready = r > 0;
+    return 0;
 }
 } // namespace
 
-int TCustomComPort::takeWaiting()
+
+int PosixComDevice::takeWaiting()
 {
     while (m_readDone < m_readCount) {
-        const ssize_t n = ::read(int(m_handle), m_readBuffer + m_readDone, size_t(m_readCount - m_readDone));
+        const ssize_t n = ::read(m_fd, m_readBuffer + m_readDone, size_t(m_readCount - m_readDone));
         if (n > 0) {
             m_readDone += int(n);
             m_rxTaken += quint64(n);
@@ -68,54 +67,95 @@ int TCustomComPort::takeWaiting()
     return 0;
 }
 
-void TCustomComPort::fillRead(bool block)
+void PosixComDevice::fillRead(bool block)
 {
-    const int fd = int(m_handle);
+    const int fd = m_fd;
+    const TTimeouts &timeouts = port().Timeouts();
     const QDeadlineTimer total =
-        transferDeadline(m_timeouts.ReadMultiplier(), m_timeouts.ReadConstant(), m_readCount);
+        transferDeadline(timeouts.ReadMultiplier(), timeouts.ReadConstant(), m_readCount);
     // ReadInterval -1 with no total: the read finishes at once with what is there.
-    const bool immediate = m_timeouts.ReadInterval() == -1 && total.isForever();
+    const bool immediate = timeouts.ReadInterval() == -1 && total.isForever();
     QDeadlineTimer gap(QDeadlineTimer::Forever);
     for (;;) {
         const int before = m_readDone;
         if (const int error = takeWaiting())
-            raiseSystemError(error);
+            fail(error, "read");
         if (m_readDone == m_readCount)
             return;
         if (immediate) {
             m_readBuffer = nullptr;
             return;
         }
-        if (m_readDone > before && m_timeouts.ReadInterval() > 0)
-            gap.setRemainingTime(m_timeouts.ReadInterval());
+        if (m_readDone > before && timeouts.ReadInterval() > 0)
+            gap.setRemainingTime(timeouts.ReadInterval());
         if (!block)
             return;
         const QDeadlineTimer until = qMin(total, gap);
-        if (until.hasExpired() || !waitReady(*this, fd, POLLIN, remainingMs(until)))
+        if (until.hasExpired())
+            return;
+        bool ready = false;
+        if (const int error = waitReady(fd, POLLIN, remainingMs(until), ready))
+            fail(error, "poll");
+        if (!ready)
             return;
     }
 }
 
-void TCustomComPort::watchPendingRead()
+void PosixComDevice::startRead(char *buffer, int count)
 {
+    m_readBuffer = buffer;
+    m_readCount = count;
+    m_readDone = 0;
+    try {
+        fillRead(false);
+    } catch (...) {
+        m_readBuffer = nullptr;  // a failed read must not write there later
+        throw;
+    }
+    if (!readPending())
+        return;
     if (!m_rxNotifier) {
-        m_rxNotifier = new QSocketNotifier(m_handle, QSocketNotifier::Read, this);
-        connect(m_rxNotifier, &QSocketNotifier::activated, this, &TCustomComPort::onRxReady);
+        m_rxNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read);
+        QObject::connect(m_rxNotifier, &QSocketNotifier::activated, [this] { onRxReady(); });
     }
     m_rxNotifier->setEnabled(true);
 }
 
-void TCustomComPort::onRxReady()
+bool PosixComDevice::finishRead()
 {
-    // Runs from the event loop: a failure is left for the next completion wait.
-    if (!ReadPending() || takeWaiting() != 0 || !ReadPending())
+    fillRead(true);
+    return !readPending();
+}
+
+void PosixComDevice::abortRead()
+{
+    m_readBuffer = nullptr;  // the pending read ends with what it has
+    if (m_rxNotifier)
         m_rxNotifier->setEnabled(false);
 }
 
-int TCustomComPort::pushWrite()
+void PosixComDevice::onRxReady()
+{
+    // Runs from the event loop: a failure is left for the next completion wait.
+    if (!readPending() || takeWaiting() != 0 || !readPending())
+        m_rxNotifier->setEnabled(false);
+}
+
+void PosixComDevice::startWrite(const char *data, int count)
+{
+    m_writeCount = count;
+    m_txBuffer.append(data, count);
+    m_undrained = true;
+    if (const int error = pushWrite()) {
+        m_txBuffer.clear();
+        fail(error, "write");
+    }
+}
+
+int PosixComDevice::pushWrite()
 {
     while (!m_txBuffer.isEmpty()) {
-        const ssize_t n = ::write(int(m_handle), m_txBuffer.constData(), size_t(m_txBuffer.size()));
+        const ssize_t n = ::write(m_fd, m_txBuffer.constData(), size_t(m_txBuffer.size()));
         if (n > 0) {
             m_txBuffer.remove(0, n);
             continue;
@@ -126,8 +166,8 @@ int TCustomComPort::pushWrite()
             return errno;
         // The driver's queue is full: go on when it has room.
         if (!m_txNotifier) {
-            m_txNotifier = new QSocketNotifier(m_handle, QSocketNotifier::Write, this);
-            connect(m_txNotifier, &QSocketNotifier::activated, this, &TCustomComPort::onTxReady);
+            m_txNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write);
+            QObject::connect(m_txNotifier, &QSocketNotifier::activated, [this] { onTxReady(); });
         }
         m_txNotifier->setEnabled(true);
         return 0;
@@ -137,26 +177,49 @@ int TCustomComPort::pushWrite()
     return 0;
 }
 
-void TCustomComPort::onTxReady()
+void PosixComDevice::onTxReady()
 {
     // Runs from the event loop: keep a failure for the next completion wait.
     if (pushWrite() != 0)
         m_txNotifier->setEnabled(false);
 }
 
-bool TCustomComPort::drainWrite()
+bool PosixComDevice::finishWrite()
 {
-    const int fd = int(m_handle);
+    if (!m_undrained)
+        return true;
+    const bool drained = drainWrite();
+    m_undrained = false;
+    if (!drained)
+        clearQueue(false);
+    return drained;
+}
+
+void PosixComDevice::abortWrite()
+{
+    m_txBuffer.clear();
+    m_undrained = false;
+}
+
+bool PosixComDevice::drainWrite()
+{
+    const int fd = m_fd;
+    const TTimeouts &timeouts = port().Timeouts();
     const QDeadlineTimer deadline =
-        transferDeadline(m_timeouts.WriteMultiplier(), m_timeouts.WriteConstant(), m_writeCount);
+        transferDeadline(timeouts.WriteMultiplier(), timeouts.WriteConstant(), m_writeCount);
     while (!m_txBuffer.isEmpty()) {
         if (const int error = pushWrite()) {
             m_txBuffer.clear();
-            raiseSystemError(error);
+            fail(error, "write");
         }
         if (m_txBuffer.isEmpty())
             break;
-        if (deadline.hasExpired() || !waitReady(*this, fd, POLLOUT, remainingMs(deadline)))
+        if (deadline.hasExpired())
+            return false;
+        bool ready = false;
+        if (const int error = waitReady(fd, POLLOUT, remainingMs(deadline), ready))
+            fail(error, "poll");
+        if (!ready)
             return false;
     }
     if (deadline.isForever()) {
@@ -165,12 +228,12 @@ bool TCustomComPort::drainWrite()
         do
             r = ::ioctl(fd, TCSBRK, 1);
         while (r < 0 && errno == EINTR);
-        Check(r == 0);
+        check(r == 0, "ioctl(TCSBRK)");
         return true;
     }
     // The drain call takes no deadline and a line held by flow control would
     // block it for good: watch the driver's queue run empty instead.
-    while (queuedOutput() > 0) {
+    while (portQueuedOutput() > 0) {
         if (deadline.hasExpired())
             return false;
         QThread::msleep(std::clamp<qint64>(deadline.remainingTime(), 1, 2));
@@ -178,14 +241,14 @@ bool TCustomComPort::drainWrite()
     return true;
 }
 
-int TCustomComPort::queuedOutput()
+int PosixComDevice::outputQueue()
 {
     int count = 0;
-    Check(::ioctl(int(m_handle), TIOCOUTQ, &count) == 0);
+    check(::ioctl(m_fd, TIOCOUTQ, &count) == 0, "ioctl(TIOCOUTQ)");
     // A line source stands in for a device without lines: with CTS output
     // flow control and its CTS low, the driver would keep what it was given.
     int lines = 0;
-    if (ModemLineSource() && m_options.contains(opOutputCTSFlow) && readModemLines(int(m_handle), lines)
+    if (ModemLineSource() && port().Options().contains(opOutputCTSFlow) && readModemLines(m_fd, lines)
         && !(lines & TIOCM_CTS))
         return std::max(count, 1);
     return count;
@@ -193,33 +256,23 @@ int TCustomComPort::queuedOutput()
 
 // ---- queues, line errors, purging ---------------------------------------------------------
 
-int TCustomComPort::InputCount()
+int PosixComDevice::inputCount()
 {
     int count = 0;
-    Check(::ioctl(int(m_handle), FIONREAD, &count) == 0);
+    check(::ioctl(m_fd, FIONREAD, &count) == 0, "ioctl(FIONREAD)");
     if (count == 0) {
         // A hung-up line reads as empty; once drained it is the device gone.
-        pollfd p{int(m_handle), 0, 0};
-        if (::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP)) {
-            errno = EIO;
-            Check(false);
-        }
+        pollfd p{m_fd, 0, 0};
+        if (::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP))
+            fail(EIO, "poll");
     }
-    reportLineErrors();
     return count;
 }
 
-int TCustomComPort::OutputCount()
-{
-    const int count = queuedOutput();
-    reportLineErrors();
-    return count + int(m_txBuffer.size());
-}
-
-TLineErrors TCustomComPort::takeLineErrors()
+TLineErrors PosixComDevice::takeLineErrors()
 {
     serial_icounter_struct now{};
-    if (m_handle < 0 || ::ioctl(int(m_handle), TIOCGICOUNT, &now) != 0)
+    if (m_fd < 0 || ::ioctl(m_fd, TIOCGICOUNT, &now) != 0)
         return {};  // no error counters on this device
     const std::array<int, 5> counters{now.brk, now.frame, now.overrun, now.buf_overrun, now.parity};
     QMutexLocker lock(&m_lineErrorLock);
@@ -236,19 +289,21 @@ TLineErrors TCustomComPort::takeLineErrors()
     return errors;
 }
 
-void TCustomComPort::clearQueue(bool input)
+void PosixComDevice::clearQueue(bool input)
 {
-    if (!Active())
+    if (m_fd < 0)
         return;
     int queued = 0;
-    if (input && ::ioctl(int(m_handle), FIONREAD, &queued) == 0)
+    if (input && ::ioctl(m_fd, FIONREAD, &queued) == 0)
         m_rxTaken += quint64(queued);
-    Check(::ioctl(int(m_handle), TCFLSH, input ? TCIFLUSH : TCOFLUSH) == 0);
+    if (!input)
+        abortWrite();  // bytes still in our own buffer count as queued in the driver
+    check(::ioctl(m_fd, TCFLSH, input ? TCIFLUSH : TCOFLUSH) == 0, "ioctl(TCFLSH)");
 }
 
-void TCustomComPort::Flush()
+void PosixComDevice::flush()
 {
-    if (Active() && m_undrained) {
+    if (m_undrained) {
         drainWrite();
         m_undrained = false;
     }

@@ -1,37 +1,45 @@
 #include "comport/comthread.h"
 #include "comport/comport.h"
+#include "comport/comport_platform.h"
 
 #include <QScopedValueRollback>
 #include <exception>
 
+TComThread::TComThread(TCustomComPort &port, quint32 mask)
+    : m_port(port), m_synchronize(port.SynchronizeEvents()), m_mask(mask), m_wait(port.m_device->eventWait())
+{
+}
+
+TComThread::~TComThread() = default;
+
+bool TComThread::isValid() const { return m_wait->isValid(); }
+
 void TComThread::setMask(quint32 mask)
 {
     m_mask = mask;
-    wake();
+    m_wait->wake();
 }
 
 void TComThread::noteWrite()
 {
-    if (m_mask & evTxEmpty) {
-        m_written = true;
-        wake();
-    }
+    if (m_mask & evTxEmpty)
+        m_wait->noteWrite();
 }
 
 void TComThread::requestStop()
 {
     m_stop = true;
-    wake();
+    m_wait->wake();
 }
 
 void TComThread::run()
 {
     while (!m_stop) {
         quint32 events = 0;
-        int error = 0;
-        if (!waitForEvents(events, error)) {
+        ComFailure failure;
+        if (!m_wait->wait(m_mask, events, failure)) {
             if (!m_stop)
-                reportError(error);
+                reportError(failure);
             return;
         }
         if (events && !m_stop)
@@ -51,11 +59,11 @@ void TComThread::dispatch(quint32 events)
     });
 }
 
-void TComThread::reportError(int error)
+void TComThread::reportError(const ComFailure &failure)
 {
-    runOnUiThread([this, error] {
+    runOnUiThread([this, failure] {
         if (!m_stop)
-            m_port.RaiseThreadError(error);
+            m_port.RaiseThreadError(failure.error, QString::fromLatin1(failure.call));
     });
 }
 

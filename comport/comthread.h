@@ -5,6 +5,8 @@
 #include <memory>
 
 class TCustomComPort;
+class ComEventWait;
+struct ComFailure;
 
 // The port's event thread: waits for line events on the device and hands
 // each one to the port's handlers, on the UI thread when the port
@@ -16,7 +18,7 @@ public:
     TComThread(TCustomComPort &port, quint32 mask);
     ~TComThread() override;
 
-    // False when the thread's wake-up channel could not be created.
+    // False when the thread's wait could not be prepared.
     bool isValid() const;
     // A new mask completes the running wait; the next wait uses it.
     void setMask(quint32 mask);
@@ -31,19 +33,12 @@ protected:
     void run() override;
 
 private:
-    struct WaitState;
-
-    // Platform part. True with the events seen (0: woken without an event);
-    // false with the system's error number when the wait failed.
-    bool waitForEvents(quint32 &events, int &error);
-    void wake();
     void dispatch(quint32 events);
-    void reportError(int error);
+    void reportError(const ComFailure &failure);
 
     TCustomComPort &m_port;
     const bool m_synchronize;
     std::atomic<quint32> m_mask;
     std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_written{false};
-    std::unique_ptr<WaitState> m_wait;
+    std::unique_ptr<ComEventWait> m_wait;  // the platform's side
 };

@@ -1,5 +1,7 @@
 #include "mainwindow/helpmanual.h"
 
+#include "mainwindow/helpfolder.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <algorithm>
 
 namespace {
-const QString kRoot = QStringLiteral(":/help/");
 
 struct ContextPage {
     int context;
@@ -22,7 +23,7 @@ constexpr ContextPage kContextPages[] = {
 
 HelpManual::Page readPage(const QString &file)
 {
-    QFile source(kRoot + file);
+    QFile source(helpFolder() + file);
     source.open(QIODevice::ReadOnly);
     QTextDocument document;
     document.setHtml(QString::fromUtf8(source.readAll()));
@@ -33,7 +34,7 @@ HelpManual::Page readPage(const QString &file)
 HelpManual::HelpManual()
 {
     // The contents first, then the pages as a German index sorts their titles.
-    const QStringList files = QDir(kRoot).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    const QStringList files = QDir(helpFolder()).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     for (const QString &file : files)
         if (file != contentsFile())
             m_pages.append(readPage(file));
@@ -43,7 +44,11 @@ HelpManual::HelpManual()
     m_pages.prepend(readPage(contentsFile()));
 }
 
-QUrl HelpManual::urlOf(const QString &file) { return QUrl(QStringLiteral("qrc") + kRoot + file); }
+QUrl HelpManual::urlOf(const QString &file)
+{
+    const QString path = helpFolder() + file;
+    return path.startsWith(u':') ? QUrl(QStringLiteral("qrc") + path) : QUrl::fromLocalFile(path);
+}
 
 QString HelpManual::contentsFile() { return QStringLiteral("index.html"); }
 

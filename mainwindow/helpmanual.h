@@ -3,8 +3,8 @@
 #include <QString>
 #include <QUrl>
 
-// The German manual: HTML pages compiled into the program, their titles and
-// their text for the finder, and the page of each help context number.
+// The German manual: its HTML pages (helpFolder()), their titles and their
+// text for the finder, and the page of each help context number.
 class HelpManual {
 public:
     struct Page {

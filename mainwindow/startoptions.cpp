@@ -1,5 +1,7 @@
 #include "mainwindow/startoptions.h"
 
+#include "settings/userfolder.h"
+
 namespace {
 // Options of Qt's application object that take the next word as their value.
 bool qtOptionTakesValue(const QString &word)
@@ -60,16 +62,17 @@ StartOptions parseStartOptions(const QStringList &words)
 QString startHelpText()
 {
     return QStringLiteral(
-        "Aufruf: quillon [--settings DATEI] [FIRMWAREDATEI]\n"
-        "Firmware-Update für KRV470 und KRV465 über RS-232, Modem oder TCP.\n"
-        "\n"
-        "Optionen:\n"
-        "  --settings DATEI   diese Einstellungsdatei verwenden; sonst quillon.INI neben dem\n"
-        "                     Programm, wenn es dort eine gibt, sonst\n"
-        "                     $XDG_CONFIG_HOME/quillon/quillon.INI (~/.config/quillon/quillon.INI)\n"
-        "  -h, --help         diese Hilfe\n"
-        "  -V, --version      die Version des Programms\n"
-        "\n"
-        "FIRMWAREDATEI (Intel-HEX oder Binärabbild) wird nach dem Start geladen wie mit \"Öffnen\".\n"
-        "Das Kommandozeilenprogramm ist quillon-cli (quillon-cli --help).\n");
+               "Aufruf: quillon [--settings DATEI] [FIRMWAREDATEI]\n"
+               "Firmware-Update für KRV470 und KRV465 über RS-232, Modem oder TCP.\n"
+               "\n"
+               "Optionen:\n"
+               "  --settings DATEI   diese Einstellungsdatei verwenden; sonst quillon.INI neben dem\n"
+               "                     Programm, wenn es dort eine gibt, sonst\n"
+               "                     %1\n"
+               "  -h, --help         diese Hilfe\n"
+               "  -V, --version      die Version des Programms\n"
+               "\n"
+               "FIRMWAREDATEI (Intel-HEX oder Binärabbild) wird nach dem Start geladen wie mit \"Öffnen\".\n"
+               "Das Kommandozeilenprogramm ist quillon-cli (quillon-cli --help).\n")
+        .arg(userSettingsFileText());
 }

@@ -1,16 +1,16 @@
 #include "orvabout/versinfo.h"
 
-#include "settings/inifile.h"
-
-#include <QFileInfo>
+#include "orvabout/versinfo_platform.h"
 
 namespace {
-const char *const StringKeys[] = {"CompanyName",      "FileDescription",  "FileVersion", "InternalName",
-                                  "LegalCopyright",   "LegalTrademarks",  "OriginalFilename",
-                                  "ProductName",      "ProductVersion",   "Comments"};
+const QStringList StringKeys = {QStringLiteral("CompanyName"),      QStringLiteral("FileDescription"),
+                                QStringLiteral("FileVersion"),      QStringLiteral("InternalName"),
+                                QStringLiteral("LegalCopyright"),   QStringLiteral("LegalTrademarks"),
+                                QStringLiteral("OriginalFilename"), QStringLiteral("ProductName"),
+                                QStringLiteral("ProductVersion"),   QStringLiteral("Comments")};
 }
 
-TVersInfo::TVersInfo(QObject *owner) : TVersInfo(QString::fromLatin1(DefaultSource), owner) {}
+TVersInfo::TVersInfo(QObject *owner) : TVersInfo(runningProgramVersionSource(), owner) {}
 
 TVersInfo::TVersInfo(const QString &source, QObject *owner) : QObject(owner)
 {
@@ -19,22 +19,17 @@ TVersInfo::TVersInfo(const QString &source, QObject *owner) : QObject(owner)
 
 void TVersInfo::read(const QString &source)
 {
-    if (!QFileInfo::exists(source))
+    QStringList texts;
+    if (!readVersionData(source, m_values[0], StringKeys, texts))
         return;
-    const TIniFile data(source);
-    // First translation entry: language in the low 16 bits, code page in the high ones.
-    const int translation = data.ReadInteger(QStringLiteral("VarFileInfo"), QStringLiteral("Translation"), -1);
-    if (translation == -1)
-        return;
-    const quint32 entry = quint32(translation);
-    m_values[0] = QStringLiteral("%1%2")
-                      .arg(entry & 0xFFFF, 4, 16, QLatin1Char('0'))
-                      .arg(entry >> 16, 4, 16, QLatin1Char('0'))
-                      .toUpper();
-    const QString section = QStringLiteral("StringFileInfo\\") + m_values[0];
-    for (int i = 0; i < 10; ++i) {
-        const QString key = QLatin1String(StringKeys[i]);
-        const QString value = data.ReadString(section, key, QString());
-        m_values[i + 1] = value.isEmpty() ? QStringLiteral("No ") + key : value;
-    }
+    for (int i = 0; i < 10; ++i)
+        m_values[i + 1] = texts.value(i).isEmpty() ? QStringLiteral("No ") + StringKeys[i] : texts[i];
+}
+
+QString langCharsetOf(quint32 translation)
+{
+    return QStringLiteral("%1%2")
+        .arg(translation & 0xFFFF, 4, 16, QLatin1Char('0'))
+        .arg(translation >> 16, 4, 16, QLatin1Char('0'))
+        .toUpper();
 }

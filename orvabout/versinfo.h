@@ -2,12 +2,10 @@
 #include <QObject>
 #include <QString>
 
-// The running program's version data as eleven read-only texts. This platform
-// has no version resources: a host program carries its data as the resource
-// DefaultSource (see orvabout_host in CMake), an INI text with the translation
-// under [VarFileInfo] and the texts under [StringFileInfo\<LangCharset>].
-// Without that data all eleven texts are empty; a missing or empty entry reads
-// as "No <key>".
+// The running program's version data as eleven read-only texts: on Windows
+// the executable's version resource, elsewhere the same data built into the
+// program (see versinfo_posix.cpp). Without that data all eleven texts are
+// empty; a missing or empty entry reads as "No <key>".
 class TVersInfo : public QObject
 {
     Q_OBJECT
@@ -23,10 +21,9 @@ class TVersInfo : public QObject
     Q_PROPERTY(QString ProductVersion READ ProductVersion CONSTANT)
     Q_PROPERTY(QString Comments READ Comments CONSTANT)
 public:
-    static constexpr const char *DefaultSource = ":/versinfo/versinfo.ini";
-
     explicit TVersInfo(QObject *owner = nullptr);
-    // Reads the version data of another file of the same form.
+    // Reads the version data of another file: a program or library on
+    // Windows, an INI text of the built-in form elsewhere.
     TVersInfo(const QString &source, QObject *owner);
 
     QString LangCharset() const { return m_values[0]; }

@@ -1,9 +1,9 @@
 #include "settings/programsettings.h"
 
 #include "settings/inifile.h"
+#include "settings/userfolder.h"
 
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace {
 const QString Code = QStringLiteral("Code");
@@ -51,6 +51,5 @@ QString settingsFilePath(const QString &explicitPath, const QString &programPath
         if (QFileInfo(beside).isFile())
             return beside;
     }
-    // The folder is made when the file is first written.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/quillon/quillon.INI");
+    return userSettingsFile();
 }

@@ -29,6 +29,5 @@ struct ProgramSettings {
 
 // Where the settings file lives: explicitPath when given; else beside the
 // program under its name with the extension ".INI" when that file exists;
-// else "quillon/quillon.INI" in the user's configuration folder
-// ($XDG_CONFIG_HOME, by default ~/.config).
+// else in the user's own folder (userSettingsFile()).
 QString settingsFilePath(const QString &explicitPath, const QString &programPath);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <asm/termbits.h>
+#include <optional>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <thread>
@@ -82,6 +83,8 @@ private slots:
     void nonWaitingReadCompletesByItself();
     void readIntervalMinusOneFinishesAtOnce();
     void permissionErrorKeepsTheSystemText();
+    void failuresNameTheFailingCall_data();
+    void failuresNameTheFailingCall();
 };
 
 void TestComPort::settingsReachTheLineAtOnce()
@@ -520,9 +523,11 @@ void TestComPort::peerHangUpSeenByEventThread()
     TComPort port;
     configure(port, pty.slavePath);
     QList<int> codes;
+    QStringList calls;
     QThread *errorThread = nullptr;
     port.OnError = [&](TCustomComPort *, EComError &error, TComAction &action) {
         codes << error.ErrorCode;
+        calls << error.Call;
         errorThread = QThread::currentThread();
         action = caAbort;
     };
@@ -532,6 +537,8 @@ void TestComPort::peerHangUpSeenByEventThread()
     pty.closeMaster();
     QTRY_VERIFY(!port.Active());  // a vanished device closes the port
     QCOMPARE(codes, QList<int>({EIO}));
+    QCOMPARE(calls.size(), 1);
+    QVERIFY(!calls[0].isEmpty());  // poll or ioctl: whichever met the hang-up first
     QCOMPARE(errorThread, QThread::currentThread());
 }
 
@@ -653,6 +660,54 @@ void TestComPort::permissionErrorKeepsTheSystemText()
     QCOMPARE(code, EACCES);
     QVERIFY2(message.startsWith(QString::fromLocal8Bit(strerror(EACCES))), qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("Gruppe \"dialout\"")), qPrintable(message));
+}
+
+void TestComPort::failuresNameTheFailingCall_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("missing device") << QStringLiteral("missing") << ENOENT << QStringLiteral("open");
+    QTest::newRow("held by another port") << QStringLiteral("held") << EBUSY << QStringLiteral("flock");
+    QTest::newRow("queue of a closed port") << QStringLiteral("closed") << EBADF << QStringLiteral("ioctl(FIONREAD)");
+    QTest::newRow("device gone before a read") << QStringLiteral("gone") << EIO << QStringLiteral("read");
+    QTest::newRow("the component's own message") << QStringLiteral("own") << 0 << QString();
+}
+
+void TestComPort::failuresNameTheFailingCall()
+{
+    QFETCH(QString, failure);
+    QFETCH(int, error);
+    QFETCH(QString, call);
+    PtyPair pty;
+    TComPort port, holder;
+    configure(port, pty.slavePath);
+    configure(holder, pty.slavePath);
+    std::optional<EComError> caught;
+    port.OnError = [&](TCustomComPort *, EComError &e, TComAction &) { caught = e; };
+    try {
+        if (failure == QLatin1String("missing")) {
+            port.SetDeviceName(QStringLiteral("/dev/ttyQuillonMissing0"));
+            port.Open();
+        } else if (failure == QLatin1String("held")) {
+            holder.Open();
+            port.Open();
+        } else if (failure == QLatin1String("closed")) {
+            port.InputCount();
+        } else if (failure == QLatin1String("gone")) {
+            port.Open();
+            pty.closeMaster();
+            port.ReadByte();
+        } else {
+            port.SetRTS();
+        }
+    } catch (const EComError &) {
+    }
+    QVERIFY(caught);
+    QCOMPARE(caught->ErrorCode, error);
+    QCOMPARE(caught->Call, call);
+    if (error != 0)
+        QCOMPARE(caught->message(), QString::fromLocal8Bit(strerror(error)));
 }
 
 QTEST_GUILESS_MAIN(TestComPort)

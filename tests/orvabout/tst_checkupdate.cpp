@@ -57,6 +57,13 @@ void TestCheckUpdate::versionListsTheElevenTextsInOrder()
     QCOMPARE(object.size(), keys.size());
     QCOMPARE(object.value("LangCharset").toString(), QStringLiteral("040704E4"));
     QCOMPARE(object.value("InternalName").toString(), QStringLiteral("Quillon"));
+    // The maker's data every program carries, and the program's own file name.
+    QCOMPARE(object.value("CompanyName").toString(), QStringLiteral("Orv Software"));
+    QCOMPARE(object.value("LegalCopyright").toString(), QStringLiteral("Copyright © 2026 Orv Software"));
+    QCOMPARE(object.value("ProductName").toString(), QStringLiteral("Quillon"));
+    QCOMPARE(object.value("FileDescription").toString(), QStringLiteral("Firmware-Update für KRV470 und KRV465"));
+    QCOMPARE(object.value("OriginalFilename").toString(), QFileInfo(qEnvironmentVariable("QUILLON_CLI")).fileName());
+    QCOMPARE(object.value("ProductVersion").toString(), m_installed);
     QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+\\.\\d+$")).match(m_installed).hasMatch());
 }
 

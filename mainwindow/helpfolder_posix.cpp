@@ -1,0 +1,3 @@
+#include "mainwindow/helpfolder.h"
+
+QString helpFolder() { return QStringLiteral(":/help/"); }
