@@ -7,7 +7,8 @@ class QFile;
 // Files a user names (firmware, settings, password, records, converted
 // images) are read and written only as regular files: opening a FIFO for
 // reading waits for a writer that may never come, and renaming a new file
-// over a device node or a FIFO replaces it. Symlinks are judged by what they
+// over a device node or a FIFO replaces it; on Windows a device name (COM1,
+// NUL) is refused before anything opens it. Symlinks are judged by what they
 // point at. Reasons are German.
 
 // Opens path for reading, without blocking, when it is a regular file.
@@ -27,8 +28,9 @@ QString writeTargetProblem(const QString &path, Replace replace);
 // renamed to path once complete, so a reader never sees half a file and two
 // writers never write into one. A file replaced keeps its mode and owner;
 // where the new file cannot take the owner on (another user's file, written
-// through the group), the file is rewritten in place instead. Empty on
-// success, else the path and why not.
+// through the group), the file is rewritten in place instead. On Windows it
+// keeps its attributes and access rights, and a read-only file is not
+// replaced. Empty on success, else the path and why not.
 QString writeFileAtomically(const QString &path, const QByteArray &bytes, Replace replace);
 
 // True when an existing file's mode grants no writing to anyone (on Windows:

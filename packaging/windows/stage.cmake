@@ -2,6 +2,8 @@
 #   MANIFEST  lines "FOLDER|FILE": FILE goes to STAGE/FOLDER ("." = the program folder)
 #   STAGE     the folder to fill (emptied first)
 #   UNINSTALL the NSIS list written here that removes exactly these files
+#   STRIP     the cross strip: programs and DLLs ship without symbols (the
+#             MinGW runtime comes with them: libstdc++ shrinks from 23 to 2 MB)
 file(REMOVE_RECURSE ${STAGE})
 file(STRINGS ${MANIFEST} entries)
 set(deletes "")
@@ -15,6 +17,9 @@ foreach(entry IN LISTS entries)
   endif()
   get_filename_component(name ${source} NAME)
   file(COPY ${source} DESTINATION ${STAGE}/${folder})
+  if(name MATCHES "\\.(exe|dll)$")
+    execute_process(COMMAND ${STRIP} --strip-unneeded ${STAGE}/${folder}/${name} COMMAND_ERROR_IS_FATAL ANY)
+  endif()
   if(folder STREQUAL ".")
     string(APPEND deletes "Delete \"$INSTDIR\\${name}\"\n")
   else()
