@@ -251,7 +251,9 @@ void TCustomComPort::raise(EComError &error)
     throw error;
 }
 
-void TCustomComPort::Check(bool ok)
+void TCustomComPort::Check(bool ok) { check(ok, nullptr); }
+
+void TCustomComPort::check(bool ok, const char *call)
 {
     if (ok)
         return;
@@ -259,7 +261,7 @@ void TCustomComPort::Check(bool ok)
     if (error == 0)
         return;
     complatform::clearLastError();
-    raiseSystemError(error, QString());
+    raiseSystemError(error, QString::fromLatin1(call));
 }
 
 void TCustomComPort::raiseSystemError(int error, const QString &call, const QString &text)
@@ -720,15 +722,6 @@ void ComDevice::fail(int error, const char *call, const QString &text)
     m_port.raiseSystemError(error, QString::fromLatin1(call), text);
 }
 
-void ComDevice::check(bool ok, const char *call)
-{
-    if (ok)
-        return;
-    const int error = complatform::lastError();
-    if (error == 0)
-        return;
-    complatform::clearLastError();
-    fail(error, call);
-}
+void ComDevice::check(bool ok, const char *call) { m_port.check(ok, call); }
 
 int ComDevice::portQueuedOutput() { return m_port.queuedOutput(); }

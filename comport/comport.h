@@ -332,6 +332,8 @@ private:
     // Raises the system's error as the failure of call, with the system's
     // text unless text is given; a device that has gone also closes the port.
     [[noreturn]] void raiseSystemError(int error, const QString &call, const QString &text = QString());
+    // Check for the failure of call (nullptr: not known).
+    void check(bool ok, const char *call);
     // Passes error through OnError and raises it (or the silent abort).
     [[noreturn]] void raise(EComError &error);
 

@@ -36,6 +36,7 @@ class WindowChecks:
         self.window = None
         self.sim = None
         self.tap = None
+        self.update = None
 
     def start(self):
         """The installed program with a settings file for the simulator's
@@ -150,9 +151,14 @@ class WindowChecks:
               f"the title is now {self.screen.title(self.window)!r}")
         return shot
 
-    def beenden(self):
-        """Datei › Beenden: the process ends with exit code 0 and writes its
-        settings, keeping the comment line and the TCP target."""
+    def beenden(self, setup):
+        """Datei › Beenden, while the installer of an update is started, as
+        the web update does right before the program ends: the process ends
+        with exit code 0 and writes its settings, keeping the comment line
+        and the TCP target."""
+        program = self.prefix.unix_path(PROGRAM_FOLDER + r"\quillon.exe")
+        self.installed_before = os.stat(program).st_ctime_ns
+        self.update = self.prefix.start(setup, ["/S"])
         self.screen.keys(self.window, "alt+d", "b")
         try:
             code = self.program.wait(timeout=60)
@@ -169,10 +175,22 @@ class WindowChecks:
         check(kept == windows_path(self.hex).lower(), f"the last file is not kept:\n{content}")
         return "exit code 0, settings written"
 
+    def update_installed(self):
+        """The installer started before Beenden has replaced the program."""
+        try:
+            code = self.update.wait(timeout=300)
+        except subprocess.TimeoutExpired:
+            raise Failed("the installer still runs 300 s after the program ended")
+        check(code == 0, f"the installer's exit code {code}")
+        changed = os.stat(self.prefix.unix_path(PROGRAM_FOLDER + r"\quillon.exe")).st_ctime_ns
+        check(changed != self.installed_before, "quillon.exe was not replaced")
+        return "installed over the ended program"
+
     def stop(self):
-        if self.program is not None and self.program.poll() is None:
-            self.program.kill()
-            self.program.wait()
+        for process in (self.program, self.update):
+            if process is not None and process.poll() is None:
+                process.kill()
+                process.wait()
         if self.program is not None:
             self._log.close()
         for thing in (self.tap, self.sim):
