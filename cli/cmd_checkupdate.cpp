@@ -1,13 +1,14 @@
 // check-update [--url BASE] [--download DIR]: the web-update window's check,
 // with its log texts on stderr; optionally downloads a newer installer.
 #include "cli/clisession.h"
-#include "cli/orderedjson.h"
+#include "cli/jsonoutput.h"
 #include "orvabout/httpdownload.h"
 #include "orvabout/installerfile.h"
 #include "orvabout/updatecheck.h"
 #include "orvabout/updatetexts.h"
 #include "orvabout/versinfo.h"
 
+#include <QDate>
 #include <QDir>
 
 namespace {
@@ -63,13 +64,14 @@ bool transfer(CliSession &s, const bool &interrupted, HttpDownload &download,
 
 // The installer into dir under its safe name, checked against the version
 // file's checksum; the saved path, or empty (a file of that name in dir
-// stays as it was).
+// stays as it was) with why in failure.
 QString downloadInstaller(CliSession &s, const bool &interrupted, HttpDownload &download, const VersionFileEntry &entry,
-                          const QString &dir)
+                          const QString &dir, QString &failure)
 {
     const QString name = safeInstallerName(entry.fileName);
     if (name.isEmpty()) {
-        s.err << updateText(UpdateText::BadFileName, German) << Qt::endl;
+        failure = updateText(UpdateText::BadFileName, German);
+        s.err << failure << Qt::endl;
         return {};
     }
     const QString path = QDir(dir).filePath(name);
@@ -77,8 +79,9 @@ QString downloadInstaller(CliSession &s, const bool &interrupted, HttpDownload &
         return download.run(QUrl(entry.downloadUrl), path, HttpDownload::InstallerLimits, progress, entry.sha256);
     });
     if (!ok) {
+        failure = updateText(UpdateText::DownloadFailed, German);
         if (!interrupted)
-            s.err << updateText(UpdateText::DownloadFailed, German) << Qt::endl;
+            s.err << failure << Qt::endl;
         return {};
     }
     s.err << path << Qt::endl << updateText(UpdateText::Saved, German) << Qt::endl;
@@ -97,9 +100,11 @@ const char *outcomeName(UpdateOutcome outcome)
     return "unknown";
 }
 
-QJsonValue textOrNull(bool known, const QString &text)
+// The server's "TT.MM.JJJJ" as an ISO date; null when it is none.
+QJsonValue releaseDate(const QString &text)
 {
-    return known ? QJsonValue(text) : QJsonValue(QJsonValue::Null);
+    const QDate date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+    return date.isValid() ? QJsonValue(date.toString(Qt::ISODate)) : QJsonValue();
 }
 
 int runCheckUpdate(CliSession &s, const QStringList &args)
@@ -114,6 +119,8 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
     const TVersInfo info;
     HttpDownload download;
     bool interrupted = false;
+    // The check's last line says how it ended.
+    UpdateText verdict = UpdateText::VersionFileMissing;
     // Ctrl-C ends the transfer that runs, and keeps the next from starting.
     s.onInterrupt = [&] {
         interrupted = true;
@@ -123,6 +130,7 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
         info.FileVersion(), info.InternalName(), options.base,
         // After Ctrl-C the failed fetch is no news: the cancel line says it.
         [&](UpdateText line) {
+            verdict = line;
             if (!interrupted)
                 s.err << updateText(line, German) << Qt::endl;
         },
@@ -137,16 +145,18 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
 
     int code = ExitOk;
     QString saved;
+    QString error;
     switch (result.outcome) {
     case UpdateOutcome::Unreachable:
     case UpdateOutcome::Unknown:
         code = ExitFailed;
+        error = updateText(verdict, German);
         break;
     case UpdateOutcome::Newer:
         if (options.downloadDir.isEmpty()) {
             code = ExitNewerAvailable;
         } else {
-            saved = downloadInstaller(s, interrupted, download, result.entry, options.downloadDir);
+            saved = downloadInstaller(s, interrupted, download, result.entry, options.downloadDir, error);
             code = saved.isEmpty() ? ExitFailed : ExitOk;
         }
         break;
@@ -155,21 +165,28 @@ int runCheckUpdate(CliSession &s, const QStringList &args)
         break;
     }
     if (interrupted) {
-        s.err << cancelText(s) << Qt::endl;
+        error = cancelText(s);
+        s.err << error << Qt::endl;
         code = ExitCancelled;
     }
 
     if (s.json) {
+        // What the server's version file says; null when it was not read or
+        // does not name it (the window shows a placeholder then).
         const bool reached = result.outcome != UpdateOutcome::Unreachable;
-        OrderedJson json;
+        const VersionFileEntry placeholders = readVersionFile({}, info.InternalName());
+        const auto fromServer = [reached](const QString &value, const QString &placeholder) {
+            return reached && value != placeholder ? QJsonValue(value) : QJsonValue();
+        };
+        OrderedJson json = jsonOutput();
         json.add("installed", info.FileVersion())
-            .add("latest", textOrNull(reached, result.entry.version))
-            .add("VersDate", textOrNull(reached, result.entry.date))
-            .add("DownloadURL", textOrNull(reached, result.entry.downloadUrl))
-            .add("FileName", textOrNull(reached, result.entry.fileName))
+            .add("latest", fromServer(result.entry.version, placeholders.version))
+            .add("releaseDate", reached ? releaseDate(result.entry.date) : QJsonValue())
+            .add("downloadUrl", fromServer(result.entry.downloadUrl, placeholders.downloadUrl))
+            .add("fileName", fromServer(result.entry.fileName, placeholders.fileName))
             .add("result", QString::fromLatin1(interrupted ? "cancelled" : outcomeName(result.outcome)))
-            .add("saved", textOrNull(!saved.isEmpty(), saved));
-        s.out << json.text() << Qt::endl;
+            .add("saved", textOrNull(saved));
+        s.out << jsonLine(json, error, code) << Qt::flush;
     }
     return code;
 }

@@ -2,13 +2,14 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/imagefile.h"
+#include "cli/jsonoutput.h"
 #include "cli/showtext.h"
 #include "image/binsave.h"
 #include "image/firmwareimage.h"
+#include "image/imagefacts.h"
 #include "settings/regularfile.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QFileInfo>
 
 namespace {
 int runConvert(CliSession &s, const QStringList &args)
@@ -34,25 +35,33 @@ int runConvert(CliSession &s, const QStringList &args)
     FirmwareImage &image = s.ctx.image;
     if (const int loaded = loadImageFile(s, "convert", input); loaded != ExitOk)
         return loaded;
+    QString error;
     if (const QString problem = writeImageFile(image, output); !problem.isEmpty()) {
-        s.err << "convert: Ausgabe nicht geschrieben: " << problem << Qt::endl;
-        return ExitFailed;
+        error = QStringLiteral("Ausgabe nicht geschrieben: ") + problem;
+        s.err << "convert: " << error << Qt::endl;
     }
+    const int code = error.isEmpty() ? ExitOk : ExitFailed;
 
     if (s.json) {
-        const QJsonObject o{{"ImageSize", image.ImageSize},
-                            {"FileFwDate", image.FileFwDate},
-                            {"FileDeviceKind", krvModelNumber(image.FileDeviceKind)},
-                            {"FileAnalogInputs", image.FileAnalogInputs},
-                            {"FileExdevType", image.FileExdevType},
-                            {"lbDSfGFile", s.ui.caption(Control::lbDSfGFile)}};
-        s.out << QJsonDocument(o).toJson(QJsonDocument::Compact) << Qt::endl;
-    } else {
+        // The information block holds the analog inputs and the EXDEV type;
+        // an erased type byte is none, as on the device.
+        const auto inBlock = [&image](int value) { return image.hasInfoBlock() ? QJsonValue(value) : QJsonValue(); };
+        const int exdevType = image.FileExdevType == 0xFF ? 0 : image.FileExdevType;
+        OrderedJson o = jsonOutput();
+        o.add("size", image.ImageSize)
+            .add("identification", textOrNull(identificationText(image)))
+            .add("buildDate", isoDate(image.FileFwDate))
+            .add("model", modelName(image.FileDeviceKind))
+            .add("analogInputs", inBlock(image.FileAnalogInputs))
+            .add("exdevType", inBlock(exdevType))
+            .add("output", error.isEmpty() ? QJsonValue(QFileInfo(output).absoluteFilePath()) : QJsonValue());
+        s.out << jsonLine(o, error, code) << Qt::flush;
+    } else if (error.isEmpty()) {
         s.out << s.ui.caption(Control::lbFileInfo) << Qt::endl
               << "Firmware-Datum: " << image.FileFwDate << Qt::endl
               << "Gerät: " << krvModelNumber(image.FileDeviceKind) << " (" << deviceKindName(image.FileDeviceKind) << ")" << Qt::endl;
     }
-    return ExitOk;
+    return code;
 }
 
 const CliCommand registration("convert", "DATEI.hex AUSGABE.bin", "Intel-HEX-Datei in das Binärabbild wandeln, das der Upload senden würde",

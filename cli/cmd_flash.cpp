@@ -4,7 +4,7 @@
 #include "cli/clisession.h"
 #include "cli/flashprogress.h"
 #include "cli/imagefile.h"
-#include "cli/orderedjson.h"
+#include "cli/jsonoutput.h"
 #include "cli/devicestate.h"
 #include "cli/terminal.h"
 #include "image/firmwareimage.h"
@@ -172,7 +172,7 @@ struct RunFacts {
 
 OrderedJson identityJson(const QString &version, int date)
 {
-    return OrderedJson().add("version", version.trimmed()).add("buildDate", date);
+    return OrderedJson().add("version", version.trimmed()).add("buildDate", isoDate(date));
 }
 
 int report(CliSession &s, const Report &r, const RunFacts &f)
@@ -181,15 +181,6 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
     const std::optional<FlashVerify::Result> &v = f.verification;
     const bool readAfter = v && (v->status == FlashVerify::Status::Verified || v->status == FlashVerify::Status::Mismatch);
     if (s.json) {
-        OrderedJson o;
-        o.add("result", QLatin1String(r.result.name))
-            .add("UploadPhase", phaseNumber(r.uploadPhase))
-            .add("phaseName", phase)
-            .add("message", r.message)
-            .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords))
-            .add("durationMs", f.durationMs);
-        if (!f.note.isEmpty())
-            o.add("note", f.note);
         OrderedJson device;
         if (f.before.DeviceInfoRead)
             device.add("before", identityJson(f.before.VersionText, f.before.DeviceFwDate));
@@ -199,14 +190,21 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
             device.add("after", identityJson(v->device.version, v->device.date));
         else
             device.add("after", QJsonValue());
-        o.add("device", device);
+        OrderedJson o = jsonOutput();
+        o.add("result", QLatin1String(r.result.name))
+            .add("phase", phaseNumber(r.uploadPhase))
+            .add("phaseName", phase)
+            .add("message", r.message)
+            .add("counters", OrderedJson().add("repeats", r.counters.repeats).add("address", r.counters.addressRecords).add("data", r.counters.dataRecords))
+            .add("durationMs", f.durationMs)
+            .add("note", textOrNull(f.note))
+            .add("device", device);
         if (v)
             o.add("verification", OrderedJson().add("status", QLatin1String(FlashVerify::statusName(v->status))).add("text", v->text));
-        if (!f.record.isEmpty())
-            o.add("report", f.record);
-        if (!r.error.isEmpty())
-            o.add("error", r.error);
-        s.out << o.text() << Qt::endl;
+        else
+            o.add("verification", QJsonValue());
+        o.add("report", textOrNull(f.record));
+        s.out << jsonLine(o, r.error, r.result.exitCode) << Qt::flush;
     } else {
         // "PS: N" gets its meaning beside it.
         const bool namesPhase = r.message.endsWith(QStringLiteral("PS: ") + QString::number(phaseNumber(r.uploadPhase)));

@@ -1,7 +1,7 @@
 // info: the device information readout, as text or one JSON object.
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
-#include "cli/orderedjson.h"
+#include "cli/jsonoutput.h"
 #include "cli/showtext.h"
 #include "link/devicedescription.h"
 #include "link/link.h"
@@ -9,37 +9,66 @@
 #include "options/optionsmodel.h"
 
 namespace {
-QByteArray infoJson(CliSession &s, const QString &error)
+// The option boxes the readout fills, by their meaning, and the answers that
+// fill them.
+struct OptionFact {
+    const char *name;
+    CheckBoxModel OptionsModel::*box;
+    DeviceFacts from;
+};
+const OptionFact kOptionFacts[] = {
+    {"ptb", &OptionsModel::cbPTB, DeviceFact::Ptb},
+    {"dsfg", &OptionsModel::cbDSfG, DeviceFact::Dsfg},
+    {"networked", &OptionsModel::cbNetz, DeviceFact::Network},
+    {"master", &OptionsModel::cbMaster, DeviceFact::Network},
+    {"rackVariant", &OptionsModel::cb470Z, DeviceFact::HardwareWord},
+    {"terminalBoardLp31802", &OptionsModel::cbKlemm, DeviceFact::HardwareWord},
+    {"batterySl790", &OptionsModel::cbBatt, DeviceFact::HardwareWord},
+    {"rtc7301", &OptionsModel::cbRTC, DeviceFact::HardwareWord | DeviceFact::ClockChip},
+    {"supply230V", &OptionsModel::cbU230, DeviceFact::HardwareWord},
+    {"supply24V", &OptionsModel::cbU24, DeviceFact::HardwareWord},
+};
+
+// The inputs the box's caption names ("4 Analogeingänge"); none when unticked.
+int analogInputsShown(const CheckBoxModel &box) { return box.checked() ? box.caption().section(QLatin1Char(' '), 0, 0).toInt() : 0; }
+
+// The chip's name as its box shows it; null for an identification not in the table.
+QJsonValue flashChipName(const OptionsModel &panel, FlashChip chip)
+{
+    switch (chip) {
+    case FlashChip::Chip256K: return panel.cb20.caption();
+    case FlashChip::Chip512K: return panel.cb40.caption();
+    case FlashChip::Undetermined:
+    case FlashChip::Unlisted: break;
+    }
+    return {};
+}
+
+QByteArray infoJson(CliSession &s, const QString &error, int exitCode)
 {
     const DeviceDescription &d = s.ctx.device;
-    OptionsModel &panel = s.ui.options();
-    OrderedJson checked;
-    OrderedJson enabled;
-    for (const CheckBoxModel *box : panel.boxes()) {
-        checked.add(box->name(), box->checked());
-        enabled.add(box->name(), box->enabled());
-    }
-    // The label's text before any readout is a placeholder, not a version.
-    const QString version = s.ui.caption(Control::lbVersion);
-    const bool versionRead = !version.isEmpty() && version != QLatin1String(".");
-    OrderedJson o;
-    o.add("DeviceInfoRead", d.DeviceInfoRead)
-        .add("DeviceKind", krvModelNumber(d.DeviceKind))
-        .add("DeviceFwDate", d.DeviceFwDate)
-        .add("FlashClass", flashClassNumber(d.FlashClass))
-        .add("DeviceExdevType", d.DeviceExdevType)
-        .add("lbVersion", versionRead ? QJsonValue(version) : QJsonValue(QJsonValue::Null))
-        .add("edFabNr", panel.edFabNr.text)
-        .add("edBaujahr", panel.edBaujahr.text)
-        .add("cbF4", panel.cbF4)
-        .add("lbF4", panel.lbF4.caption)
-        .add("lbGExdev", panel.lbGExdev.visible ? QJsonValue(panel.lbGExdev.caption) : QJsonValue(QJsonValue::Null))
-        .add("checked", checked)
-        .add("enabled", enabled)
-        .add("captions", OrderedJson().add("cbAnalog", panel.cbAnalog.caption()).add("cb40", panel.cb40.caption()));
-    if (!error.isEmpty())
-        o.add("error", error);
-    return o.text();
+    const OptionsModel &panel = s.ui.options();
+    // A control the readout did not fill shows its cleared state, which is no answer.
+    const auto known = [&d](DeviceFacts from, const QJsonValue &value) { return d.FactsRead.testAnyFlags(from) ? value : QJsonValue(); };
+    OrderedJson options;
+    for (const OptionFact &option : kOptionFacts)
+        options.add(option.name, known(option.from, (panel.*option.box).checked()));
+    const int f4 = panel.cbF4;
+    OrderedJson o = jsonOutput();
+    o.add("complete", d.DeviceInfoRead)
+        .add("model", known(DeviceFact::HardwareWord, modelName(d.DeviceKind)))
+        .add("version", known(DeviceFact::Version, d.VersionText.trimmed()))
+        .add("buildDate", known(DeviceFact::BuildDate, isoDate(d.DeviceFwDate)))
+        .add("factoryNumber", known(DeviceFact::FactoryNumber, d.FabNr.trimmed()))
+        .add("yearOfConstruction", known(DeviceFact::YearOfConstruction, d.Baujahr.trimmed()))
+        .add("f4Function", known(DeviceFact::F4Function, f4))
+        .add("f4FunctionText", known(DeviceFact::F4Function, OptionsModel::F4Items.value(f4)))
+        .add("analogInputs", known(DeviceFact::AnalogInputs, analogInputsShown(panel.cbAnalog)))
+        .add("flashClass", known(DeviceFact::FlashChip, flashClassNumber(d.FlashClass)))
+        .add("flashChip", known(DeviceFact::FlashChip, flashChipName(panel, d.FlashClass)))
+        .add("exdevType", known(DeviceFact::Exdev, d.DeviceExdevType))
+        .add("options", options);
+    return jsonLine(o, error, exitCode);
 }
 
 void printInfo(CliSession &s)
@@ -77,13 +106,12 @@ int runInfo(CliSession &s, const QStringList &args)
     const bool cancelled = s.ctx.link.CancelRequested;
     if (error.isEmpty() && !s.ctx.device.DeviceInfoRead)
         error = cancelled ? cancelText(s) : s.ui.lastMessage();
+    const int code = s.ctx.device.DeviceInfoRead ? ExitOk : cancelled ? cancelExit(s) : ExitFailed;
     if (s.json)
-        s.out << infoJson(s, error) << Qt::endl;
+        s.out << infoJson(s, error, code) << Qt::flush;
     else if (s.ctx.device.DeviceInfoRead)
         printInfo(s);
-    if (s.ctx.device.DeviceInfoRead)
-        return ExitOk;
-    return cancelled ? cancelExit(s) : ExitFailed;
+    return code;
 }
 
 const CliCommand registration("info", "", "Version und Konfiguration des KRV lesen", {}, true, &runInfo);

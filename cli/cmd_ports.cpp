@@ -1,13 +1,11 @@
 // ports: the serial ports the window's list offers, with their state.
 #include "cli/clisession.h"
-#include "cli/orderedjson.h"
+#include "cli/jsonoutput.h"
 #include "cli/portreport.h"
 
 #include <algorithm>
 
 namespace {
-QJsonValue orNull(const QString &text) { return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text); }
-
 QString adapterText(const SerialPortEntry &port)
 {
     QString text = port.description();
@@ -22,16 +20,17 @@ void printJson(CliSession &s, const QList<PortReport> &reports)
     for (const PortReport &r : reports) {
         OrderedJson o;
         o.add("path", r.port.path)
-            .add("com", orNull(comName(r.port)))
-            .add("maker", orNull(r.port.maker))
-            .add("product", orNull(r.port.product))
-            .add("serial", orNull(r.port.serial))
-            .add("state", QString::fromLatin1(stateKey(r.state)));
-        if (r.state == PortState::NoPermission)
-            o.add("advice", comPortProblem(r.port.name));
+            .add("com", textOrNull(comName(r.port)))
+            .add("maker", textOrNull(r.port.maker))
+            .add("product", textOrNull(r.port.product))
+            .add("serial", textOrNull(r.port.serial))
+            .add("state", QString::fromLatin1(stateKey(r.state)))
+            .add("advice", r.state == PortState::NoPermission ? QJsonValue(comPortProblem(r.port.name)) : QJsonValue());
         ports.append(o);
     }
-    s.out << OrderedJson().add("ports", ports).text() << "\n";
+    OrderedJson o = jsonOutput();
+    o.add("ports", ports);
+    s.out << jsonLine(o, {}, ExitOk);
 }
 
 void printTable(CliSession &s, const QList<PortReport> &reports)

@@ -2,10 +2,8 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/showtext.h"
+#include "cli/jsonoutput.h"
 #include "link/link.h"
-
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace {
 // The frame buffer holds command text and password in 56 characters.
@@ -66,20 +64,19 @@ int runRaw(CliSession &s, const QStringList &args)
     }
     const QByteArray frame = result > 0 ? answer.left(result) : answer;
 
+    const int code = result > 0 ? ExitOk : link.CancelRequested ? cancelExit(s) : ExitFailed;
     if (s.json) {
-        QJsonObject o{{"result", result},
-                      {"text", printable(frame)},
-                      {"hex", QString::fromLatin1(answer.toHex(' '))},
-                      {"LinkFailed", link.LinkFailed}};
-        if (!error.isEmpty())
-            o.insert("error", error);
-        s.out << QJsonDocument(o).toJson(QJsonDocument::Compact) << Qt::endl;
+        // No bytes received: no text to show.
+        OrderedJson o = jsonOutput();
+        o.add("result", result)
+            .add("text", answer.isEmpty() ? QJsonValue() : QJsonValue(printable(frame)))
+            .add("hex", answer.isEmpty() ? QJsonValue() : QJsonValue(QString::fromLatin1(answer.toHex(' '))))
+            .add("linkFailed", bool(link.LinkFailed));
+        s.out << jsonLine(o, error, code) << Qt::flush;
     } else if (result > 0) {
         s.out << printable(frame) << Qt::endl << answer.toHex(' ') << Qt::endl;
     }
-    if (result > 0)
-        return ExitOk;
-    return link.CancelRequested ? cancelExit(s) : ExitFailed;
+    return code;
 }
 
 const QList<CliOption> kOptions = {

@@ -1,7 +1,7 @@
 // time / set-time: read the device clock or set it to the PC's time.
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
-#include "cli/orderedjson.h"
+#include "cli/jsonoutput.h"
 #include "link/deviceclock.h"
 #include "link/link.h"
 #include "link/wakeup.h"
@@ -11,31 +11,42 @@
 namespace {
 enum class ClockCommand { Read, Set };
 
-// Empty when the device took the command; else why not.
-QString runOnDevice(CliSession &s, ClockCommand what)
+struct ClockRun {
+    QString error;   // empty when the device took the command
+    QDateTime sent;  // set-time: the PC's time as sent; invalid when nothing was sent
+};
+
+ClockRun runOnDevice(CliSession &s, ClockCommand what)
 {
     if (QString problem = s.openLink(); !problem.isEmpty())
-        return problem;
+        return {problem, {}};
     bool awake = false;
     bool accepted = false;
+    QDateTime sent;
     const bool portFailed = portErrorEnded([&] {
         // A fresh process knows neither UseCrc nor the password: wake the device first.
         awake = WakeDevice(s.ctx) > 0;
         s.ui.setStatus(0, QString());
         s.ui.setStatus(1, QString());
-        if (awake)
-            accepted = what == ClockCommand::Set ? setDeviceClock(s.ctx, QDateTime::currentDateTime()) : readDeviceClock(s.ctx);
+        if (!awake)
+            return;
+        if (what == ClockCommand::Set) {
+            sent = QDateTime::currentDateTime();
+            accepted = setDeviceClock(s.ctx, sent);
+        } else {
+            accepted = readDeviceClock(s.ctx);
+        }
     });
     if (accepted)
-        return {};
+        return {{}, sent};
     if (s.ctx.link.CancelRequested)
-        return cancelText(s);
+        return {cancelText(s), sent};
     if (portFailed)  // the port's error handler has shown it
-        return s.ui.lastMessage();
+        return {s.ui.lastMessage(), sent};
     // The clock shows why it failed ("Timeout!", ...).
     const QString why = awake ? s.ui.caption(Control::lbTime) : QStringLiteral("KRV reagiert falsch oder nicht!");
     s.err << why << Qt::endl;
-    return why;
+    return {why, sent};
 }
 
 int runClock(CliSession &s, const QStringList &args, ClockCommand what)
@@ -44,21 +55,22 @@ int runClock(CliSession &s, const QStringList &args, ClockCommand what)
         s.err << "unerwartetes Argument " << args.first() << Qt::endl;
         return ExitUsage;
     }
-    const QString error = runOnDevice(s, what);
-    const QString lbTime = s.ui.caption(Control::lbTime);
+    const ClockRun run = runOnDevice(s, what);
+    const int code = run.error.isEmpty() ? ExitOk : s.ctx.link.CancelRequested ? cancelExit(s) : ExitFailed;
+    // A clock that was not read has no time; the label's placeholder is no value.
+    const QString shown = run.error.isEmpty() ? s.ui.caption(Control::lbTime) : QString();
     if (s.json) {
-        // A clock that was not read has no time; the label's placeholder is no value.
-        OrderedJson o;
-        o.add("lbTime", error.isEmpty() ? QJsonValue(lbTime) : QJsonValue(QJsonValue::Null));
-        if (!error.isEmpty())
-            o.add("error", error);
-        s.out << o.text() << Qt::endl;
-    } else if (error.isEmpty()) {
-        s.out << lbTime << Qt::endl;
+        // The device keeps the local time of the PC that set it.
+        const QDateTime deviceTime = QDateTime::fromString(shown, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        OrderedJson o = jsonOutput();
+        if (what == ClockCommand::Set)
+            o.add("sent", isoTime(run.sent));
+        o.add("time", isoTime(deviceTime)).add("text", textOrNull(shown));
+        s.out << jsonLine(o, run.error, code) << Qt::flush;
+    } else if (run.error.isEmpty()) {
+        s.out << shown << Qt::endl;
     }
-    if (error.isEmpty())
-        return ExitOk;
-    return s.ctx.link.CancelRequested ? cancelExit(s) : ExitFailed;
+    return code;
 }
 
 int runTime(CliSession &s, const QStringList &args) { return runClock(s, args, ClockCommand::Read); }

@@ -1,6 +1,6 @@
 // version: the program's version data, as the About box shows it.
 #include "cli/clisession.h"
-#include "cli/orderedjson.h"
+#include "cli/jsonoutput.h"
 #include "orvabout/versinfo.h"
 
 #include <QMetaProperty>
@@ -14,18 +14,20 @@ int runVersion(CliSession &s, const QStringList &args)
     }
     const TVersInfo info;
     const QMetaObject *meta = info.metaObject();
-    OrderedJson json;
-    // The eleven texts in the reader's own order.
+    OrderedJson json = jsonOutput();
+    // The eleven texts in the reader's own order; for scripts named in camelCase ("fileVersion").
     for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
         const QMetaProperty property = meta->property(i);
         const QString value = property.read(&info).toString();
-        if (s.json)
-            json.add(property.name(), value);
-        else
+        if (s.json) {
+            const QByteArray name = property.name();
+            json.add((name.left(1).toLower() + name.mid(1)).constData(), value);
+        } else {
             s.out << property.name() << ": " << value << "\n";
+        }
     }
     if (s.json)
-        s.out << json.text() << "\n";
+        s.out << jsonLine(json, {}, ExitOk);
     s.out.flush();
     return ExitOk;
 }

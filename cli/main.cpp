@@ -4,7 +4,6 @@
 #include "cli/commandline.h"
 #include "cli/interrupts.h"
 #include "cli/modemcall.h"
-#include "cli/orderedjson.h"
 #include "cli/serialsetup.h"
 #include "cli/tcpcheck.h"
 #include "cli/terminal.h"
@@ -59,6 +58,8 @@ int main(int argc, char *argv[])
     }
 
     bool serialOpen = false;
+    // Why the link cannot carry the command; the command reports it (also in its JSON).
+    QString linkProblem;
     if (command->needsLink) {
         if (!options.tcpHost.isEmpty()) {
             link.TcpMode = 1;
@@ -67,11 +68,8 @@ int main(int argc, char *argv[])
             try {
                 openSerialLink(station.serial, ui, options.port, *baudRateOf(options.baud.value_or(9600)));
                 serialOpen = true;
-            } catch (const std::exception &e) {  // shown already; a script reads it from the JSON
-                if (options.json)
-                    out << OrderedJson().add("result", QStringLiteral("failed")).add("error", QString::fromUtf8(e.what())).text()
-                        << Qt::endl;
-                return ExitFailed;
+            } catch (const std::exception &e) {  // shown already
+                linkProblem = QString::fromUtf8(e.what());
             }
         } else {
             err << "quillon-cli: " << command->name << " braucht --tcp HOST:PORT oder --port GERÄT\n"
@@ -87,8 +85,8 @@ int main(int argc, char *argv[])
     QTextStream &commandOut = dial && options.json ? commandJsonStream : out;
     CliSession session{station.ctx, ui, options.json, commandOut, err, {}, {}};
     session.openLink = [&]() -> QString {
-        if (!link.TcpMode)
-            return {};
+        if (!linkProblem.isEmpty() || !link.TcpMode)
+            return linkProblem;
         // A target that is not there must not cost the device questions and their waits.
         const QString reason = tcpConnectProblem(options.tcpHost, options.tcpPort, link.limits.connectCheckMs);
         if (reason.isEmpty())
@@ -100,8 +98,8 @@ int main(int argc, char *argv[])
     session.onInterrupt = [&link] { link.CancelRequested = true; };
     if (link.TcpMode)
         session.linkFacts = {QStringLiteral("tcp"), options.tcpHost, options.tcpPort, {}, 0, {}};
-    else if (serialOpen)
-        session.linkFacts = {dial ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, options.port,
+    else if (!options.port.isEmpty())
+        session.linkFacts = {options.dial ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, options.port,
                              options.baud.value_or(9600), options.dial.value_or(QString())};
 
     // Ctrl-C, a fleet job's time limit and a closed terminal go to the
@@ -121,14 +119,11 @@ int main(int argc, char *argv[])
         if (dial) {
             call = dialThroughModem(station.addModem(), ui, link, *options.dial, options.modemInit);
             if (!call.connected) {
-                const QString failure = callFailure(call);
-                err << failure << Qt::endl;
-                if (options.json)
-                    commandOut << OrderedJson().add("error", failure).text() << Qt::endl;
+                linkProblem = callFailure(call);
+                err << linkProblem << Qt::endl;
             }
         }
-        if (!dial || call.connected)
-            code = command->run(session, line.args);
+        code = command->run(session, line.args);
         if (station.modem && link.ModemConnected)
             station.modem->HangUp();
     } catch (const EAbort &) {

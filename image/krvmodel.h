@@ -10,7 +10,7 @@ enum class KrvModel : quint8 {
     KRV465 = 2,
 };
 
-// The printed number ("DeviceKind": 1).
+// The printed number (the upload record's "deviceKind": 1).
 constexpr int krvModelNumber(KrvModel model) { return static_cast<int>(model); }
 
 // The device's name; "unbekannt" for None.

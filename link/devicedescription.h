@@ -1,11 +1,12 @@
 #pragma once
 #include "image/krvmodel.h"
 
+#include <QFlags>
 #include <QString>
 #include <QtGlobal>
 
 // The device's flash chip, as its identification ("B941") names it; the
-// number is what scripts read ("FlashClass": 2).
+// number is what scripts read ("flashClass": 2).
 enum class FlashChip {
     Undetermined = 0,  // not read yet, or the device does not know the command
     Chip256K = 1,      // the small chip
@@ -13,6 +14,25 @@ enum class FlashChip {
     Unlisted = 3,      // an identification not in the table
 };
 constexpr int flashClassNumber(FlashChip chip) { return static_cast<int>(chip); }
+
+// The facts a readout takes from the device, each from its own answer.
+enum class DeviceFact : quint16 {
+    Version = 0x0001,             // "B004"
+    FactoryNumber = 0x0002,       // "B142"
+    BuildDate = 0x0004,           // "B937"
+    YearOfConstruction = 0x0008,  // "B143"
+    HardwareWord = 0x0010,        // "B939": model, rack variant, terminal board, battery, clock chip, supplies
+    ClockChip = 0x0020,           // "B938", which older firmware answers instead
+    F4Function = 0x0040,          // "B146", an item of the list
+    AnalogInputs = 0x0080,        // "B144"
+    Ptb = 0x0100,                 // "B153"
+    Dsfg = 0x0200,                // "B162"
+    Network = 0x0400,             // "B940"
+    FlashChip = 0x0800,           // "B941"
+    Exdev = 0x1000,               // "B942"
+};
+Q_DECLARE_FLAGS(DeviceFacts, DeviceFact)
+Q_DECLARE_OPERATORS_FOR_FLAGS(DeviceFacts)
 
 // What the last device information readout found out.
 struct DeviceDescription {
@@ -26,4 +46,8 @@ struct DeviceDescription {
     QString VersionText;  // "B004", the caption of lbVersion
     QString FabNr;        // "B142"
     QString Baujahr;      // "B143"
+    // The facts the last readout decoded; cleared at its start. One it did not
+    // reach, or whose answer it could not decode, is unknown: the window's
+    // control keeps its cleared state, which is no answer of the device.
+    DeviceFacts FactsRead;
 };

@@ -99,6 +99,8 @@ struct Pass {
     int readNetwork();
     int readFlash();
     int readExdev();
+
+    void learnt(DeviceFact fact) { ctx.device.FactsRead |= fact; }
 };
 
 int Pass::readVersion()
@@ -106,6 +108,7 @@ int Pass::readVersion()
     const int result = ask(ctx, "B004", QStringLiteral("Lese Version"), a);
     if (result == 21) {
         ctx.device.VersionText = QString::fromLatin1(a.mid(5, 14));
+        learnt(DeviceFact::Version);
         ctx.ui.setCaption(Control::lbVersion, ctx.device.VersionText);
     }
     return result;
@@ -116,6 +119,7 @@ int Pass::readFabNr()
     const int result = ask(ctx, "B142", QStringLiteral("Lese Fabriknummer"), a);
     if (result > 7) {
         ctx.device.FabNr = factoryNumber(a);
+        learnt(DeviceFact::FactoryNumber);
         ctx.ui.options().setFabNr(ctx.device.FabNr);
     }
     return result;
@@ -128,6 +132,7 @@ int Pass::readBaujahr()
     const int result = ask(ctx, "B143", QStringLiteral("Lese Baujahr"), a);
     if (result == 11) {
         ctx.device.Baujahr = QString::fromLatin1(a.mid(5, 4));
+        learnt(DeviceFact::YearOfConstruction);
         ctx.ui.options().setBaujahr(ctx.device.Baujahr);
     }
     return result;
@@ -138,13 +143,17 @@ int Pass::readHardware()
     const int result = ask(ctx, "B939", QStringLiteral("Ermittle HW"), a);
     if (result == 9) {
         applyHardwareWord(ctx, int(answerNumber(a, 5, 3)));
+        learnt(DeviceFact::HardwareWord);
         return result;
     }
     if (!unknownToDevice(result, a))
         return 0;
     // Older firmware tells only the clock chip; its answer is optional.
-    if (ask(ctx, "B938", QStringLiteral("Ermittle RTC"), a) == 7 && a.at(5) == '1')
-        ctx.ui.options().cbRTC.setChecked(true);
+    if (ask(ctx, "B938", QStringLiteral("Ermittle RTC"), a) == 7) {
+        if (a.at(5) == '1')
+            ctx.ui.options().cbRTC.setChecked(true);
+        learnt(DeviceFact::ClockChip);
+    }
     return 1;
 }
 
@@ -161,6 +170,7 @@ int Pass::readF4()
         f4Notice = QStringLiteral("Unbekannter F4-Modus %1, Auswahl bleibt").arg(index);
     } else {
         ctx.ui.options().setF4Index(int(index));
+        learnt(DeviceFact::F4Function);
     }
     return 1;
 }
@@ -170,10 +180,12 @@ int Pass::readAnalog()
     const int result = ask(ctx, "B144", QStringLiteral("Lese Analogfreigabe"), a);
     if (result == 8) {
         applyAnalogInputs(ctx.ui.options(), a.at(5) - '0');
+        learnt(DeviceFact::AnalogInputs);
         return 1;
     }
     if (result == 3 && ctx.device.DeviceKind == KrvModel::KRV465) {  // a KRV465 without analog inputs
         applyAnalogInputs(ctx.ui.options(), 0);
+        learnt(DeviceFact::AnalogInputs);
         return 1;
     }
     return result;
@@ -182,8 +194,10 @@ int Pass::readAnalog()
 int Pass::readPtb()
 {
     const int result = ask(ctx, "B153", QStringLiteral("Lese PTB-Freigabe"), a);
-    if (result == 8)
+    if (result == 8) {
         ctx.ui.options().cbPTB.setChecked(a.at(5) != '0');
+        learnt(DeviceFact::Ptb);
+    }
     return result;
 }
 
@@ -195,6 +209,7 @@ int Pass::readDsfg()
         ctx.ui.options().cbDSfG.setChecked(enabled != '0');
         if (enabled > '0')
             ctx.ui.setCaption(Control::lbDSfG, QStringLiteral("DSfG"));
+        learnt(DeviceFact::Dsfg);
     }
     return result;
 }
@@ -205,6 +220,7 @@ int Pass::readNetwork()
     if (result != 9)
         return keepWhenUnknown(result, a);
     applyNetwork(ctx.ui.options(), answerNumber(a, 5, 3));
+    learnt(DeviceFact::Network);
     return result;
 }
 
@@ -215,6 +231,7 @@ int Pass::readFlash()
     if (result != 10)
         return keepWhenUnknown(result, a);
     applyFlashId(ctx.ui.options(), ctx.device, a.mid(5, 4));
+    learnt(DeviceFact::FlashChip);
     return result;
 }
 
@@ -225,6 +242,7 @@ int Pass::readExdev()
     if (result != 9)
         return keepWhenUnknown(result, a);
     applyExdev(ctx.ui.options(), ctx.device, answerNumber(a, 5, 3));
+    learnt(DeviceFact::Exdev);
     return result;
 }
 
@@ -244,6 +262,7 @@ void ReadDeviceInfo(Context &ctx)
     ctx.device.VersionText.clear();
     ctx.device.FabNr.clear();
     ctx.device.Baujahr.clear();
+    ctx.device.FactsRead = {};
     ctx.link.CancelRequested = false;
 
     int result = WakeDevice(ctx);
@@ -279,6 +298,7 @@ int ReadFwBuild(Context &ctx)
     const int result = ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, ctx.link.limits.commandTimeoutMs);
     if (result == 22) {
         ctx.device.DeviceFwDate = firmwareDate(answer);
+        ctx.device.FactsRead |= DeviceFact::BuildDate;
         OptionsModel &panel = ctx.ui.options();
         if (ctx.device.DeviceFwDate >= kFirstFabdataOnlyBuild) {
             panel.cbOnlyFabdata.setEnabled(true);

@@ -2,8 +2,8 @@
 #include <QString>
 
 // How far an upload got. The number is what the user reads as "PS: N" and
-// scripts as "UploadPhase": N; the phases only rise within a run, so the
-// values compare in run order. A failed pre-check holds its own negative code.
+// scripts as "phase": N (the upload record: "UploadPhase"); the phases only
+// rise within a run, so the values compare in run order. A failed pre-check holds its own negative code.
 enum class Phase : int {
     SameFirmware = -5,        // "Die FW-Versionen sind gleich!"
     DeviceFirmwareNewer = -4, // "Im KRV ist eine aktueller FW!"

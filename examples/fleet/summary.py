@@ -54,15 +54,28 @@ def as_int(value):
         return None
 
 
+def iso_date(value):
+    """quillon-cli's "YYYY-MM-DD" as it is; the record's yyyymmdd in that form."""
+    number = as_int(value)
+    if isinstance(value, str) or number is None:
+        return value
+    return "%04d-%02d-%02d" % (number // 10000, number // 100 % 100, number % 100)
+
+
 def identity(value):
     if not isinstance(value, dict) or not value.get("version"):
         return None
-    return {"version": value.get("version"), "buildDate": value.get("buildDate")}
+    return {"version": value.get("version"), "buildDate": iso_date(value.get("buildDate"))}
+
+
+def phase_of(result, record):
+    """quillon-cli's "phase", else the record's "UploadPhase"."""
+    return as_int(result["phase"] if "phase" in result else record.get("UploadPhase"))
 
 
 def classify(rc, result, record):
     verification = result.get("verification") or record.get("verification") or {}
-    phase = as_int(result.get("UploadPhase", record.get("UploadPhase")))
+    phase = phase_of(result, record)
     if rc == 0:
         return "updated"
     if rc == 3:
@@ -102,17 +115,17 @@ def corrector(records, name, run, last_retry_uncounted):
     device = result.get("device") or {}
     before = identity(device.get("before")) or identity(record.get("deviceBefore"))
     after = identity(device.get("after"))
-    phase = as_int(result.get("UploadPhase", record.get("UploadPhase")))
+    phase = phase_of(result, record)
     if after is None and outcome != "updated" and phase is not None and phase <= UNTOUCHED_UP_TO_PHASE:
         after = before
     stderr = str(run.get("stderr") or run.get("msg") or "").strip()
-    message = result.get("error") or result.get("message") or (stderr.splitlines()[-1] if stderr else "")
+    message = (result.get("error") or {}).get("message") or result.get("message") or (stderr.splitlines()[-1] if stderr else "")
     return {
         "name": name,
         "target": run.get("target"),
         "result": outcome,
         "exitCode": rc,
-        "UploadPhase": phase,
+        "phase": phase,
         "message": message,
         "before": before,
         "after": after,

@@ -27,7 +27,7 @@ private slots:
 
         const CliRun failed = runQuillonCli(link + QStringList{"--json", "flash", image}, kRunLimitMs);
         QCOMPARE(failed.exitCode, 1);
-        QCOMPARE(jsonOf(failed).value("UploadPhase").toInt(), 4);
+        QCOMPARE(jsonOf(failed).value("phase").toInt(), 4);
         const QString err = QString::fromUtf8(failed.err);
         QVERIFY2(err.contains("Zustand: Das KRV ist im FLASH-Update-Modus und hat das Abbild nicht vollständig erhalten. "
                               "Sein FLASH ist unverändert"), failed.err.constData());
@@ -37,7 +37,7 @@ private slots:
         const CliRun rerun = runQuillonCli(link + QStringList{"--json", "flash", image}, kRunLimitMs);
         QCOMPARE(rerun.exitCode, 1);
         const QJsonObject o = jsonOf(rerun);
-        QCOMPARE(o.value("UploadPhase").toInt(), 1);
+        QCOMPARE(o.value("phase").toInt(), 1);
         QCOMPARE(o.value("message").toString(), QStringLiteral("KRV reagiert falsch oder nicht!"));
     }
 
@@ -102,7 +102,7 @@ private slots:
 
         const CliRun run = runQuillonCli({"--tcp", sim.target(), "--json", "flash", image}, kRunLimitMs);
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(jsonOf(run).value("UploadPhase").toInt(), phase);
+        QCOMPARE(jsonOf(run).value("phase").toInt(), phase);
         QCOMPARE(jsonOf(run).value("counters").toObject().value("data").toInt(), nonBlankBlocks(smallImage()));
         const QString err = QString::fromUtf8(run.err);
         const qsizetype at = err.indexOf("Zustand: ");

@@ -104,7 +104,7 @@ private slots:
         const QStringList args = command == QLatin1String("raw") ? QStringList{QStringLiteral("B100")} : QStringList();
         const int code = call.run(command, args);
         QCOMPARE(code, exitCode);
-        QCOMPARE(jsonOf(CliRun{0, call.outText.toUtf8(), {}, 0}).value("error").toString(), error);
+        QCOMPARE(jsonOf(CliRun{0, call.outText.toUtf8(), {}, 0}).value("error").toObject().value("message").toString(), error);
         QCOMPARE(call.link.ModemConnected, !carrierDrops);
     }
 

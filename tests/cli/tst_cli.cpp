@@ -59,7 +59,7 @@ private slots:
         const QJsonObject o = doc.object();
         QCOMPARE(o.value("result").toInt(), 21);
         QCOMPARE(o.value("text").toString(), QStringLiteral(".B004KRV470 V3.02 ab."));
-        QCOMPARE(o.value("LinkFailed").toBool(true), false);
+        QCOMPARE(o.value("linkFailed").toBool(true), false);
         const QByteArray frame("\x02" "B004KRV470 V3.02 ab\x03");
         const QByteArray crc = QByteArray::number(Crc16(frame.mid(1)), 16).toUpper().rightJustified(4, '0');
         QCOMPARE(o.value("hex").toString(), QString::fromLatin1((frame + crc).toHex(' ')));

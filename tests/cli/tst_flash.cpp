@@ -93,7 +93,7 @@ void TstFlash::imageArrivesByteIdentical()
     QCOMPARE(run.exitCode, 0);
     const QJsonObject o = jsonOf(run);
     QCOMPARE(o.value("result").toString(), QStringLiteral("ok"));
-    QCOMPARE(o.value("UploadPhase").toInt(), 5);
+    QCOMPARE(o.value("phase").toInt(), 5);
     QCOMPARE(o.value("message").toString(), kSuccess);
     const QJsonObject counters = o.value("counters").toObject();
     QCOMPARE(counters.value("repeats").toInt(-1), 0);
@@ -125,10 +125,11 @@ void TstFlash::preCheckEndsTheRunUnlessYes()
     QCOMPARE(refused.exitCode, 3);
     // The exact shape, key order included; only the duration varies.
     const QString shape = QString::fromUtf8(refused.out).replace(QRegularExpression(QStringLiteral("\"durationMs\":\\d+")), QStringLiteral("\"durationMs\":D"));
-    QCOMPARE(shape, QString::fromUtf8(R"({"result":"refused","UploadPhase":0,"phaseName":"nach einer Vorprüfung beendet",)"
+    QCOMPARE(shape, QString::fromUtf8(R"({"schema":1,"result":"refused","phase":0,"phaseName":"nach einer Vorprüfung beendet",)"
                                       R"("message":"Die FW-Versionen sind gleich!","counters":{"repeats":0,"address":0,"data":0},"durationMs":D,)"
-                                      R"("device":{"before":{"version":"KRV470 V3.02 a","buildDate":20080115},"after":null},)"
-                                      R"("error":"Die FW-Versionen sind gleich! Weiter trotzdem mit --yes."})" "\n"));
+                                      R"("note":null,"device":{"before":{"version":"KRV470 V3.02 a","buildDate":"2008-01-15"},"after":null},)"
+                                      R"("verification":null,"report":null,)"
+                                      R"("error":{"message":"Die FW-Versionen sind gleich! Weiter trotzdem mit --yes.","exitCode":3}})" "\n"));
     QVERIFY(QString::fromUtf8(refused.err).contains(question + " -> Ja"));
     QVERIFY(!refused.err.contains("Zustand Eichschalter"));
 
@@ -169,7 +170,7 @@ void TstFlash::outcomes()
     QCOMPARE(run.exitCode, exitCode);
     const QJsonObject o = jsonOf(run);
     QCOMPARE(o.value("result").toString(), result);
-    QCOMPARE(o.value("UploadPhase").toInt(), phase);
+    QCOMPARE(o.value("phase").toInt(), phase);
     QCOMPARE(o.value("message").toString(), message);
     QCOMPARE(o.value("counters").toObject().value("repeats").toInt(-1), repeats);
     QVERIFY(QString::fromUtf8(run.err).contains(message));  // the message box
@@ -238,7 +239,7 @@ void TstFlash::ctrlCWhileRecordsGoOut()
     QCOMPARE(cli.exitCode(), 130);
     const QJsonObject o = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
     QCOMPARE(o.value("result").toString(), QStringLiteral("cancelled"));
-    QCOMPARE(o.value("UploadPhase").toInt(), 4);
+    QCOMPARE(o.value("phase").toInt(), 4);
     QCOMPARE(o.value("message").toString(), QStringLiteral("Abbruch durch den kundigen Benutzer!  ;-)"));
     QCOMPARE(o.value("counters").toObject().value("data").toInt(), 3);
 }
@@ -327,7 +328,7 @@ void TstFlash::badFiles()
     }
     const QJsonObject o = jsonOf(run);
     QCOMPARE(o.value("result").toString(), QStringLiteral("failed"));
-    QCOMPARE(o.value("UploadPhase").toInt(-1), 0);
+    QCOMPARE(o.value("phase").toInt(-1), 0);
     QVERIFY(o.value("message").toString().startsWith("Upload nicht möglich"));
 }
 

@@ -41,14 +41,16 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("Lese F4-Modus\nKRV reagiert falsch oder nicht!!\nKRV reagiert falsch oder nicht!\n"), run.err.constData());
         const QJsonObject o = QJsonDocument::fromJson(run.out).object();
-        QCOMPARE(o.value("DeviceInfoRead"), QJsonValue(false));
-        QCOMPARE(o.value("DeviceKind"), QJsonValue(1));
-        QCOMPARE(o.value("lbVersion"), QJsonValue("KRV470 V3.02 a"));
-        QCOMPARE(o.value("edFabNr"), QJsonValue("000012345678"));
-        QCOMPARE(o.value("edBaujahr"), QJsonValue("2007"));
-        QCOMPARE(o.value("DeviceFwDate"), QJsonValue(20080115));
-        QCOMPARE(o.value("FlashClass"), QJsonValue(0));
-        QVERIFY(o.value("lbGExdev").isNull());
+        QCOMPARE(o.value("complete"), QJsonValue(false));
+        QCOMPARE(o.value("model"), QJsonValue("KRV470"));
+        QCOMPARE(o.value("version"), QJsonValue("KRV470 V3.02 a"));
+        QCOMPARE(o.value("factoryNumber"), QJsonValue("000012345678"));
+        QCOMPARE(o.value("yearOfConstruction"), QJsonValue("2007"));
+        QCOMPARE(o.value("buildDate"), QJsonValue("2008-01-15"));
+        QVERIFY(o.value("f4Function").isNull());
+        QVERIFY(o.value("flashClass").isNull());
+        QVERIFY(o.value("exdevType").isNull());
+        QCOMPARE(o.value("error").toObject().value("message"), QJsonValue("KRV reagiert falsch oder nicht!"));
 
         // Without --json nothing goes to stdout.
         const CliRun plain = sim.run({"info"});
@@ -62,7 +64,7 @@ private slots:
         SilentAfter sim(1);  // answers "Q" only
         const CliRun run = sim.run({"--json", "time"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, QByteArray("{\"lbTime\":null,\"error\":\"Timeout!\"}\n"));
+        QCOMPARE(run.out, QByteArray("{\"schema\":1,\"time\":null,\"text\":null,\"error\":{\"message\":\"Timeout!\",\"exitCode\":1}}\n"));
         QVERIFY2(run.err.endsWith("Timeout!\n"), run.err.constData());
         QVERIFY2(run.elapsedMs >= TimeLimits::shortForTests().commandTimeoutMs, qPrintable(QString::number(run.elapsedMs)));
     }
@@ -73,7 +75,8 @@ private slots:
         SilentAfter sim(0);
         const CliRun run = sim.run({"--json", "set-time"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, QByteArray("{\"lbTime\":null,\"error\":\"KRV reagiert falsch oder nicht!\"}\n"));
+        QCOMPARE(run.out, QByteArray("{\"schema\":1,\"sent\":null,\"time\":null,\"text\":null,"
+                                      "\"error\":{\"message\":\"KRV reagiert falsch oder nicht!\",\"exitCode\":1}}\n"));
         QVERIFY2(run.err.contains("Versuch 4\n"), run.err.constData());
         QVERIFY2(run.err.endsWith("KRV reagiert falsch oder nicht!\n"), run.err.constData());
     }

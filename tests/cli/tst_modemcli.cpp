@@ -1,6 +1,7 @@
 // quillon-cli through a modem: krvsim with its Hayes modem on a pseudo-terminal.
 #include "tests/comport/ptypair.h"
 #include "tests/support/cliprocess.h"
+#include "tests/support/schemacheck.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,9 +39,11 @@ private slots:
         QVERIFY2(!o.isEmpty(), run.out.constData());
         QCOMPARE(o.value("modem").toObject().value("reply").toString(), reply);
         QCOMPARE(o.value("modem").toObject().value("connected").toBool(), exitCode == 0);
-        QCOMPARE(o.value("DeviceInfoRead").toBool(), exitCode == 0);
+        QCOMPARE(o.value("complete").toBool(), exitCode == 0);
         if (exitCode != 0)
-            QVERIFY(o.value("error").toString().endsWith(reply));
+            QVERIFY(o.value("error").toObject().value("message").toString().endsWith(reply));
+        const QString violations = schemaViolations(QStringLiteral("info"), run.out);
+        QVERIFY2(violations.isEmpty(), qPrintable(violations));
     }
 
     // The hang-up ends the call: the next run dials again and gets through.

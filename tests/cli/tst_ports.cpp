@@ -9,6 +9,7 @@
 #include "tests/comport/fakeportroot.h"
 #include "tests/comport/ptypair.h"
 #include "tests/support/cliprocess.h"
+#include "tests/support/schemacheck.h"
 #include "tests/support/withoutaccessoverride.h"
 
 #include <QJsonArray>
@@ -90,10 +91,13 @@ private slots:
                  qPrintable(text.err));
 
         QCOMPARE(json.code, 0);
+        const QString violations = schemaViolations(QStringLiteral("ports"), json.out.toUtf8());
+        QVERIFY2(violations.isEmpty(), qPrintable(violations));
         const QJsonArray ports = QJsonDocument::fromJson(json.out.toUtf8()).object().value("ports").toArray();
         QCOMPARE(ports.size(), 3);
         const QJsonObject uart = ports.at(0).toObject(), usb = ports.at(1).toObject(), acm = ports.at(2).toObject();
-        QCOMPARE(uart.keys(), (QStringList{"com", "maker", "path", "product", "serial", "state"}));
+        QCOMPARE(uart.keys(), (QStringList{"advice", "com", "maker", "path", "product", "serial", "state"}));
+        QVERIFY(uart.value("advice").isNull());
         QCOMPARE(uart.value("path").toString(), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(uart.value("com").toString(), QStringLiteral("COM1"));
         QVERIFY(uart.value("maker").isNull() && uart.value("serial").isNull());
@@ -112,7 +116,7 @@ private slots:
         const Printed text = runPorts(false);
         QCOMPARE(text.code, 0);
         QCOMPARE(text.out, QStringLiteral("Keine serielle Schnittstelle gefunden.\n"));
-        QCOMPARE(runPorts(true).out, QStringLiteral("{\"ports\":[]}\n"));
+        QCOMPARE(runPorts(true).out, QStringLiteral("{\"schema\":1,\"ports\":[],\"error\":null}\n"));
     }
 
     // A --port that is not there names the ports that are.

@@ -96,8 +96,8 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("key");
-        QTest::newRow("info") << QStringLiteral("info") << QStringLiteral("DeviceInfoRead");
-        QTest::newRow("time") << QStringLiteral("time") << QStringLiteral("lbTime");
+        QTest::newRow("info") << QStringLiteral("info") << QStringLiteral("complete");
+        QTest::newRow("time") << QStringLiteral("time") << QStringLiteral("time");
     }
 
     void jsonObjectWhenDeviceGone()
@@ -121,7 +121,7 @@ private slots:
         const QJsonDocument doc = QJsonDocument::fromJson(cli.readAllStandardOutput());
         QVERIFY(doc.isObject());
         QVERIFY2(doc.object().contains(key), doc.toJson().constData());
-        if (key == QLatin1String("DeviceInfoRead"))
+        if (key == QLatin1String("complete"))
             QCOMPARE(doc.object().value(key), QJsonValue(false));
         err += cli.readAllStandardError();
         QVERIFY2(!err.contains("KRV reagiert falsch oder nicht"), err.constData());  // the port error said it

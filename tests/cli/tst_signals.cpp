@@ -75,7 +75,7 @@ private slots:
 
         const QJsonObject o = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
         QCOMPARE(o.value("result").toString(), result);
-        QCOMPARE(o.value("UploadPhase").toInt(), phase);
+        QCOMPARE(o.value("phase").toInt(), phase);
         QCOMPARE(o.value("message").toString(), message);
         // No message that blames the device.
         QVERIFY2(!QString::fromUtf8(err).split('\n').contains(QStringLiteral("KRV reagiert falsch oder nicht!")), err.constData());

@@ -23,7 +23,7 @@ private slots:
         QCOMPARE(o.value("result").toString(), QStringLiteral("failed"));
         QCOMPARE(o.value("message").toString(), QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)"));
         const QString text = QStringLiteral("Prüfung fehlgeschlagen: Das KRV hat sich nach dem Neustart nicht innerhalb von 60 s gemeldet.");
-        QCOMPARE(o.value("error").toString(), text);
+        QCOMPARE(o.value("error").toObject().value("message").toString(), text);
         QCOMPARE(o.value("verification").toObject().value("status").toString(), QStringLiteral("no-answer"));
         QVERIFY(o.value("device").toObject().value("after").isNull());
         QVERIFY(run.err.contains(text.toUtf8()));

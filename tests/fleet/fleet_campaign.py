@@ -17,6 +17,9 @@ import time
 
 FIRMWARE_DATE = 20090301
 OLD_DATE = 20080115
+# As quillon-cli and the summary write them.
+FIRMWARE_DAY = "2009-03-01"
+OLD_DAY = "2008-01-15"
 STORM = 150
 RESTART = ["--restart", "1000"]
 
@@ -54,7 +57,7 @@ name=$(basename "$last" .json)
 echo "$name start $(date +%%s.%%N) $*" >> %(log)s
 sleep 2
 echo "$name end $(date +%%s.%%N)" >> %(log)s
-echo '{"result": "ok", "UploadPhase": 5, "durationMs": 2000}'
+echo '{"schema": 1, "result": "ok", "phase": 5, "durationMs": 2000, "error": null}'
 """
 
 failures = []
@@ -133,12 +136,12 @@ def check_campaign(how, sims, records, firmware, retries):
                     flash = f.read()[:len(image)]
                 check(hashlib.sha256(flash).hexdigest() == record["imageSent"]["sha256"], "%s: flash is not the image sent" % where)
                 check(flash[:-32] == image[:-32], "%s: flash differs from the file outside its information block" % where)
-            check(row["before"] == {"version": "KRV470 V3.02 a", "buildDate": OLD_DATE}, "%s: before %r" % (where, row["before"]))
+            check(row["before"] == {"version": "KRV470 V3.02 a", "buildDate": OLD_DAY}, "%s: before %r" % (where, row["before"]))
         else:
             check(not burnt, "%s: the simulator was flashed" % where)
         if c.expected == "updated":
             check(record["result"] == "ok" and record["verification"]["status"] == "verified", "%s: record %s/%s" % (where, record["result"], record["verification"]))
-            check(row["after"] == {"version": "KRV470", "buildDate": FIRMWARE_DATE}, "%s: after %r" % (where, row["after"]))
+            check(row["after"] == {"version": "KRV470", "buildDate": FIRMWARE_DAY}, "%s: after %r" % (where, row["after"]))
             check(row["attempts"] == 1, "%s: %r attempts" % (where, row["attempts"]))
         if "quillon_fabnr" in c.hostvars:
             check(record["factoryData"]["fabNr"] == c.hostvars["quillon_fabnr"], "%s: factory number %r" % (where, record["factoryData"]["fabNr"]))
@@ -156,7 +159,7 @@ def check_campaign(how, sims, records, firmware, retries):
             check(row["after"] == row["before"] and row["before"] is not None, "%s: before %r, after %r" % (where, row["before"], row["after"]))
             check(record["imageSent"] is None or record["imageSent"]["sent"] is False, "%s: image sent" % where)
         if c.expected == "verify failed":
-            check(row["after"] == {"version": "KRV470 V3.02 a", "buildDate": OLD_DATE}, "%s: after %r" % (where, row["after"]))
+            check(row["after"] == {"version": "KRV470 V3.02 a", "buildDate": OLD_DAY}, "%s: after %r" % (where, row["after"]))
             check(row["attempts"] == 1, "%s: retried (%r attempts)" % (where, row["attempts"]))
     # A corrector's runs follow one another, a second apart, each about as
     # long as its last one.

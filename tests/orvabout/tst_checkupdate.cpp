@@ -1,6 +1,7 @@
 // quillon-cli version and check-update against a local HTTP server.
 #include "tests/cli/terminalrun.h"
 #include "tests/support/localhttpserver.h"
+#include "tests/support/schemacheck.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -38,16 +39,16 @@ void TestCheckUpdate::initTestCase()
     qputenv("ORV_UPDATE_URL", m_server.baseUrl().toString().toUtf8());
     const CliRun run = runServing({QStringLiteral("--json"), QStringLiteral("version")});
     QCOMPARE(run.exitCode, 0);
-    m_installed = QJsonDocument::fromJson(run.out).object().value(QStringLiteral("FileVersion")).toString();
+    m_installed = QJsonDocument::fromJson(run.out).object().value(QStringLiteral("fileVersion")).toString();
 }
 
 void TestCheckUpdate::versionListsTheElevenTextsInOrder()
 {
     const CliRun json = runServing({QStringLiteral("--json"), QStringLiteral("version")});
     const QJsonObject object = QJsonDocument::fromJson(json.out).object();
-    const QStringList keys{"LangCharset", "CompanyName", "FileDescription", "FileVersion", "InternalName",
-                           "LegalCopyright", "LegalTrademarks", "OriginalFilename", "ProductName",
-                           "ProductVersion", "Comments"};
+    const QStringList keys{"schema", "langCharset", "companyName", "fileDescription", "fileVersion", "internalName",
+                           "legalCopyright", "legalTrademarks", "originalFilename", "productName",
+                           "productVersion", "comments", "error"};
     // QJsonObject sorts its keys: the order shows in the text.
     qsizetype at = 0;
     for (const QString &key : keys) {
@@ -55,15 +56,15 @@ void TestCheckUpdate::versionListsTheElevenTextsInOrder()
         QVERIFY2(at > 0, qPrintable(key));
     }
     QCOMPARE(object.size(), keys.size());
-    QCOMPARE(object.value("LangCharset").toString(), QStringLiteral("040704E4"));
-    QCOMPARE(object.value("InternalName").toString(), QStringLiteral("Quillon"));
+    QCOMPARE(object.value("langCharset").toString(), QStringLiteral("040704E4"));
+    QCOMPARE(object.value("internalName").toString(), QStringLiteral("Quillon"));
     // The maker's data every program carries, and the program's own file name.
-    QCOMPARE(object.value("CompanyName").toString(), QStringLiteral("Orv Software"));
-    QCOMPARE(object.value("LegalCopyright").toString(), QStringLiteral("Copyright © 2026 Orv Software"));
-    QCOMPARE(object.value("ProductName").toString(), QStringLiteral("Quillon"));
-    QCOMPARE(object.value("FileDescription").toString(), QStringLiteral("Firmware-Update für KRV470 und KRV465"));
-    QCOMPARE(object.value("OriginalFilename").toString(), QFileInfo(qEnvironmentVariable("QUILLON_CLI")).fileName());
-    QCOMPARE(object.value("ProductVersion").toString(), m_installed);
+    QCOMPARE(object.value("companyName").toString(), QStringLiteral("Orv Software"));
+    QCOMPARE(object.value("legalCopyright").toString(), QStringLiteral("Copyright © 2026 Orv Software"));
+    QCOMPARE(object.value("productName").toString(), QStringLiteral("Quillon"));
+    QCOMPARE(object.value("fileDescription").toString(), QStringLiteral("Firmware-Update für KRV470 und KRV465"));
+    QCOMPARE(object.value("originalFilename").toString(), QFileInfo(qEnvironmentVariable("QUILLON_CLI")).fileName());
+    QCOMPARE(object.value("productVersion").toString(), m_installed);
     QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+\\.\\d+$")).match(m_installed).hasMatch());
 }
 
@@ -101,12 +102,19 @@ void TestCheckUpdate::check()
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY(run.err.startsWith("Installierte Version ermitteln.\nVerbinde zum Orv-Updateserver.\n"));
     QVERIFY2(run.err.trimmed().endsWith(lastLine), run.err.constData());
+    const QString violations = schemaViolations(QStringLiteral("check-update"), run.out);
+    QVERIFY2(violations.isEmpty(), qPrintable(violations));
     const QJsonObject json = QJsonDocument::fromJson(run.out).object();
-    QCOMPARE(json.keys().size(), 7);
     QCOMPARE(json.value("result").toString(), result);
     QCOMPARE(json.value("installed").toString(), m_installed);
-    QCOMPARE(json.value("VersDate").isNull(), result == "unreachable");
+    // The server's "01.02.2027".
+    QCOMPARE(json.value("releaseDate"), result == "unreachable" ? QJsonValue(QJsonValue::Null) : QJsonValue("2027-02-01"));
     QVERIFY(json.value("saved").isNull());
+    // A failure names its reason, the check's last line; a newer version is none.
+    if (exitCode == 1)
+        QVERIFY2(lastLine.endsWith(json.value("error").toObject().value("message").toString().toUtf8()), run.out.constData());
+    else
+        QVERIFY2(json.value("error").isNull(), run.out.constData());
 }
 
 void TestCheckUpdate::download_data()
@@ -147,6 +155,8 @@ void TestCheckUpdate::download()
 
     const CliRun run = runServing({QStringLiteral("--json"), QStringLiteral("check-update"), QStringLiteral("--download"), dir});
     QCOMPARE(run.exitCode, saved ? 0 : 1);
+    const QString violations = schemaViolations(QStringLiteral("check-update"), run.out);
+    QVERIFY2(violations.isEmpty(), qPrintable(violations));
     const QJsonObject json = QJsonDocument::fromJson(run.out).object();
     // "../../x" stays inside the folder as "x"; a refused download adds nothing.
     QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"x"});

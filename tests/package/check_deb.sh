@@ -75,6 +75,11 @@ for f in usr/share/doc/quillon/help/index.html usr/share/doc/quillon/help/upload
          usr/share/bash-completion/completions/quillon-cli usr/share/mime/packages/example.orv.quillon.xml; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
+# The JSON contract lies uncompressed beside the manual; the installed program keeps it.
+schemas=$root/usr/share/doc/quillon/schemas
+env -u LD_LIBRARY_PATH "$root/usr/bin/quillon-cli" --json version \
+  | /usr/bin/python3 -m jsonschema --base-uri "file://$schemas/" "$schemas/version.schema.json" \
+  || fail "quillon-cli --json version does not fit the installed schema"
 desktop=$root/usr/share/applications/example.orv.quillon.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml || fail "appstreamcli validate"
