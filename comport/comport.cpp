@@ -106,6 +106,8 @@ QString TCustomComPort::About() const { return QStringLiteral("TComPort 1.0"); }
 
 qintptr TCustomComPort::Handle() const { return m_device->handle(); }
 
+qintptr TCustomComPort::ArrivalDescriptor() const { return m_device->wakesOnArrival() ? -1 : Handle(); }
+
 void TCustomComPort::SetBaudRate(TBaudRate value) { changeLine(m_baudRate, value); }
 
 qint32 TCustomComPort::CustomBaudRate() const

@@ -55,6 +55,9 @@ enum TComAction : quint8 { caFail, caAbort };
 qint32 BaudRateValue(TBaudRate rate);
 // The entry of the speed list for bitsPerSecond; none when the list does not hold it.
 std::optional<TBaudRate> baudRateOf(int bitsPerSecond);
+
+// The operating system's name, as the port's error messages give it.
+QString comSystemName();
 // The speeds of the list, slowest first.
 QStringList baudRates();
 
@@ -195,6 +198,10 @@ public:
     void Close();
     virtual void CreateHandle();
     qintptr Handle() const;
+    // A descriptor that becomes readable when bytes arrive, for a caller's
+    // event loop to watch; -1 while closed, and where the port's event
+    // thread wakes the event loop itself (there is nothing to watch).
+    qintptr ArrivalDescriptor() const;
 
     // Settings.
     QString About() const;

@@ -55,6 +55,8 @@ void complatform::clearLastError() { errno = 0; }
 
 QString complatform::errorText(int error) { return QString::fromLocal8Bit(strerror(error)); }
 
+QString comSystemName() { return QStringLiteral("Linux"); }
+
 bool complatform::isDeviceGone(int error)
 {
     return error == EIO || error == ENXIO || error == ENODEV || error == EACCES;

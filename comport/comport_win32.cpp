@@ -16,6 +16,8 @@ int complatform::lastError()
 
 void complatform::clearLastError() { SetLastError(ERROR_SUCCESS); }
 
+QString comSystemName() { return QStringLiteral("Windows"); }
+
 QString complatform::errorText(int error)
 {
     wchar_t text[512];

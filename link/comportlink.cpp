@@ -108,11 +108,11 @@ void ComPortLink::PurgeInput() { Comm1.PurgeInput(); }
 
 void ComPortLink::SetBaudRate(TBaudRate rate) { Comm1.SetBaudRate(rate); }
 
-int ComPortLink::readableHandle() const { return int(Comm1.Handle()); }
+int ComPortLink::readableHandle() const { return int(Comm1.ArrivalDescriptor()); }
 
 void ComPortLink::Comm1Error(TCustomComPort *, EComError &error, TComAction &action)
 {
-    m_ui.showMessage(QStringLiteral("Programm muß beendet werden!! Fehler von Linux: ") + error.message());
+    m_ui.showMessage(QStringLiteral("Programm muß beendet werden!! Fehler von %1: ").arg(comSystemName()) + error.message());
     action = caAbort;
 }
 

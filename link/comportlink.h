@@ -20,8 +20,9 @@ public:
     void PurgeInput() override;
     void SetBaudRate(TBaudRate rate) override;
     int readableHandle() const override;
+    bool isOpen() const override { return Comm1.Active(); }
 
-    // Shows "Programm muß beendet werden!! Fehler von Linux: ..." and turns the error into a silent abort.
+    // Shows "Programm muß beendet werden!! Fehler von <system>: ..." and turns the error into a silent abort.
     void Comm1Error(TCustomComPort *port, EComError &error, TComAction &action);
     // One message per line error, only while LineErrorMessages is on.
     void Comm1LineError(QObject *sender, TLineErrors errors);

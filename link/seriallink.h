@@ -25,7 +25,9 @@ public:
     virtual void PurgeInput() = 0;
     // Reprogram the line speed.
     virtual void SetBaudRate(TBaudRate rate) = 0;
-    // File descriptor that becomes readable when bytes arrive, -1 when closed.
-    // The channel's waits block on it instead of polling.
+    // File descriptor that becomes readable when bytes arrive, -1 when closed
+    // or where the port wakes the event loop itself. The channel's waits
+    // block on it instead of polling.
     virtual int readableHandle() const = 0;
+    virtual bool isOpen() const = 0;
 };

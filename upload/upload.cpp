@@ -174,7 +174,7 @@ void Upload::restoreLine()
         // The port's error handler has shown why; the run still ends properly.
         // A port the device's loss closed takes the rate for its next open.
         SerialLink *serial = link.serialLink();
-        if (serial && serial->readableHandle() < 0)
+        if (serial && !serial->isOpen())
             serial->SetBaudRate(link.SavedBaudRate);
     }
 }

@@ -26,6 +26,7 @@ public:
     void PurgeInput() override {}
     void SetBaudRate(TBaudRate) override {}
     int readableHandle() const override { return -1; }
+    bool isOpen() const override { return true; }
 
 private:
     QByteArrayView m_replies;
