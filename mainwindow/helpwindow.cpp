@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -40,6 +41,9 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     splitter->setSizes({240, 620});
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
+
+    // Esc closes it, as it closes the program's dialogs.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 
     connect(edSearch, &QLineEdit::textChanged, this, &HelpWindow::listTopics);
     connect(edSearch, &QLineEdit::returnPressed, this, &HelpWindow::openFirstHit);

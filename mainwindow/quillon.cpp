@@ -1,16 +1,22 @@
 // Quillon: loads new firmware into KRV470 and KRV465 devices.
 #include "mainwindow/controls.h"
+#include "mainwindow/displayguard.h"
 #include "mainwindow/program.h"
 #include "mainwindow/startoptions.h"
 #include "orvabout/versinfo.h"
 #include "settings/programsettings.h"
+#include "settings/userfolder.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTextStream>
 #include <QTranslator>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -34,7 +40,14 @@ int main(int argc, char *argv[])
         break;
     }
 
+    auto guard = std::make_unique<DisplayGuard>();
     QApplication app(argc, argv);
+    guard.reset();
+    // Qt's file dialogs keep their history in Qt's user settings: in the
+    // program's own folder, not in QtProject.conf among every Qt program's.
+    const QString ownFolder = QFileInfo(userSettingsFile()).absolutePath();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ownFolder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ownFolder);
     // The window's class and the desktop entry's name: a dock matches the
     // window with the menu entry and its icon.
     QApplication::setApplicationName(QStringLiteral("quillon"));

@@ -1,6 +1,9 @@
 """Start, KRV-Info, open a 512 KiB HEX file, Upload, the final message,
 Datei › Beenden: the process ends with exit code 0 and the settings file is
-written once, keeping the line the technician put there."""
+written once, keeping the line the technician put there. The file dialog's
+history stays in the program's own folder, not among every Qt program's."""
+
+import os
 
 import device
 import journey
@@ -32,6 +35,11 @@ def run(j):
         ui.fail(f"the program ended with exit code {code}")
     steps.check_settings_written(ui, program.settings, writes, file_name=firmware,
                                  connection_ethernet=1, connection_ip="127.0.0.1", connection_port=sim.port)
+    config = j.desktop.env()["XDG_CONFIG_HOME"]
+    if os.path.exists(os.path.join(config, "QtProject.conf")):
+        ui.fail(f"the program wrote QtProject.conf into {config}")
+    if not os.path.exists(os.path.join(config, "quillon", "QtProject.conf")):
+        ui.fail("the file dialog's history is not in the program's own folder")
 
 
 if __name__ == "__main__":

@@ -116,6 +116,17 @@ private slots:
         QCOMPARE(p.help.lbTopics->currentItem()->data(Qt::UserRole).toString(), QStringLiteral("upload.html"));
         p.help.showContents();
         QCOMPARE(p.help.currentFile(), HelpManual::contentsFile());
+
+        // Esc closes it, from the search field and from the page.
+        for (QWidget *focus : {static_cast<QWidget *>(p.help.edSearch), static_cast<QWidget *>(p.help.browser)}) {
+            p.help.showContents();
+            QVERIFY(QTest::qWaitForWindowExposed(&p.help));
+            p.help.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&p.help));
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_Escape);
+            QVERIFY(!p.help.isVisible());
+        }
     }
 
     void finderSearchesThePages()

@@ -106,6 +106,19 @@ private slots:
         }
     }
 
+    // Started to open its window where there is none: a German reason and
+    // exit code 2, not Qt's English abort.
+    void windowWithoutDisplay()
+    {
+        QTemporaryDir dir;
+        const CliRun run = runWithoutDisplay(qEnvironmentVariable("QUILLON"),
+                                             {QStringLiteral("--settings"), dir.filePath(QStringLiteral("quillon.INI"))});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.startsWith("quillon: Keine grafische Anzeige erreichbar"), run.err.constData());
+        QVERIFY2(!run.err.contains("qt.qpa") && !run.err.contains("This application"), run.err.constData());
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("quillon.INI"))));
+    }
+
     void wrongOptionIsNamedWithoutDisplay()
     {
         const CliRun run = runWithoutDisplay(qEnvironmentVariable("QUILLON"), {QStringLiteral("--setings"), QStringLiteral("x.INI")});
