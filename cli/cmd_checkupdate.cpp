@@ -36,6 +36,8 @@ QString parseCheckOptions(const QStringList &args, CheckOptions &o)
     const QString scheme = o.base.scheme().toLower();
     if (!o.base.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return QStringLiteral("--url braucht eine http- oder https-Adresse");
+    if (!o.downloadDir.isEmpty() && UpdatesByPackageManager)
+        return QStringLiteral("--download: ") + updateText(UpdateText::PackageManagerUpdates, German);
     if (!o.downloadDir.isEmpty() && !QDir(o.downloadDir).exists())
         return QStringLiteral("--download: Ordner gibt es nicht: ") + o.downloadDir;
     return {};

@@ -203,7 +203,9 @@ void TGetNewVers::FormActivate()
         return;
     lbNDate->setText(result.entry.date);
     btClose->setEnabled(true);
-    if (result.outcome == UpdateOutcome::Newer) {
+    if (result.outcome == UpdateOutcome::Newer && UpdatesByPackageManager) {
+        log(text(UpdateText::PackageManagerUpdates));
+    } else if (result.outcome == UpdateOutcome::Newer) {
         m_downloadUrl = result.entry.downloadUrl;
         m_fileName = result.entry.fileName;
         m_sha256 = result.entry.sha256;

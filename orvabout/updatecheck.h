@@ -12,6 +12,10 @@
 // set, else the address the build was configured with.
 QUrl updateBaseUrl();
 
+// A build for a system whose package manager installs the program: the check
+// shows a newer version but downloads and starts no installer.
+inline constexpr bool UpdatesByPackageManager = QUILLON_PACKAGE_MANAGER_UPDATES;
+
 enum class UpdateOutcome {
     Unreachable,  // the version file could not be fetched
     Unknown,      // it names no usable version for the program

@@ -37,8 +37,10 @@ constexpr TextPair Texts[] = {
     {"Die Prüfsumme des Downloads stimmt nicht, die Datei wurde gelöscht!", nullptr},
     {"Das Updatefile nennt keinen gültigen Dateinamen!", nullptr},
     {"Das Update konnte nicht gestartet werden!", nullptr},
+    {"Quillon wird über die Paketverwaltung des Systems aktualisiert (apt).",
+     "Quillon is updated by the system's package manager (apt)."},
 };
-static_assert(std::size(Texts) == size_t(UpdateText::InstallerNotStarted) + 1);
+static_assert(std::size(Texts) == size_t(UpdateText::PackageManagerUpdates) + 1);
 }  // namespace
 
 QString updateText(UpdateText role, int language)

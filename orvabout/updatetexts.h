@@ -33,6 +33,8 @@ enum class UpdateText {
     ChecksumMismatch,
     BadFileName,
     InstallerNotStarted,
+    // Where the system's package manager installs the program.
+    PackageManagerUpdates,
 };
 
 QString updateText(UpdateText role, int language);

@@ -100,6 +100,10 @@ for shot in $(grep -o '<image[^>]*>[^<]*' "$root"/usr/share/metainfo/*.metainfo.
 done
 grep -q '<screenshot type="default">' "$root"/usr/share/metainfo/*.metainfo.xml || fail "AppStream: no screenshot"
 
+# The package manager updates the program: no installer is downloaded.
+text=$(env -u LD_LIBRARY_PATH "$root/usr/bin/quillon-cli" check-update --url http://127.0.0.1:9 --download "$work" 2>&1) && fail "check-update --download: $text"
+grep -q "Paketverwaltung" <<<"$text" || fail "check-update --download printed: $text"
+
 # --help and --version of both programs answer without a display.
 for program in quillon quillon-cli; do
   for option in --version -V --help; do
