@@ -78,12 +78,12 @@ class CliChecks:
             sim.stop()
         check(code == 0, f"exit code {code}:\n{err}")
         o = self._json(out, err)
-        check(o.get("DeviceKind") == 1 and o.get("lbVersion") == "KRV470 V3.02 a",
-              f"read {o.get('lbVersion')!r} (kind {o.get('DeviceKind')})")
+        check(o.get("model") == "KRV470" and o.get("version") == "KRV470 V3.02 a",
+              f"read {o.get('version')!r} (model {o.get('model')})")
         expected = self._json(text(native.stdout), text(native.stderr))
         differing = sorted(k for k in set(o) | set(expected) if o.get(k) != expected.get(k))
         check(not differing, f"read otherwise than the native program: {differing}")
-        return f"{o['lbVersion']}, Fabriknummer {o['edFabNr']}, as the native program reads it"
+        return f"{o['version']}, Fabriknummer {o['factoryNumber']}, as the native program reads it"
 
     def flash(self):
         flash_out = os.path.join(self.work, "flash-plain.bin")
