@@ -21,7 +21,7 @@ build_package() {
     tar -C "$source" --exclude='./build*' --exclude='./obj-*' -cf - . | tar -xf - -C "$tree"
   fi
   (cd "$tree" && dpkg-buildpackage -us -uc -b) >"$out/build.log" 2>&1 || { tail -40 "$out/build.log"; fail "dpkg-buildpackage"; }
-  mv "$work"/src/*.deb "$work"/src/*.changes "$out/"
+  mv "$work"/src/*.deb "$work"/src/*.changes "$work"/src/*.buildinfo "$out/"
 }
 build_package first
 sleep 1
@@ -41,7 +41,8 @@ for flag in -D_FORTIFY_SOURCE=3 -fstack-protector-strong -fstack-clash-protectio
 done
 dpkg-deb -x "$deb" "$work/hardened"
 for binary in "$work"/hardened/usr/bin/* "$work"/hardened/usr/lib/*/quillon/liborvabout.so.*.*; do
-  report=$(hardening-check "$binary")
+  # It fails for checks Debian 12 cannot pass (see debian/quillon.lintian-overrides).
+  report=$(hardening-check "$binary" || true)
   for check in "Stack protected" "Read-only relocations" "Immediate binding"; do
     grep -q "^ $check: yes" <<<"$report" || fail "$binary: $report"
   done
