@@ -161,9 +161,10 @@ done
 # Installed as root (by dpkg, into a root and a database of its own), started
 # without --settings and closed as a user closes it: the program ends, its
 # settings go to the user's configuration folder, and no file appears beside
-# it; purging leaves none behind. Its settings say TCP to 127.0.0.1, so no
-# serial port is touched. The window's class is the desktop entry's
-# StartupWMClass.
+# it; purging leaves none behind. Its settings say TCP to a listener on
+# 127.0.0.1, so no serial port is touched and no connect-error box is up when
+# the close comes (a modal box holds the close back, as it should). The
+# window's class is the desktop entry's StartupWMClass.
 inst=$work/inst
 mkdir -p "$inst/var/lib/dpkg/info" "$inst/var/lib/dpkg/updates"
 touch "$inst/var/lib/dpkg/status"
@@ -173,7 +174,17 @@ programs=$(ls -A "$inst/usr/bin")
 home=$work/home
 settings=$home/.config/quillon/quillon.INI
 mkdir -p "$(dirname "$settings")"
-printf '[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=9\n' >"$settings"
+exec {listener}< <(exec python3 -c '
+import socket
+s = socket.create_server(("127.0.0.1", 0))
+s.settimeout(60)
+print(s.getsockname()[1], flush=True)
+c, _ = s.accept()
+c.settimeout(60)
+while c.recv(256):
+    pass' 2>/dev/null)
+read -r -t 10 port <&"$listener" || fail "no listener for the window"
+printf '[Connection]\nEthernet=1\nIP=127.0.0.1\nPort=%s\n' "$port" >"$settings"
 [ "$(id -u)" -eq 0 ] || echo "note: not root, the program runs as $(id -un)"
 env -u LD_LIBRARY_PATH -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" \
   xvfb-run -a -s "-nolisten tcp" bash -c '
