@@ -45,11 +45,12 @@ FLEET = [
     Corrector("krv12", "refused", profile={"buildDate": "20100101"}),
 ]
 
-# Correctors behind serial ports and modems, run by a stand-in for
-# quillon-cli that logs when it holds the line: two of them on one port
-# must never overlap.
-PORTS = {"port1a": ("/dev/ttyFAKE0", "0301111"), "port1b": ("/dev/ttyFAKE0", "0302222"),
-         "port1c": ("/dev/ttyFAKE0", None), "port2a": ("/dev/ttyFAKE1", "0303333"), "port2b": ("/dev/ttyFAKE1", None)}
+# Correctors behind serial ports, modems and shared TCP targets, run by a
+# stand-in for quillon-cli that logs when it holds the line: two of them on
+# one line (the word after --port or --tcp) must never overlap.
+SHARED = {"port1a": ["--port", "/dev/ttyFAKE0", "--dial", "0301111"], "port1b": ["--port", "/dev/ttyFAKE0", "--dial", "0302222"],
+          "port1c": ["--port", "/dev/ttyFAKE0"], "port2a": ["--port", "/dev/ttyFAKE1", "--dial", "0303333"],
+          "port2b": ["--port", "/dev/ttyFAKE1"], "tcp1a": ["--tcp", "127.0.0.1:9"], "tcp1b": ["--tcp", "127.0.0.1:9"]}
 STAND_IN = """#!/bin/sh
 # Logs start and end of the run under the record's name, then reports success.
 for last; do :; done
@@ -108,7 +109,7 @@ def check_campaign(how, sims, records, firmware, retries):
     """summary.json and every record against the simulators."""
     summary = load(os.path.join(records, "summary.json"))
     rows = {r["name"]: r for r in summary["correctors"]}
-    check(sorted(set(rows) - set(PORTS)) == [c.name for c in FLEET], "%s: summary lists %s" % (how, sorted(rows)))
+    check(sorted(set(rows) - set(SHARED)) == [c.name for c in FLEET], "%s: summary lists %s" % (how, sorted(rows)))
     check(summary["allCurrent"] is False, "%s: summary says all current" % how)
     with open(firmware, "rb") as f:
         image = f.read()
@@ -169,8 +170,8 @@ def check_campaign(how, sims, records, firmware, retries):
         single[name] * (r["attempts"] or 1) + 1000 * ((r["attempts"] or 1) - 1) for name, r in rows.items())
 
 
-def check_port_turns(rows, log):
-    """Correctors on one port took turns; the ports ran side by side."""
+def logged_runs(log):
+    """Start, end and arguments of each run the stand-in logged."""
     runs = {}
     with open(log) as f:
         for line in f:
@@ -178,24 +179,51 @@ def check_port_turns(rows, log):
             runs.setdefault(name, {})[what] = float(when)
             if what == "start":
                 runs[name]["args"] = line.split()[3:]
-    check(sorted(runs) == sorted(PORTS), "ports: runs logged for %s" % sorted(runs))
-    for name, (device, number) in PORTS.items():
-        run = runs.get(name, {})
-        args = run.get("args", [])
-        expected = ["--port", device] + (["--dial", number] if number else [])
-        check(args[:len(expected)] == expected and ("--dial" in args) == bool(number), "ports: %s ran with %s" % (name, args))
-        check(rows.get(name, {}).get("result") == "updated", "ports: %s %r" % (name, rows.get(name)))
-        check(rows.get(name, {}).get("target") == " ".join(filter(None, (device, number))), "ports: %s target %r" % (name, rows.get(name)))
-    overlap = lambda a, b: a["start"] < b["end"] and b["start"] < a["end"]
-    names = [n for n in sorted(PORTS) if "start" in runs.get(n, {}) and "end" in runs.get(n, {})]
+    return runs
+
+
+def overlap(a, b):
+    return a["start"] < b["end"] and b["start"] < a["end"]
+
+
+def check_turns(how, runs, lines):
+    """Runs on one line took turns; different lines ran side by side."""
+    names = [n for n in sorted(lines) if "start" in runs.get(n, {}) and "end" in runs.get(n, {})]
+    check(names == sorted(lines), "%s: runs logged for %s" % (how, sorted(runs)))
     together = False
     for i, a in enumerate(names):
         for b in names[i + 1:]:
-            if PORTS[a][0] == PORTS[b][0]:
-                check(not overlap(runs[a], runs[b]), "ports: %s and %s used %s at once" % (a, b, PORTS[a][0]))
+            if lines[a] == lines[b]:
+                check(not overlap(runs[a], runs[b]), "%s: %s and %s used %s at once" % (how, a, b, lines[a]))
             else:
                 together = together or overlap(runs[a], runs[b])
-    check(together, "ports: the two ports never ran side by side")
+    check(together or len(set(lines.values())) < 2, "%s: different lines never ran side by side" % how)
+
+
+def check_port_turns(rows, log):
+    """The shared lines' correctors ran with their links and took turns."""
+    runs = logged_runs(log)
+    for name, link in SHARED.items():
+        args = runs.get(name, {}).get("args", [])
+        check(args[:len(link)] == link and ("--dial" in args) == ("--dial" in link), "ports: %s ran with %s" % (name, args))
+        check(rows.get(name, {}).get("result") == "updated", "ports: %s %r" % (name, rows.get(name)))
+        check(rows.get(name, {}).get("target") == " ".join(link[1::2]), "ports: %s target %r" % (name, rows.get(name)))
+    check_turns("ports", runs, {name: link[1] for name, link in SHARED.items()})
+
+
+def check_flash_one_turns(source, env, folder):
+    """flash-one: two runs on one TCP target take turns, another target runs beside them."""
+    stand_in, log = os.path.join(folder, "stand-in"), os.path.join(folder, "turns.log")
+    with open(stand_in, "w") as f:
+        f.write(STAND_IN % {"log": log})
+    os.chmod(stand_in, 0o755)
+    lines = {"one": "127.0.0.1:9", "two": "127.0.0.1:9", "other": "127.0.0.1:7"}
+    runs_env = dict(env, QUILLON_CLI=stand_in, QUILLON_LOCK_DIR=folder)
+    runs = [subprocess.Popen([os.path.join(source, "examples", "fleet", "flash-one"), "fw.bin", folder, name, target],
+                             env=runs_env, stdout=subprocess.DEVNULL) for name, target in lines.items()]
+    for proc in runs:
+        check(proc.wait(timeout=60) == 0, "flash-one: exit %r" % proc.returncode)
+    check_turns("flash-one", logged_runs(log), lines)
 
 
 def readme_parallel_command(source):
@@ -234,7 +262,7 @@ def main():
     env = dict(os.environ)
     # The campaign runs quillon-cli from PATH, as on a service host.
     env["PATH"] = os.path.dirname(cli) + os.pathsep + env["PATH"]
-    env["ANSIBLE_FORKS"] = str(len(FLEET) + len(PORTS))
+    env["ANSIBLE_FORKS"] = str(len(FLEET) + len(SHARED))
     env["ANSIBLE_LOCAL_TEMP"] = os.path.join(work, "ansible-tmp")
     env["ANSIBLE_HOME"] = os.path.join(work, "ansible-home")
     env["ANSIBLE_NOCOLOR"] = "1"
@@ -258,8 +286,9 @@ def main():
                 g.write(STAND_IN % {"log": log})
             os.chmod(stand_in, 0o755)
             f.write("\n[ports]\n")
-            for name, (device, number) in PORTS.items():
-                f.write("%s quillon_port=%s %s\n" % (name, device, "quillon_dial=" + number if number else ""))
+            for name, link in SHARED.items():
+                variables = dict(zip(link[0::2], link[1::2]))
+                f.write("%s %s\n" % (name, " ".join("quillon_%s=%s" % (option[2:], value) for option, value in variables.items())))
             f.write("\n[ports:vars]\nquillon_cli=%s\nquillon_lock_dir=%s\n" % (stand_in, folder))
             f.write("\n[all:vars]\nquillon_retries=%d\nquillon_retry_delay=1\n" % retries)
         records = os.path.join(folder, "records")
@@ -285,6 +314,10 @@ def main():
                            os.path.join(folder, "records"), firmware, retries, shell=True))
     finally:
         sims.stop()
+
+    folder = os.path.join(work, "flash-one")
+    os.makedirs(folder)
+    check_flash_one_turns(source, env, folder)
 
     for how, (elapsed, longest_run, longest_corrector) in zip(("ansible", "parallel"), timings):
         # Side by side, not one after the other: the campaign takes about as

@@ -76,6 +76,12 @@ for f in usr/share/doc/quillon/help/index.html usr/share/doc/quillon/help/upload
          usr/share/bash-completion/completions/quillon-cli usr/share/mime/packages/example.orv.quillon.xml; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
+# The fleet example runs where it lies: uncompressed, its scripts executable.
+fleet=$root/usr/share/doc/quillon/examples/fleet
+[ -s "$fleet/flash.yml" ] && [ -s "$fleet/README.md" ] || fail "the fleet example is not installed uncompressed: $(ls "$fleet" 2>&1 | xargs)"
+for f in flash-one summary.py; do [ -x "$fleet/$f" ] || fail "$fleet/$f is not an executable file"; done
+usage=$("$fleet/flash-one" 2>&1 || true)
+grep -q "^    flash-one FIRMWARE RECORDS NAME TARGET" <<<"$usage" || fail "the installed flash-one does not run: $usage"
 # The JSON contract lies uncompressed beside the manual; the installed program keeps it.
 schemas=$root/usr/share/doc/quillon/schemas
 env -u LD_LIBRARY_PATH "$root/usr/bin/quillon-cli" --json version \
