@@ -3,9 +3,9 @@
 #include "cli/clisession.h"
 #include "cli/jsonoutput.h"
 #include "cli/showtext.h"
-#include "link/devicedescription.h"
+#include "device/devicedescription.h"
 #include "link/link.h"
-#include "link/readout.h"
+#include "device/readout.h"
 #include "options/optionsmodel.h"
 
 namespace {

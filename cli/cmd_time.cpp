@@ -2,9 +2,9 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/jsonoutput.h"
-#include "link/deviceclock.h"
+#include "device/deviceclock.h"
 #include "link/link.h"
-#include "link/wakeup.h"
+#include "device/wakeup.h"
 
 #include <QDateTime>
 

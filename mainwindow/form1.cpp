@@ -4,8 +4,8 @@
 
 #include "comport/eabort.h"
 #include "image/binsave.h"
-#include "link/deviceclock.h"
-#include "link/readout.h"
+#include "device/deviceclock.h"
+#include "device/readout.h"
 #include "mainwindow/comdialog.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/formcom.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Header only: the simulator library itself does not use the program's types.
-#include "link/devicedescription.h"
+#include "device/devicedescription.h"
 
 // The device as a readout of the simulator's default profile
 // (DeviceProfile::fromJson({})) leaves it, as far as an upload reads it: a

@@ -2,7 +2,7 @@
 #include "frontend/context.h"
 #include "image/firmwareimage.h"
 #include "link/comportlink.h"
-#include "link/devicedescription.h"
+#include "device/devicedescription.h"
 #include "link/link.h"
 #include "link/modem.h"
 #include "options/optionsmodel.h"

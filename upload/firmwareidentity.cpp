@@ -2,7 +2,7 @@
 
 #include "image/firmwareimage.h"
 #include "image/imagefacts.h"
-#include "link/readoutdecode.h"
+#include "device/readoutdecode.h"
 
 #include <QDate>
 

@@ -3,7 +3,7 @@
 #include "frontend/context.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
-#include "link/wakeup.h"
+#include "device/wakeup.h"
 
 #include <QElapsedTimer>
 

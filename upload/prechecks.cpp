@@ -1,7 +1,7 @@
 #include "upload/prechecks.h"
 
 #include "image/firmwareimage.h"
-#include "link/devicedescription.h"
+#include "device/devicedescription.h"
 #include "options/optionsmodel.h"
 
 namespace {

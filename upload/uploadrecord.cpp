@@ -3,7 +3,7 @@
 #include "image/firmwareimage.h"
 #include "image/imagefacts.h"
 #include "frontend/context.h"
-#include "link/devicedescription.h"
+#include "device/devicedescription.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
 #include "options/optionsmodel.h"

@@ -1,7 +1,7 @@
 // The byte channel over the program's serial port Comm1, against a
 // pseudo-terminal the test plays the device on.
 #include "comport/eabort.h"
-#include "link/readout.h"
+#include "device/readout.h"
 #include "tests/comport/ptypair.h"
 #include "tests/support/fakefrontend.h"
 

@@ -1,5 +1,5 @@
 // Modem dial-up and carrier against the Hayes simulator on a pseudo-terminal.
-#include "link/deviceclock.h"
+#include "device/deviceclock.h"
 #include "link/modemreply.h"
 #include "tests/link/modemrig.h"
 

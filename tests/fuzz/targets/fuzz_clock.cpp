@@ -1,5 +1,5 @@
 // The clock's answers: read, then set, each answered from the input.
-#include "link/deviceclock.h"
+#include "device/deviceclock.h"
 #include "tests/fuzz/targets/fuzztargets.h"
 #include "tests/fuzz/targets/fuzzstation.h"
 

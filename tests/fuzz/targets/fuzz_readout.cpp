@@ -2,8 +2,8 @@
 // and build answers after a restart as the check after flashing reads them,
 // then every frame of the input through the decoders with the offsets the
 // readout uses.
-#include "link/readout.h"
-#include "link/readoutdecode.h"
+#include "device/readout.h"
+#include "device/readoutdecode.h"
 #include "upload/firmwareidentity.h"
 
 #include <QDate>

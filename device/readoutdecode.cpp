@@ -1,8 +1,8 @@
-#include "link/readoutdecode.h"
+#include "device/readoutdecode.h"
 
 #include "image/firmwareimage.h"
 #include "frontend/context.h"
-#include "link/devicedescription.h"
+#include "device/devicedescription.h"
 #include "frontend/frontend.h"
 #include "options/optionsmodel.h"
 

@@ -1,7 +1,7 @@
 // A device that falls silent in the middle of the readout: one wait of the
 // real 2 s, the failure texts, and the window as it was before the pass.
-#include "link/readout.h"
-#include "tests/link/readouthelpers.h"
+#include "device/readout.h"
+#include "tests/device/readouthelpers.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // The device clock: read and set through the simulator, and how answers the
 // simulator would never give are shown in lbTime.
-#include "link/deviceclock.h"
-#include "tests/link/devicebench.h"
+#include "device/deviceclock.h"
+#include "tests/device/devicebench.h"
 #include "tests/link/scriptedpeer.h"
 
 #include <QDateTime>

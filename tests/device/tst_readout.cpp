@@ -1,9 +1,9 @@
 // Device information readout through the simulator: the pass with its texts,
 // the KRV465 rules, the old device, the F4 index, and how each step's result
 // lets the pass go on or ends it.
-#include "link/readout.h"
+#include "device/readout.h"
 #include "sim/defaultreadout.h"
-#include "tests/link/readouthelpers.h"
+#include "tests/device/readouthelpers.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // A device that never answers: four wake-up tries of the real 3 s, then the readout fails.
-#include "link/readout.h"
-#include "tests/link/devicebench.h"
+#include "device/readout.h"
+#include "tests/device/devicebench.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // Wake-up: CRC detection, the read password round, give-up and cancel.
-#include "link/readout.h"
-#include "link/wakeup.h"
-#include "tests/link/devicebench.h"
+#include "device/readout.h"
+#include "device/wakeup.h"
+#include "tests/device/devicebench.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

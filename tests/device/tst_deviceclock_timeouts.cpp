@@ -1,6 +1,6 @@
 // The device clock when the answer never completes: both wait out the command limit.
-#include "link/deviceclock.h"
-#include "tests/link/devicebench.h"
+#include "device/deviceclock.h"
+#include "tests/device/devicebench.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
-#include "link/readout.h"
+#include "device/readout.h"
 
 #include "image/firmwareimage.h"
 #include "frontend/context.h"
-#include "link/devicedescription.h"
+#include "device/devicedescription.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
-#include "link/readoutdecode.h"
-#include "link/wakeup.h"
+#include "device/readoutdecode.h"
+#include "device/wakeup.h"
 #include "options/optionsmodel.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "link/wakeup.h"
+#include "device/wakeup.h"
 
 #include "frontend/context.h"
 #include "frontend/frontend.h"

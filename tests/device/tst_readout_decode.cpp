@@ -1,7 +1,7 @@
 // What single answers of the readout mean: factory number, build date,
 // hardware word, analog count, networking and DSfG, flash chip, EXDEV type.
-#include "link/readout.h"
-#include "tests/link/readouthelpers.h"
+#include "device/readout.h"
+#include "tests/device/readouthelpers.h"
 
 #include <QtTest>
 

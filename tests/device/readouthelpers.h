@@ -1,7 +1,7 @@
 #pragma once
 // What the readout tests look at: commands sent, boxes ticked, and profiles
 // with single answers changed.
-#include "tests/link/devicebench.h"
+#include "tests/device/devicebench.h"
 
 #include <QMap>
 #include <QStringList>

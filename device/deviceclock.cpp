@@ -1,4 +1,4 @@
-#include "link/deviceclock.h"
+#include "device/deviceclock.h"
 
 #include "frontend/context.h"
 #include "frontend/frontend.h"
