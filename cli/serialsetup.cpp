@@ -30,6 +30,7 @@ void openSerialLink(ComPortLink &serial, Frontend &ui, const QString &device, TB
                           .arg(port.DevicePath(), portStatusText(status));
         ui.showMessage(message);
         ui.showMessage(presentPortsText());
-        throw PortOpenFailure(message, QString::fromLatin1(portStatusKey(status.state)));
+        const PortState reason = status.state == PortState::Free ? PortState::Failed : status.state;
+        throw PortOpenFailure(message, QString::fromLatin1(portStatusKey(reason)));
     }
 }
