@@ -73,6 +73,6 @@ int runPorts(CliSession &s, const QStringList &args)
 }
 
 const CliCommand registration("ports", "",
-                              "serielle Schnittstellen auflisten: Gerät, COM-Name, USB-Adapter, frei oder belegt", {},
+                              "serielle Schnittstellen auflisten: Gerät, COM-Name, frei oder warum nicht, Systemkonsole, USB-Adapter und -Kennung, by-id-Namen", {},
                               false, &runPorts);
 }  // namespace
