@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <asm/termbits.h>
 #include <grp.h>
+#include <sys/stat.h>
 #include <optional>
 #include <sys/ioctl.h>
 #include <sys/resource.h>

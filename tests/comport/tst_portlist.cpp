@@ -60,7 +60,6 @@ void TestPortList::refusedAccessGivesAdvice_data()
                                          "aufnehmen könnten, hat Zugriff darauf.");
     QTest::newRow("group dialout may read and write") << QByteArray("dialout") << 0060 << "keine Berechtigung – Gruppe \"dialout\"" << join;
     QTest::newRow("group may only write, like a console") << QByteArray("tty") << 0020 << "keine Berechtigung – nur für den Administrator" << admin;
-    QTest::newRow("group root") << QByteArray("root") << 0060 << "keine Berechtigung – nur für den Administrator" << admin;
     QTest::newRow("owner only") << QByteArray("dialout") << 0600 << "keine Berechtigung – nur für den Administrator" << admin;
 }
 
