@@ -183,6 +183,7 @@ private slots:
         PtyPair console, usb;
         FakeSystem system(0, {console.slavePath});
         QFile::link(usb.slavePath, system.root.filePath(QStringLiteral("dev/ttyUSB0")));
+        QVERIFY(QDir().mkpath(system.root.filePath(QStringLiteral("sys/class/tty/console"))));
         QFile active(system.root.filePath(QStringLiteral("sys/class/tty/console/active")));
         QVERIFY(active.open(QIODevice::WriteOnly));
         active.write("tty0 " + QFile::encodeName(console.slavePath).mid(5) + "\n");
