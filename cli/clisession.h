@@ -42,6 +42,13 @@ struct CliSession {
     QString interruptReason = {};
     // The link as the command line chose it, for records.
     RecordLink linkFacts = {};
+    // Why the serial port could not be opened: the problem openLink gives,
+    // and its stable key for scripts ("busy", "not-a-serial-port").
+    QString portProblem = {};
+    QString portReason = {};
+
+    // The key that goes with a command's error text; empty when it has none.
+    QString reasonOf(const QString &error) const { return !error.isEmpty() && error == portProblem ? portReason : QString(); }
 };
 
 // Ctrl-C asks the operation to stop (the link's CancelRequested); so does a

@@ -204,7 +204,7 @@ int report(CliSession &s, const Report &r, const RunFacts &f)
         else
             o.add("verification", QJsonValue());
         o.add("report", textOrNull(f.record));
-        s.out << jsonLine(o, r.error, r.result.exitCode) << Qt::flush;
+        s.out << jsonLine(o, r.error, r.result.exitCode, s.reasonOf(r.error)) << Qt::flush;
     } else {
         // "PS: N" gets its meaning beside it.
         const bool namesPhase = r.message.endsWith(QStringLiteral("PS: ") + QString::number(phaseNumber(r.uploadPhase)));

@@ -68,7 +68,7 @@ QByteArray infoJson(CliSession &s, const QString &error, int exitCode)
         .add("flashChip", known(DeviceFact::FlashChip, flashChipName(panel, d.FlashClass)))
         .add("exdevType", known(DeviceFact::Exdev, d.DeviceExdevType))
         .add("options", options);
-    return jsonLine(o, error, exitCode);
+    return jsonLine(o, error, exitCode, s.reasonOf(error));
 }
 
 void printInfo(CliSession &s)

@@ -3,16 +3,14 @@
 #include "cli/jsonoutput.h"
 #include "cli/portreport.h"
 
+#include <QJsonArray>
+
 #include <algorithm>
 
 namespace {
-QString adapterText(const SerialPortEntry &port)
-{
-    QString text = port.description();
-    if (!port.serial.isEmpty())
-        text += QStringLiteral(", Seriennummer ") + port.serial;
-    return text;
-}
+// Null where the system keeps no such facts.
+QJsonValue namesOrNull(const std::optional<QStringList> &names) { return names ? QJsonArray::fromStringList(*names) : QJsonValue(); }
+QJsonValue flagOrNull(std::optional<bool> flag) { return flag ? QJsonValue(*flag) : QJsonValue(); }
 
 void printJson(CliSession &s, const QList<PortReport> &reports)
 {
@@ -24,8 +22,12 @@ void printJson(CliSession &s, const QList<PortReport> &reports)
             .add("maker", textOrNull(r.port.maker))
             .add("product", textOrNull(r.port.product))
             .add("serial", textOrNull(r.port.serial))
-            .add("state", QString::fromLatin1(stateKey(r.state)))
-            .add("advice", r.state == PortState::NoPermission ? QJsonValue(comPortProblem(r.port.name)) : QJsonValue());
+            .add("usbId", textOrNull(r.port.usbId))
+            .add("byId", namesOrNull(r.port.byId))
+            .add("console", flagOrNull(r.port.console))
+            .add("state", QString::fromLatin1(portStatusKey(r.status.state)))
+            .add("stateText", portStatusText(r.status))
+            .add("advice", textOrNull(portAdvice(r.port.name, r.status)));
         ports.append(o);
     }
     OrderedJson o = jsonOutput();
@@ -41,12 +43,12 @@ void printTable(CliSession &s, const QList<PortReport> &reports)
     QString advice;
     for (const PortReport &r : reports) {
         QString line = r.port.path.leftJustified(pathWidth) + QStringLiteral("  ") + comName(r.port).leftJustified(6)
-                       + stateText(r.state);
-        if (const QString adapter = adapterText(r.port); !adapter.isEmpty())
-            line += QStringLiteral("  ") + adapter;
+                       + portStatusText(r.status);
+        if (const QStringList remarks = portRemarks(r.port); !remarks.isEmpty())
+            line += QStringLiteral("  ") + remarks.join(QStringLiteral(", "));
         s.out << line.trimmed() << "\n";
-        if (r.state == PortState::NoPermission && advice.isEmpty())
-            advice = comPortProblem(r.port.name);
+        if (advice.isEmpty())
+            advice = portAdvice(r.port.name, r.status);
     }
     if (reports.isEmpty())
         s.out << "Keine serielle Schnittstelle gefunden.\n";
@@ -71,6 +73,6 @@ int runPorts(CliSession &s, const QStringList &args)
 }
 
 const CliCommand registration("ports", "",
-                              "serielle Schnittstellen auflisten: Gerät, COM-Name, USB-Adapter, frei oder belegt", {},
+                              "serielle Schnittstellen auflisten: Gerät, COM-Name, frei oder warum nicht, Systemkonsole, USB-Adapter und -Kennung, by-id-Namen", {},
                               false, &runPorts);
 }  // namespace

@@ -72,7 +72,7 @@ int runRaw(CliSession &s, const QStringList &args)
             .add("text", answer.isEmpty() ? QJsonValue() : QJsonValue(printable(frame)))
             .add("hex", answer.isEmpty() ? QJsonValue() : QJsonValue(QString::fromLatin1(answer.toHex(' '))))
             .add("linkFailed", bool(link.LinkFailed));
-        s.out << jsonLine(o, error, code) << Qt::flush;
+        s.out << jsonLine(o, error, code, s.reasonOf(error)) << Qt::flush;
     } else if (result > 0) {
         s.out << printable(frame) << Qt::endl << answer.toHex(' ') << Qt::endl;
     }

@@ -66,7 +66,7 @@ int runClock(CliSession &s, const QStringList &args, ClockCommand what)
         if (what == ClockCommand::Set)
             o.add("sent", isoTime(run.sent));
         o.add("time", isoTime(deviceTime)).add("text", textOrNull(shown));
-        s.out << jsonLine(o, run.error, code) << Qt::flush;
+        s.out << jsonLine(o, run.error, code, s.reasonOf(run.error)) << Qt::flush;
     } else if (run.error.isEmpty()) {
         s.out << shown << Qt::endl;
     }

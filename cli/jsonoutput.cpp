@@ -5,12 +5,17 @@
 
 OrderedJson jsonOutput() { return OrderedJson().add("schema", JsonSchemaNumber); }
 
-QByteArray jsonLine(OrderedJson &output, const QString &message, int exitCode)
+QByteArray jsonLine(OrderedJson &output, const QString &message, int exitCode, const QString &reason)
 {
-    if (message.isEmpty())
+    if (message.isEmpty()) {
         output.add("error", QJsonValue());
-    else
-        output.add("error", OrderedJson().add("message", message).add("exitCode", exitCode));
+    } else {
+        OrderedJson error;
+        error.add("message", message).add("exitCode", exitCode);
+        if (!reason.isEmpty())
+            error.add("reason", reason);
+        output.add("error", error);
+    }
     return output.text() + '\n';
 }
 

@@ -18,9 +18,10 @@ constexpr int JsonSchemaNumber = 1;
 // {"schema": 1}, to which a command adds its facts.
 OrderedJson jsonOutput();
 
-// Adds "error": null, or {"message", "exitCode"} when message is not empty,
-// and gives the object's line.
-QByteArray jsonLine(OrderedJson &output, const QString &message, int exitCode);
+// Adds "error": null, or {"message", "exitCode"} when message is not empty
+// (with "reason" when the failure has a key for scripts), and gives the
+// object's line.
+QByteArray jsonLine(OrderedJson &output, const QString &message, int exitCode, const QString &reason = {});
 
 // The text, or null when it is empty.
 QJsonValue textOrNull(const QString &text);

@@ -10,6 +10,7 @@
 #include "cli/tracer.h"
 #include "cli/usage.h"
 #include "comport/eabort.h"
+#include "comport/portlist.h"
 #include "orvabout/versinfo.h"
 #include "station/station.h"
 
@@ -50,6 +51,9 @@ int main(int argc, char *argv[])
     // The test suite's runs against the simulator; never set in use.
     if (qEnvironmentVariable("QUILLON_TEST_SHORT_LIMITS") == QLatin1String("1"))
         link.limits = TimeLimits::shortForTests();
+    // The test suite's made-up /sys and /dev for the port list; never set in use.
+    if (const QString root = qEnvironmentVariable("QUILLON_TEST_PORT_ROOT"); !root.isEmpty())
+        SetPortListRoot(root);
 
     std::unique_ptr<Tracer> tracer;
     if (options.trace) {
@@ -60,6 +64,7 @@ int main(int argc, char *argv[])
     bool serialOpen = false;
     // Why the link cannot carry the command; the command reports it (also in its JSON).
     QString linkProblem;
+    QString linkReason;
     if (command->needsLink) {
         if (!options.tcpHost.isEmpty()) {
             link.TcpMode = 1;
@@ -68,8 +73,9 @@ int main(int argc, char *argv[])
             try {
                 openSerialLink(station.serial, ui, options.port, *baudRateOf(options.baud.value_or(9600)));
                 serialOpen = true;
-            } catch (const std::exception &e) {  // shown already
+            } catch (const PortOpenFailure &e) {  // shown already
                 linkProblem = QString::fromUtf8(e.what());
+                linkReason = e.reason;
             }
         } else {
             err << "quillon-cli: " << command->name << " braucht --tcp HOST:PORT oder --port GERÄT\n"
@@ -95,6 +101,8 @@ int main(int argc, char *argv[])
         err << message << Qt::endl;
         return message;
     };
+    session.portProblem = linkProblem;
+    session.portReason = linkReason;
     session.onInterrupt = [&link] { link.CancelRequested = true; };
     if (link.TcpMode)
         session.linkFacts = {QStringLiteral("tcp"), options.tcpHost, options.tcpPort, {}, 0, {}};

@@ -1,8 +1,11 @@
 #include "cli/passwordsource.h"
 
 #include "settings/regularfile.h"
+#include "settings/systemerror.h"
 
 #include <QFile>
+
+#include <cerrno>
 
 namespace {
 // Far more than a password and its line end: a wrong file is not read whole.
@@ -16,7 +19,7 @@ QString readPasswordFile(const QString &path, QByteArray &password)
         return QStringLiteral("--password-file: %1 lässt sich nicht lesen: %2").arg(path, problem);
     const QByteArray head = file.read(kMaxRead);
     if (head.isNull() && file.error() != QFileDevice::NoError)
-        return QStringLiteral("--password-file: %1 lässt sich nicht lesen: %2").arg(path, file.errorString());
+        return QStringLiteral("--password-file: %1 lässt sich nicht lesen: %2").arg(path, systemErrorText(errno));
     const qsizetype end = head.indexOf('\n');
     QByteArray line = end >= 0 ? head.left(end) : head;
     if (line.endsWith('\r'))

@@ -6,30 +6,24 @@ QList<PortReport> reportPorts()
 {
     QList<PortReport> reports;
     for (const SerialPortEntry &port : PresentSerialPorts())
-        reports.append({port, portState(port.name)});
+        reports.append({port, portStatus(port.name)});
     return reports;
 }
 
-QString stateText(PortState state)
+QStringList portRemarks(const SerialPortEntry &port)
 {
-    switch (state) {
-    case PortState::Free: return QStringLiteral("frei");
-    case PortState::Missing: return QStringLiteral("nicht vorhanden");
-    case PortState::Busy: return QStringLiteral("von einem anderen Programm belegt");
-    case PortState::NoPermission: return QStringLiteral("keine Berechtigung – Gruppe \"dialout\"");
-    }
-    return {};
-}
-
-const char *stateKey(PortState state)
-{
-    switch (state) {
-    case PortState::Free: return "free";
-    case PortState::Missing: return "missing";
-    case PortState::Busy: return "busy";
-    case PortState::NoPermission: return "no-permission";
-    }
-    return "";
+    QStringList remarks;
+    if (port.console.value_or(false))
+        remarks << QStringLiteral("Systemkonsole");
+    QString adapter = port.description();
+    if (!port.serial.isEmpty())
+        adapter += (adapter.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("Seriennummer ") + port.serial;
+    if (!adapter.isEmpty())
+        remarks << adapter;
+    if (!port.usbId.isEmpty())
+        remarks << QStringLiteral("USB ") + port.usbId;
+    remarks << port.byId.value_or(QStringList());
+    return remarks;
 }
 
 QString presentPortsText()
@@ -39,9 +33,11 @@ QString presentPortsText()
         QStringList facts;
         if (const QString com = comName(r.port); !com.isEmpty())
             facts << com;
+        if (r.port.console.value_or(false))
+            facts << QStringLiteral("Systemkonsole");
         if (const QString adapter = r.port.description(); !adapter.isEmpty())
             facts << adapter;
-        facts << stateText(r.state);
+        facts << portStatusText(r.status);
         ports << QStringLiteral("%1 (%2)").arg(r.port.path, facts.join(QStringLiteral(", ")));
     }
     if (ports.isEmpty())

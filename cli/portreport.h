@@ -8,17 +8,16 @@
 // opened now.
 struct PortReport {
     SerialPortEntry port;
-    PortState state;
+    PortStatus status;
 };
 QList<PortReport> reportPorts();
 
 // "COM1" for a built-in port, empty for one that goes by its path.
 inline QString comName(const SerialPortEntry &port) { return port.name == port.path ? QString() : port.name; }
 
-// "frei", "von einem anderen Programm belegt", ...
-QString stateText(PortState state);
-// "free", "busy", ... for scripts.
-const char *stateKey(PortState state);
+// What else tells the port apart, in German: the console mark, the USB
+// adapter and its ids, udev's stable names.
+QStringList portRemarks(const SerialPortEntry &port);
 
 // One line naming the present ports and their states, for a --port that
 // could not be opened.

@@ -38,8 +38,6 @@ void clearLastError();
 QString errorText(int error);
 // The error says the device has gone (unplugged, hung up, removed).
 bool isDeviceGone(int error);
-// The error says the user may not open the device (not that another holds it).
-bool isPermissionError(int error);
 
 // The device file the port opens for a port name ("COM1", a path).
 QString devicePath(const QString &deviceName);
@@ -64,9 +62,12 @@ void enumComDevicesFromRegistry(QStringList &list);
 
 // The serial ports present, in the order the port list shows them.
 QList<SerialPortEntry> presentSerialPorts();
-// Whether the port at the device file path could be taken now: Busy with
-// the system's error when the system refused it (portprobe.h).
-ComPortCheck probePort(const QString &path, int &systemError);
+// Whether the port at the device file path could be taken now, and if not why.
+// Asked without touching the line: its settings, modem lines and queues stay
+// as they are (a built-in port may be the console).
+PortStatus probePort(const QString &path);
+// Whether the device file path is the system's main console (none on Windows).
+bool isConsole(const QString &path);
 } // namespace complatform
 
 // A failed system call: its name and the system's error number.

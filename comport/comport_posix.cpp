@@ -2,15 +2,14 @@
 // open and close, termios2. The transfers, the line control, the event
 // thread and the port list have POSIX files of their own beside this one.
 #include "comport/comport_posix.h"
+#include "settings/systemerror.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <asm/termbits.h>  // termios2, BOTHER, CMSPAR: not in <termios.h>
-#include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -53,7 +52,7 @@ int complatform::lastError()
 
 void complatform::clearLastError() { errno = 0; }
 
-QString complatform::errorText(int error) { return QString::fromLocal8Bit(strerror(error)); }
+QString complatform::errorText(int error) { return systemErrorText(error); }
 
 QString comSystemName() { return QStringLiteral("Linux"); }
 
@@ -61,8 +60,6 @@ bool complatform::isDeviceGone(int error)
 {
     return error == EIO || error == ENXIO || error == ENODEV || error == EACCES;
 }
-
-bool complatform::isPermissionError(int error) { return error == EACCES || error == EPERM; }
 
 QString complatform::devicePath(const QString &deviceName)
 {
@@ -105,23 +102,12 @@ PosixComDevice::~PosixComDevice() { close(); }
 
 void PosixComDevice::open(const QString &devicePath)
 {
-    const QByteArray path = QFile::encodeName(devicePath);
-    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == EACCES)
-            fail(error, "open", QStringLiteral("%1 (%2). Serielle Schnittstellen dürfen nur Mitglieder der Gruppe "
-                                             "\"dialout\" benutzen: sudo usermod -aG dialout $USER, dann neu anmelden.")
-                                  .arg(complatform::errorText(error), QString::fromLocal8Bit(path)));
-        fail(error, "open");
-    }
-    // TIOCEXCL does not stop a privileged second opener; the lock does. A
-    // refused opener must not close through closeDevice: its TIOCNXCL would
-    // clear the holder's exclusive flag.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        fail(EBUSY, "flock");
-    }
+    // A refused opener must not close through closeDevice: its TIOCNXCL
+    // would clear the holder's exclusive flag.
+    const posixport::SerialOpen opened = posixport::openSerialDevice(devicePath);
+    if (opened.fd < 0)
+        fail(opened.status.error, opened.call, portRefusalText(devicePath, opened.status));
+    const int fd = opened.fd;
     m_fd = fd;
     m_rxTaken = 0;
     check(::ioctl(fd, TIOCEXCL) == 0, "ioctl(TIOCEXCL)");

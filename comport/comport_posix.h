@@ -22,6 +22,17 @@ inline bool noSuchLine(int error) { return error == ENOTTY || error == EINVAL; }
 bool readModemLines(int fd, int &lines);
 
 QString notSupported(const QString &what);
+
+// A device file opened as the serial port takes it, or why it was not.
+struct SerialOpen {
+    int fd = -1;
+    PortStatus status;
+    const char *call = "";  // the system call that refused it
+};
+// Opens path without blocking and without touching the line settings, and
+// keeps it only when it is a serial line no other port holds (its lock goes
+// with the descriptor).
+SerialOpen openSerialDevice(const QString &path);
 } // namespace posixport
 
 class PosixComDevice : public ComDevice {

@@ -45,10 +45,6 @@ bool complatform::isDeviceGone(int error)
     }
 }
 
-// Opening a port another program holds is refused with "access denied":
-// that is a busy port, not a missing right.
-bool complatform::isPermissionError(int) { return false; }
-
 namespace {
 const QString kDevicePrefix = QStringLiteral("\\\\.\\");
 }

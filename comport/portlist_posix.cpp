@@ -1,7 +1,7 @@
 // Which serial ports a Linux system has, and whether one is free: sysfs,
 // udev's register and the device files.
 #include "comport/comport_platform.h"
-#include "comport/portprobe.h"
+#include "comport/comport_posix.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,11 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <asm/termbits.h>  // termios2: not in <termios.h>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,19 +49,12 @@ QList<int> knownComNumbers()
     return numbers;
 }
 
-bool isCharacterDevice(const QString &path)
+// A built-in serial line that has no hardware behind it is not there, whatever
+// its device file says.
+bool isMissingUart(const QString &path)
 {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
-}
-
-bool isKnown(const QString &path)
-{
-    if (const int line = uartNumber(path); line >= 0)
-        return line < kMaxComNumber && knownComNumbers().contains(line + 1);
-    if (isUsbAdapter(path))
-        return QFileInfo::exists(rooted(path));
-    return path.startsWith(QLatin1String("/dev/")) && isCharacterDevice(rooted(path));
+    const int line = uartNumber(path);
+    return line >= 0 && (line >= kMaxComNumber || !knownComNumbers().contains(line + 1));
 }
 
 QString readLine(const QString &path)
@@ -74,21 +63,49 @@ QString readLine(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readLine()).trimmed() : QString();
 }
 
-// Maker, product and serial number as the USB device reports them. The
+// Maker, product, serial number and ids as the USB device reports them. The
 // tty's device is the USB interface (ttyACM) or a port below it (ttyUSB);
-// the USB device holding the strings is one or two folders up.
-void readAdapterStrings(const QString &ttyName, SerialPortEntry &entry)
+// the USB device holding them is one or two folders up.
+void readAdapterFacts(const QString &ttyName, SerialPortEntry &entry)
 {
     QString folder = QFileInfo(rooted(QStringLiteral("/sys/class/tty/%1/device").arg(ttyName))).canonicalFilePath();
     for (int level = 0; level < 3 && !folder.isEmpty(); ++level) {
+        const QString vendor = readLine(folder + QStringLiteral("/idVendor"));
         entry.product = readLine(folder + QStringLiteral("/product"));
-        if (!entry.product.isEmpty()) {
+        if (!vendor.isEmpty() || !entry.product.isEmpty()) {
             entry.maker = readLine(folder + QStringLiteral("/manufacturer"));
             entry.serial = readLine(folder + QStringLiteral("/serial"));
+            if (!vendor.isEmpty())
+                entry.usbId = vendor + QLatin1Char(':') + readLine(folder + QStringLiteral("/idProduct"));
             return;
         }
         folder = QFileInfo(folder).path();
     }
+}
+
+// udev's stable names of the device file at path, as the user would type them.
+QStringList byIdNames(const QString &path)
+{
+    const QString device = QFileInfo(rooted(path)).canonicalFilePath();
+    QStringList names;
+    if (device.isEmpty())
+        return names;
+    const QString folder = QStringLiteral("/dev/serial/by-id");
+    for (const QFileInfo &link : QDir(rooted(folder)).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+        if (link.canonicalFilePath() == device)
+            names.append(folder + QLatin1Char('/') + link.fileName());
+    return names;
+}
+
+// The main console's device file: the last of the kernel's consoles. The
+// virtual terminals (tty0, tty1, ...) are no serial line.
+QString consoleDevice()
+{
+    const QStringList consoles = readLine(rooted(QStringLiteral("/sys/class/tty/console/active"))).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    static const QRegularExpression virtualTerminal(QStringLiteral("^tty[0-9]+$"));
+    if (consoles.isEmpty() || virtualTerminal.match(consoles.last()).hasMatch())
+        return {};
+    return QStringLiteral("/dev/") + consoles.last();
 }
 
 // The USB adapters' device files, by kind and then by number.
@@ -111,23 +128,43 @@ QStringList usbAdapterNames()
 void SetPortListRoot(const QString &root) { g_root = root; }
 
 // A port held by any TComPort counts as busy; the line itself is left alone.
-ComPortCheck complatform::probePort(const QString &path, int &systemError)
+PortStatus complatform::probePort(const QString &path)
 {
-    if (!isKnown(path))
-        return ComPortCheck::Unknown;
-    systemError = probeSerialDevice(rooted(path));
-    return systemError ? ComPortCheck::Busy : ComPortCheck::Free;
+    if (isMissingUart(path))
+        return {PortState::Missing, ENODEV};
+    const posixport::SerialOpen opened = posixport::openSerialDevice(rooted(path));
+    if (opened.fd >= 0)
+        ::close(opened.fd);
+    return opened.status;
+}
+
+// By the device behind the name, so a by-id link or an alias of the console counts.
+bool complatform::isConsole(const QString &path)
+{
+    const QString console = consoleDevice();
+    if (console.isEmpty())
+        return false;
+    if (console == path)
+        return true;
+    struct stat named {}, active {};
+    return ::stat(QFile::encodeName(rooted(path)).constData(), &named) == 0
+           && ::stat(QFile::encodeName(rooted(console)).constData(), &active) == 0 && S_ISCHR(named.st_mode)
+           && named.st_rdev == active.st_rdev;
 }
 
 QList<SerialPortEntry> complatform::presentSerialPorts()
 {
     QList<SerialPortEntry> ports;
     for (int number : knownComNumbers())
-        ports.append({QStringLiteral("COM%1").arg(number), QStringLiteral("/dev/ttyS%1").arg(number - 1), {}, {}, {}});
+        ports.append({QStringLiteral("COM%1").arg(number), QStringLiteral("/dev/ttyS%1").arg(number - 1)});
     for (const QString &name : usbAdapterNames()) {
-        SerialPortEntry entry{QStringLiteral("/dev/") + name, QStringLiteral("/dev/") + name, {}, {}, {}};
-        readAdapterStrings(name, entry);
+        SerialPortEntry entry{QStringLiteral("/dev/") + name, QStringLiteral("/dev/") + name};
+        readAdapterFacts(name, entry);
         ports.append(entry);
+    }
+    for (SerialPortEntry &port : ports) {
+        port.byId = byIdNames(port.path);
+        port.console = isConsole(port.path);
     }
     return ports;
 }
@@ -163,22 +200,4 @@ void complatform::enumComDevicesFromRegistry(QStringList &list)
         if (!port.isEmpty())
             list.append(port);
     }
-}
-
-// The port's own open refuses a device that is no terminal, and one another
-// port holds (its lock). The same checks, but reading the line settings
-// only; the lock taken here goes with the descriptor.
-int probeSerialDevice(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    termios2 tio{};
-    if (::ioctl(fd, TCGETS2, &tio) != 0)
-        error = errno;
-    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        error = EBUSY;
-    ::close(fd);
-    return error;
 }

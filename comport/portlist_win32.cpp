@@ -1,7 +1,6 @@
 // Which serial ports a Windows system has, and whether one is free: the
 // registry's list of serial devices, the DOS device names, and an open.
 #include "comport/comport_platform.h"
-#include "comport/portprobe.h"
 
 #include <QRegularExpression>
 
@@ -86,28 +85,46 @@ QList<SerialPortEntry> complatform::presentSerialPorts()
     QList<SerialPortEntry> ports;
     for (int number : std::as_const(numbers)) {
         const QString name = QStringLiteral("COM%1").arg(number);
-        ports.append({name, devicePath(name), {}, {}, {}});
+        ports.append({name, devicePath(name)});
     }
     return ports;
 }
 
-// A port held by any TComPort (by any program) counts as busy.
-ComPortCheck complatform::probePort(const QString &path, int &systemError)
+namespace {
+PortState stateOfError(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST: return PortState::Missing;
+    // The port opens for one program at a time: a held one answers "access denied".
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return PortState::Busy;
+    default: return PortState::Failed;
+    }
+}
+}  // namespace
+
+// Opening and closing touches neither the line settings nor the lines. A
+// device that answers no line settings (NUL, a printer) is no serial port.
+PortStatus complatform::probePort(const QString &path)
 {
     if (!isDosDevice(shortDeviceName(path)))
-        return ComPortCheck::Unknown;
-    systemError = probeSerialDevice(path);
-    return systemError ? ComPortCheck::Busy : ComPortCheck::Free;
-}
-
-// Opening and closing touches neither the line settings nor the lines; the
-// port opens for one program at a time, so a held one answers "access denied".
-int probeSerialDevice(const QString &path)
-{
+        return {PortState::Missing, ERROR_FILE_NOT_FOUND};
     const HANDLE device = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (device == INVALID_HANDLE_VALUE)
-        return int(GetLastError());
+    if (device == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return {stateOfError(error), int(error)};
+    }
+    PortStatus status;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(device, &dcb))
+        status = {PortState::NotSerial, int(GetLastError())};
     CloseHandle(device);
-    return 0;
+    return status;
 }
+
+// Windows has no serial console.
+bool complatform::isConsole(const QString &) { return false; }

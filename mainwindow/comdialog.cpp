@@ -267,12 +267,19 @@ void TCommDialog::cbNameChange()
         return;
     }
     ShowSerialLayout();
-    const bool free = CheckComPort(name) == ComPortCheck::Free;
-    btOK->setEnabled(free);
-    if (free)
+    const PortStatus status = portStatus(name);
+    btOK->setEnabled(status.state == PortState::Free);
+    if (status.state == PortState::Free) {
+        // Chosen by name, the console may be taken; the user hears what it is.
+        if (isSystemConsole(name))
+            ShowMessage(systemConsoleWarning(name));
         return;
-    QString text = QStringLiteral("So nicht!! ") + name + QStringLiteral(" ist bereits belegt!");
-    if (const QString advice = comPortProblem(name); !advice.isEmpty())
+    }
+    // Busy says it as it always has; the other causes by name.
+    QString text = status.state == PortState::Busy
+                       ? QStringLiteral("So nicht!! ") + name + QStringLiteral(" ist bereits belegt!")
+                       : QStringLiteral("So nicht!! %1: %2!").arg(name, portStatusText(status));
+    if (const QString advice = portAdvice(name, status); !advice.isEmpty())
         text += QStringLiteral("\n\n") + advice;
     ShowMessage(text);
 }

@@ -13,20 +13,34 @@
 #include <QLineEdit>
 
 namespace {
-// Why the stored port cannot be used: missing, not permitted (with what to
-// do about it) or in use by another program.
-QString startPortMessage(const QString &name, PortState state)
+// Why the stored port is not taken: missing, not permitted (with what to do
+// about it), in use by another program, no serial port, or the console.
+QString startPortMessage(const QString &name, const PortStatus &status)
 {
-    switch (state) {
+    switch (status.state) {
     case PortState::Missing:
         return QStringLiteral("Achtung %1 ist nicht verfügbar!!").arg(name);
     case PortState::NoPermission:
-        return QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\n%2").arg(name, comPortProblem(name));
-    case PortState::Free:
+        return QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\n%2").arg(name, portAdvice(name, status));
     case PortState::Busy:
+        return QStringLiteral("Achtung %1 ist bereits belegt!!").arg(name);
+    case PortState::Free:
+        return systemConsoleWarning(name);
+    case PortState::NotSerial:
+    case PortState::Folder:
+    case PortState::Failed:
         break;
     }
-    return QStringLiteral("Achtung %1 ist bereits belegt!!").arg(name);
+    return QStringLiteral("Achtung %1 lässt sich nicht öffnen: %2!!").arg(name, portStatusText(status));
+}
+
+// The dialog's first choice in place of the console: the first other port.
+QString firstPortButConsole()
+{
+    for (const SerialPortEntry &port : PresentSerialPorts())
+        if (!port.console.value_or(false))
+            return port.name;
+    return {};
 }
 }  // namespace
 
@@ -66,18 +80,24 @@ void TForm1::LoadSettings()
 
 void TForm1::connectionChoice()
 {
+    // The console is opened only once the user has chosen it in the dialog.
+    bool chosen = false;
     for (;;) {
         if (station.link.TcpMode)
             return;
         const QString name = station.Comm1.DeviceName();
-        const PortState state = portState(name);
-        if (state == PortState::Free)
+        const PortStatus status = portStatus(name);
+        const bool console = !chosen && isSystemConsole(name);
+        if (status.state == PortState::Free && !console)
             return;
         // The reason is given whatever the number of ports: a dialog that
         // opens unasked leaves the user guessing.
-        station.ui.showMessage(startPortMessage(name, state));
+        station.ui.showMessage(startPortMessage(name, status));
         presetDialogFromPort();
+        if (console)
+            m_commDialog->cbName->setEditText(firstPortButConsole());
         if (m_commDialog->exec() == QDialog::Accepted) {
+            chosen = true;
             station.link.TcpMode = m_commDialog->EthernetConfirmed ? 1 : 0;
             if (station.link.TcpMode) {
                 guarded([this] { takeTcpChoice(); });

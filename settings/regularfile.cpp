@@ -8,7 +8,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 // Where a write to path lands: through a symlink onto the file it points at,
@@ -24,7 +23,7 @@ QString kindProblem(FileKind kind)
 {
     switch (kind) {
     case FileKind::Regular: return {};
-    case FileKind::Directory: return fileErrorText(EISDIR);
+    case FileKind::Directory: return systemErrorText(EISDIR);
     case FileKind::Fifo: return QStringLiteral("ist eine FIFO (benannte Pipe), keine normale Datei");
     case FileKind::Device: return QStringLiteral("ist eine Gerätedatei, keine normale Datei");
     case FileKind::Socket: return QStringLiteral("ist ein Socket, keine normale Datei");
@@ -33,32 +32,12 @@ QString kindProblem(FileKind kind)
     return QStringLiteral("ist keine normale Datei");
 }
 
-QString fileErrorText(int error)
-{
-    switch (error) {
-    case ENOENT: return QStringLiteral("Datei nicht gefunden");
-    case EEXIST: return QStringLiteral("gibt es schon");
-    case EACCES:
-    case EPERM: return QStringLiteral("Zugriff verweigert");
-    case EISDIR: return QStringLiteral("ist ein Verzeichnis");
-    case ENOTDIR: return QStringLiteral("ein Teil des Pfads ist kein Verzeichnis");
-    case ENAMETOOLONG: return QStringLiteral("Name zu lang");
-    case ELOOP: return QStringLiteral("zu viele symbolische Verweise");
-    case EIO: return QStringLiteral("Ein-/Ausgabefehler");
-    case ENOSPC: return QStringLiteral("kein Platz mehr auf dem Datenträger");
-    case EFBIG: return QStringLiteral("Datei zu groß");
-    case EROFS: return QStringLiteral("Dateisystem nur lesbar");
-    case EBUSY: return QStringLiteral("wird von einem anderen Programm benutzt");
-    default: return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
 QString openRegularFile(QFile &file, const QString &path)
 {
     // A resource compiled into the program is no file on disk and never blocks.
     if (path.startsWith(u':')) {
         file.setFileName(path);
-        return file.open(QIODevice::ReadOnly) ? QString() : fileErrorText(ENOENT);
+        return file.open(QIODevice::ReadOnly) ? QString() : systemErrorText(ENOENT);
     }
     return openDiskFile(file, path);
 }

@@ -85,13 +85,13 @@ QString rewriteInPlace(const QString &target, const QByteArray &bytes)
 {
     const int fd = ::open(nativePath(target).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return fileErrorText(errno);
+        return systemErrorText(errno);
     struct stat st {};
-    QString problem = ::fstat(fd, &st) == 0 ? typeProblem(st.st_mode) : fileErrorText(errno);
+    QString problem = ::fstat(fd, &st) == 0 ? typeProblem(st.st_mode) : systemErrorText(errno);
     if (problem.isEmpty() && (::ftruncate(fd, 0) != 0 || !writeAll(fd, bytes)))
-        problem = fileErrorText(errno);
+        problem = systemErrorText(errno);
     if (::close(fd) != 0 && problem.isEmpty())
-        problem = fileErrorText(errno);
+        problem = systemErrorText(errno);
     return problem;
 }
 }  // namespace
@@ -106,7 +106,7 @@ QString writeBeside(const QString &target, const QByteArray &bytes, Replace repl
     if (fd < 0) {
         if (errno == ENOENT && !QFileInfo(info.absolutePath()).isDir())
             return QStringLiteral("Verzeichnis %1 gibt es nicht").arg(QDir::toNativeSeparators(info.absolutePath()));
-        return fileErrorText(errno);
+        return systemErrorText(errno);
     }
     // The rights of the file replaced, else those of any new file (not the
     // temporary file's private ones).
@@ -133,7 +133,7 @@ QString writeBeside(const QString &target, const QByteArray &bytes, Replace repl
     if (ok && problem.isEmpty())
         return {};
     ::unlink(temporary.constData());
-    return problem.isEmpty() ? fileErrorText(error) : problem;
+    return problem.isEmpty() ? systemErrorText(error) : problem;
 }
 
 QString openDiskFile(QFile &file, const QString &path)
@@ -142,14 +142,14 @@ QString openDiskFile(QFile &file, const QString &path)
     struct stat st {};
     // Judged before the open: opening a device node can already act on the device.
     if (::stat(name.constData(), &st) != 0)
-        return fileErrorText(errno);
+        return systemErrorText(errno);
     if (const QString problem = typeProblem(st.st_mode); !problem.isEmpty())
         return problem;
     // Without blocking, so a FIFO put in its place since cannot hold the open.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return fileErrorText(errno);
-    QString problem = ::fstat(fd, &st) == 0 ? typeProblem(st.st_mode) : fileErrorText(errno);
+        return systemErrorText(errno);
+    QString problem = ::fstat(fd, &st) == 0 ? typeProblem(st.st_mode) : systemErrorText(errno);
     if (problem.isEmpty() && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         problem = file.errorString();
     if (!problem.isEmpty())
@@ -160,7 +160,7 @@ QString openDiskFile(QFile &file, const QString &path)
 QString firstReadProblem(QFile &file)
 {
     char byte;
-    return ::read(file.handle(), &byte, 1) < 0 ? fileErrorText(errno) : QString();
+    return ::read(file.handle(), &byte, 1) < 0 ? systemErrorText(errno) : QString();
 }
 
 bool sameDiskFile(const QString &a, const QString &b)
@@ -175,7 +175,7 @@ QString writeTargetProblem(const QString &path, Replace replace)
     const QByteArray name = nativePath(path);
     struct stat st {};
     if (replace == Replace::Nothing)
-        return ::lstat(name.constData(), &st) == 0 ? fileErrorText(EEXIST) : QString();
+        return ::lstat(name.constData(), &st) == 0 ? systemErrorText(EEXIST) : QString();
     // Nothing there yet, or nothing reachable: then the write says why.
     if (::stat(name.constData(), &st) != 0)
         return {};

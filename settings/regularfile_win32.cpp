@@ -20,20 +20,20 @@ QString windowsErrorText(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return fileErrorText(ENOENT);
+    case ERROR_PATH_NOT_FOUND: return systemErrorText(ENOENT);
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return fileErrorText(EEXIST);
-    case ERROR_ACCESS_DENIED: return fileErrorText(EACCES);
-    case ERROR_DIRECTORY: return fileErrorText(ENOTDIR);
-    case ERROR_FILENAME_EXCED_RANGE: return fileErrorText(ENAMETOOLONG);
+    case ERROR_ALREADY_EXISTS: return systemErrorText(EEXIST);
+    case ERROR_ACCESS_DENIED: return systemErrorText(EACCES);
+    case ERROR_DIRECTORY: return systemErrorText(ENOTDIR);
+    case ERROR_FILENAME_EXCED_RANGE: return systemErrorText(ENAMETOOLONG);
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return fileErrorText(ENOSPC);
-    case ERROR_WRITE_PROTECT: return fileErrorText(EROFS);
+    case ERROR_HANDLE_DISK_FULL: return systemErrorText(ENOSPC);
+    case ERROR_WRITE_PROTECT: return systemErrorText(EROFS);
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return fileErrorText(EBUSY);
+    case ERROR_LOCK_VIOLATION: return systemErrorText(EBUSY);
     case ERROR_CRC:
     case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT: return fileErrorText(EIO);
+    case ERROR_WRITE_FAULT: return systemErrorText(EIO);
     default: break;
     }
     wchar_t *text = nullptr;
@@ -82,7 +82,7 @@ QString existingProblem(const std::wstring &path)
         return {};
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return kindProblem(FileKind::Directory);
-    return attributes & FILE_ATTRIBUTE_READONLY ? fileErrorText(EACCES) : QString();
+    return attributes & FILE_ATTRIBUTE_READONLY ? systemErrorText(EACCES) : QString();
 }
 
 bool writeAll(HANDLE handle, const QByteArray &bytes)
@@ -178,7 +178,7 @@ QString openDiskFile(QFile &file, const QString &path)
     QString problem = kindProblem(kindOf(handle));
     const int fd = problem.isEmpty() ? _open_osfhandle(intptr_t(handle), _O_RDONLY | _O_BINARY) : -1;
     if (problem.isEmpty() && fd < 0)
-        problem = fileErrorText(errno);
+        problem = systemErrorText(errno);
     if (fd < 0) {
         CloseHandle(handle);
         return problem;
@@ -222,7 +222,7 @@ QString writeTargetProblem(const QString &path, Replace replace)
 {
     const std::wstring name = nativePath(path);
     if (replace == Replace::Nothing)
-        return isDeviceName(name) || GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES ? fileErrorText(EEXIST) : QString();
+        return isDeviceName(name) || GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES ? systemErrorText(EEXIST) : QString();
     return existingProblem(name);
 }
 

@@ -14,9 +14,21 @@
 
 #include <QJsonArray>
 #include <QtTest>
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+// Owned by another user, read and write for the group "dialout" only: what
+// a user not in that group meets on a USB adapter.
+void joinableOnly(const QString &path)
+{
+    const group *dialout = ::getgrnam("dialout");
+    QVERIFY(dialout);
+    QCOMPARE(::chown(QFile::encodeName(path).constData(), 4242, dialout->gr_gid), 0);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0060), 0);
+}
+
 struct Printed {
     int code = -1;
     QString out;
@@ -64,7 +76,7 @@ class TestPorts : public QObject {
             root.linkDevice(QStringLiteral("ttyUSB0"), usb.slavePath);
             root.addUsbAdapter(QStringLiteral("ttyACM0"), "USB Modem");
             root.linkDevice(QStringLiteral("ttyACM0"), locked.slavePath);
-            ::chmod(QFile::encodeName(locked.slavePath).constData(), 0);
+            joinableOnly(locked.slavePath);
             holder.SetDeviceName(usb.slavePath);
             holder.Open();
         }
@@ -96,7 +108,7 @@ private slots:
         const QJsonArray ports = QJsonDocument::fromJson(json.out.toUtf8()).object().value("ports").toArray();
         QCOMPARE(ports.size(), 3);
         const QJsonObject uart = ports.at(0).toObject(), usb = ports.at(1).toObject(), acm = ports.at(2).toObject();
-        QCOMPARE(uart.keys(), (QStringList{"advice", "com", "maker", "path", "product", "serial", "state"}));
+        QCOMPARE(uart.keys(), (QStringList{"advice", "byId", "com", "console", "maker", "path", "product", "serial", "state", "stateText", "usbId"}));
         QVERIFY(uart.value("advice").isNull());
         QCOMPARE(uart.value("path").toString(), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(uart.value("com").toString(), QStringLiteral("COM1"));
@@ -131,8 +143,8 @@ private slots:
             }
         });
         QCOMPARE(run.messages.size(), 3);
-        QVERIFY2(run.messages.at(0).endsWith(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(run.messages.at(0)));
-        QCOMPARE(run.messages.at(1), QStringLiteral("quillon-cli: die serielle Schnittstelle /dev/ttyUSB9 lässt sich nicht öffnen"));
+        QCOMPARE(run.messages.at(0), QStringLiteral("Programm muß beendet werden!! Fehler von Linux: /dev/ttyUSB9: nicht vorhanden"));
+        QCOMPARE(run.messages.at(1), QStringLiteral("quillon-cli: die serielle Schnittstelle /dev/ttyUSB9 lässt sich nicht öffnen: nicht vorhanden"));
         // One held by another run is named busy.
         const Printed busy = inProcess(false, [](CliStation &station, CliSession &) {
             try {
@@ -148,6 +160,32 @@ private slots:
                                                               "/dev/ttyUSB0 (FTDI FT232R USB UART, von einem anderen Programm belegt); "
                                                               "/dev/ttyACM0 (USB Modem, ")),
                  qPrintable(run.messages.at(2)));
+    }
+
+    // Named on purpose, the console opens, with a warning; a port that is
+    // no console opens without one.
+    void consoleOpensWithAWarning_data()
+    {
+        QTest::addColumn<bool>("console");
+        QTest::newRow("the console") << true;
+        QTest::newRow("another port") << false;
+    }
+    void consoleOpensWithAWarning()
+    {
+        QFETCH(bool, console);
+        PtyPair pty;
+        FakePortRoot root;
+        root.setConsoles(console ? QFile::encodeName(pty.slavePath).mid(5) : QByteArray("tty0"));
+        bool opened = false;
+        const Printed run = inProcess(false, [&](CliStation &station, CliSession &) {
+            openSerialLink(station.serial, station.ui, pty.slavePath, br9600);
+            opened = station.serial.Comm1.Active();
+        });
+        QVERIFY(opened);
+        const QStringList expected{QStringLiteral("quillon-cli: Achtung: %1 ist die Systemkonsole dieses Rechners. Meldungen des "
+                                                  "Systems und eine Anmeldung auf ihr können die Verbindung zum Gerät stören.")
+                                       .arg(pty.slavePath)};
+        QCOMPARE(run.messages, console ? expected : QStringList());
     }
 
     // The real program on the real system: whatever ports it has are named.

@@ -38,11 +38,30 @@ public:
             write(usbDevice + QStringLiteral("/serial"), serial + '\n');
     }
 
+    // The USB ids of an adapter added with addUsbAdapter, in its USB device.
+    void addUsbIds(const QString &name, const QByteArray &vendor, const QByteArray &product)
+    {
+        write(QStringLiteral("sys/devices/usb1/%1/idVendor").arg(name), vendor + '\n');
+        write(QStringLiteral("sys/devices/usb1/%1/idProduct").arg(name), product + '\n');
+    }
+
+    // /dev/serial/by-id/<link>, pointing at /dev/<name> the way udev lays it.
+    void addById(const QString &link, const QString &name)
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("dev/serial/by-id"));
+        QFile::link(QStringLiteral("../../") + name, m_dir.filePath(QStringLiteral("dev/serial/by-id/") + link));
+    }
+
+    // The kernel's consoles, as /sys/class/tty/console/active lists them.
+    void setConsoles(const QByteArray &active) { write(QStringLiteral("sys/class/tty/console/active"), active + '\n'); }
+
+    QString path() const { return m_dir.path(); }
+
     // /dev/<name> as a link to a real device (a pseudo-terminal), in place of
     // any file of that name; its name here.
     QString linkDevice(const QString &name, const QString &target)
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("dev"));
+        QDir(m_dir.path()).mkpath(QFileInfo(QStringLiteral("dev/") + name).path());
         QFile::remove(m_dir.filePath(QStringLiteral("dev/") + name));
         QFile::link(target, m_dir.filePath(QStringLiteral("dev/") + name));
         return QStringLiteral("/dev/") + name;

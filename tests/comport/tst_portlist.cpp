@@ -9,12 +9,15 @@
 #include <QtTest>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestPortList : public QObject {
     Q_OBJECT
 private slots:
     void freeBusyAndUnknown();
+    void refusedAccessGivesAdvice_data();
     void refusedAccessGivesAdvice();
     void askingLeavesTheLineAlone();
     void comPortsByTheSysfsRules();
@@ -35,30 +38,62 @@ void TestPortList::freeBusyAndUnknown()
         QVERIFY(comPortProblem(pty.slavePath).isEmpty());
     }
     QCOMPARE(CheckComPort(pty.slavePath), ComPortCheck::Free);  // the tests left it free
-    for (const char *name : {"/dev/ttyUSB97", "/dev/does-not-exist", "COM255", "ttyACM97", "TCP/IP Client", "/tmp"})
+    for (const char *name : {"/dev/ttyUSB97", "/dev/does-not-exist", "COM255", "ttyACM97", "TCP/IP Client"})
         QVERIFY2(CheckComPort(QString::fromLatin1(name)) == ComPortCheck::Unknown && portState(QString::fromLatin1(name)) == PortState::Missing, name);
+    // No port at all, but there: a folder, a device that is no terminal.
+    QCOMPARE(portState(QStringLiteral("/tmp")), PortState::Folder);
+    QCOMPARE(portState(QStringLiteral("/dev/null")), PortState::NotSerial);
+    QCOMPARE(CheckComPort(QStringLiteral("/dev/null")), ComPortCheck::Unknown);
+}
+
+// The group advice only where joining the group helps; a device only root
+// may open (a console: root, group tty) gets no usermod advice.
+void TestPortList::refusedAccessGivesAdvice_data()
+{
+    QTest::addColumn<QByteArray>("group");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("advice");
+    const QString join = QStringLiteral("Sie haben keine Berechtigung für %1. Nehmen Sie Ihr Benutzerkonto in die Gruppe "
+                                        "\"dialout\" auf (sudo usermod -aG dialout $USER) und melden Sie sich danach neu an.");
+    const QString admin = QStringLiteral("%1 darf nur der Administrator öffnen; keine Gruppe, in die Sie Ihr Benutzerkonto "
+                                         "aufnehmen könnten, hat Zugriff darauf.");
+    QTest::newRow("group dialout may read and write") << QByteArray("dialout") << 0060 << "keine Berechtigung – Gruppe \"dialout\"" << join;
+    QTest::newRow("group may only write, like a console") << QByteArray("tty") << 0020 << "keine Berechtigung – nur für den Administrator" << admin;
+    QTest::newRow("owner only") << QByteArray("dialout") << 0600 << "keine Berechtigung – nur für den Administrator" << admin;
 }
 
 void TestPortList::refusedAccessGivesAdvice()
 {
+    QFETCH(QByteArray, group);
+    QFETCH(int, mode);
+    QFETCH(QString, state);
+    QFETCH(QString, advice);
     PtyPair pty;
     QVERIFY(pty.isValid());
-    QCOMPARE(::chmod(QFile::encodeName(pty.slavePath).constData(), 0), 0);
+    const QByteArray path = QFile::encodeName(pty.slavePath);
+    const ::group *owner = ::getgrnam(group.constData());
+    QVERIFY(owner);
+    // Another user's device: the test's own user meets only the group and other bits.
+    if (::chown(path.constData(), 4242, owner->gr_gid) != 0)
+        QSKIP("cannot give the device away here");
+    QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
     ComPortCheck result = ComPortCheck::Free;
-    PortState state;
-    QString advice;
+    PortStatus status;
+    QString problem;
     {
         WithoutAccessOverride asUser;
         if (!asUser.active())
             QSKIP("cannot give up the permission override here");
         result = CheckComPort(pty.slavePath);
-        state = portState(pty.slavePath);
-        advice = comPortProblem(pty.slavePath);
+        status = portStatus(pty.slavePath);
+        problem = comPortProblem(pty.slavePath);
     }
 
     QCOMPARE(result, ComPortCheck::Busy);
-    QCOMPARE(state, PortState::NoPermission);
-    QVERIFY2(advice.contains(QLatin1String("\"dialout\" auf (sudo usermod -aG dialout $USER)")), qPrintable(advice));
+    QCOMPARE(status.state, PortState::NoPermission);
+    QCOMPARE(portStatusText(status), state);
+    QCOMPARE(problem, advice.arg(pty.slavePath));
 }
 
 namespace {
@@ -133,7 +168,7 @@ void TestPortList::comPortsByTheSysfsRules()
     QCOMPARE(CheckComPort(QStringLiteral("com1")), ComPortCheck::Free);
     QCOMPARE(CheckComPort(QStringLiteral("COM2")), ComPortCheck::Unknown);
     QCOMPARE(CheckComPort(QStringLiteral("COM3")), ComPortCheck::Unknown);
-    QCOMPARE(CheckComPort(QStringLiteral("COM4")), ComPortCheck::Busy);  // known, but no device file
+    QCOMPARE(portState(QStringLiteral("COM4")), PortState::Missing);  // known, but no device file
     TComPort holder;
     holder.SetDeviceName(pty.slavePath);
     holder.Open();

@@ -8,6 +8,7 @@
 #include "widgets/advedit.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -71,6 +72,8 @@ private slots:
     void layoutsFollowTheChoice();
     void okAndCancel();
     void busyPortKeepsOkDisabled();
+    void chosenPortNamesTheCause_data();
+    void chosenPortNamesTheCause();
 };
 
 void TestCommDialog::listsAndPortList()
@@ -183,7 +186,7 @@ void TestCommDialog::okAndCancel()
              int(QDialog::Rejected));
     QVERIFY(tcpAtShow);
     QVERIFY(d.EthernetConfirmed);
-    QCOMPARE(rig.messages, QStringList{busy(QStringLiteral("COM1"))});
+    QCOMPARE(rig.messages, QStringList{QStringLiteral("So nicht!! COM1: nicht vorhanden!")});
 }
 
 void TestCommDialog::busyPortKeepsOkDisabled()
@@ -220,6 +223,44 @@ void TestCommDialog::busyPortKeepsOkDisabled()
     QVERIFY(disabledAtShow);
     QCOMPARE(rig.messages.size(), 1);
     QCOMPARE(d.cbName->currentText(), freeName);
+}
+
+// A name that is no usable port says why and keeps OK disabled; the
+// console, chosen by name, may be taken but is named as such.
+void TestCommDialog::chosenPortNamesTheCause_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("okEnabled");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no terminal") << "/dev/null" << false << "So nicht!! /dev/null: keine serielle Schnittstelle!";
+    QTest::newRow("folder") << "/dev/pts" << false << "So nicht!! /dev/pts: ein Verzeichnis, keine serielle Schnittstelle!";
+    QTest::newRow("missing") << "/dev/ttyUSB97" << false << "So nicht!! /dev/ttyUSB97: nicht vorhanden!";
+    QTest::newRow("console") << "CONSOLE" << true
+                             << "Achtung: %1 ist die Systemkonsole dieses Rechners. Meldungen des Systems und eine "
+                                "Anmeldung auf ihr können die Verbindung zum Gerät stören.";
+    QTest::newRow("free, no console") << "FREE" << true << QString();
+}
+
+void TestCommDialog::chosenPortNamesTheCause()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, okEnabled);
+    QFETCH(QString, message);
+    PtyPair console, free;
+    Rig rig;
+    rig.root.linkDevice(QStringLiteral("null"), QStringLiteral("/dev/null"));
+    for (const PtyPair *pty : {&console, &free})
+        rig.root.linkDevice(pty->slavePath.mid(5), pty->slavePath);
+    rig.root.setConsoles("tty0 " + QFile::encodeName(console.slavePath).mid(5));
+    if (name == QLatin1String("CONSOLE"))
+        name = console.slavePath;
+    else if (name == QLatin1String("FREE"))
+        name = free.slavePath;
+    TCommDialog &d = rig.dialog;
+    d.cbName->setEditText(name);
+    d.cbNameChange();
+    QCOMPARE(d.btOK->isEnabled(), okEnabled);
+    QCOMPARE(rig.messages, message.isEmpty() ? QStringList() : QStringList{message.arg(name)});
 }
 
 QTEST_MAIN(TestCommDialog)

@@ -6,7 +6,9 @@
 #include "tests/support/simpeer.h"
 #include "tests/support/withoutaccessoverride.h"
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -112,19 +114,24 @@ private slots:
     {
         QTest::addColumn<int>("uarts");
         QTest::addColumn<bool>("permitted");
+        QTest::addColumn<int>("mode");  // of a device given to another user and the group "dialout"
         QTest::addColumn<QString>("reason");
         const QString busy = QStringLiteral("Achtung %1 ist bereits belegt!!");
-        QTest::newRow("busy, no built-in port") << 0 << true << busy;
-        QTest::newRow("busy, two built-in ports") << 2 << true << busy;
-        QTest::newRow("not permitted") << 0 << false
+        QTest::newRow("busy, no built-in port") << 0 << true << 0 << busy;
+        QTest::newRow("busy, two built-in ports") << 2 << true << 0 << busy;
+        QTest::newRow("not permitted") << 0 << false << 0060
                                        << QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\nSie haben "
                                                          "keine Berechtigung für %1. Nehmen Sie Ihr Benutzerkonto "
                                                          "in die Gruppe \"dialout\" auf");
+        QTest::newRow("only for the administrator") << 0 << false << 0600
+                                                    << QStringLiteral("Achtung %1 darf nicht geöffnet werden!!\n\n%1 darf "
+                                                                      "nur der Administrator öffnen;");
     }
     void unusablePortAtStart()
     {
         QFETCH(int, uarts);
         QFETCH(bool, permitted);
+        QFETCH(int, mode);
         QFETCH(QString, reason);
         PtyPair pty;
         TComPort holder;
@@ -132,7 +139,11 @@ private slots:
             holder.SetDeviceName(pty.slavePath);
             holder.Open();
         } else {
-            QCOMPARE(::chmod(QFile::encodeName(pty.slavePath).constData(), 0), 0);
+            const group *dialout = ::getgrnam("dialout");
+            QVERIFY(dialout);
+            if (::chown(QFile::encodeName(pty.slavePath).constData(), 4242, dialout->gr_gid) != 0)
+                QSKIP("cannot give the device away here");
+            QCOMPARE(::chmod(QFile::encodeName(pty.slavePath).constData(), mode_t(mode)), 0);
         }
         WithoutAccessOverride asUser;
         if (!permitted && !asUser.active())
@@ -161,6 +172,43 @@ private slots:
         }
         QVERIFY(!w.station.Comm1.Active());
         QCOMPARE(rig.settings(), before);
+    }
+
+    // The console is never taken by default: the stored port, when it is the
+    // console, opens only once the user has chosen it in the dialog, which
+    // offers another port first. (A pseudo-terminal plays the console: the
+    // machine's own may be /dev/ttyS0.)
+    void consoleIsNoDefault()
+    {
+        PtyPair console, usb;
+        FakeSystem system(0, {console.slavePath});
+        QFile::link(usb.slavePath, system.root.filePath(QStringLiteral("dev/ttyUSB0")));
+        QVERIFY(QDir().mkpath(system.root.filePath(QStringLiteral("sys/class/tty/console"))));
+        QFile active(system.root.filePath(QStringLiteral("sys/class/tty/console/active")));
+        QVERIFY(active.open(QIODevice::WriteOnly));
+        active.write("tty0 " + QFile::encodeName(console.slavePath).mid(5) + "\n");
+        active.close();
+        StartupRig rig;
+        rig.writeSettings("[Connection]\r\nCOM=" + console.slavePath.toUtf8() + "\r\n");
+        QString offered;
+        rig.answerer.script = {ModalAnswerer::press(QMessageBox::Ok),
+                               [&](QWidget *w) {
+                                   offered = qobject_cast<TCommDialog *>(w)->cbName->currentText();
+                                   choosePort(console.slavePath, 0)(w);
+                               },
+                               ModalAnswerer::press(QMessageBox::Ok)};
+        TForm1 &w = rig.start();
+        QStringList seen;
+        for (const ModalAnswerer::Seen &s : rig.answerer.seen)
+            seen << (s.text.isEmpty() ? s.className : s.text);
+        const QString warning = QStringLiteral("Achtung: %1 ist die Systemkonsole dieses Rechners. Meldungen des Systems "
+                                               "und eine Anmeldung auf ihr können die Verbindung zum Gerät stören.")
+                                    .arg(console.slavePath);
+        // Said at start, and again when chosen in the dialog.
+        QCOMPARE(seen, (QStringList{warning, QStringLiteral("TCommDialog"), warning}));
+        QCOMPARE(offered, QStringLiteral("/dev/ttyUSB0"));
+        QVERIFY(w.station.Comm1.Active());
+        QCOMPARE(w.station.Comm1.DeviceName(), console.slavePath);
     }
 
     // Whatever speed the dialog chose at start, the line opens at 9600 8E1.
