@@ -4,12 +4,10 @@
 
 #include <QElapsedTimer>
 #include <QSet>
-#include <cstring>
 
 namespace {
 const QString kSuccess = QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)");
-const QString kUnplugged =
-    QStringLiteral("Programm muß beendet werden!! Fehler von Linux: ") + QString::fromLocal8Bit(strerror(EIO));
+const QString kUnplugged = QStringLiteral("Programm muß beendet werden!! Fehler von Linux: Ein-/Ausgabefehler");
 // The line runs this much faster than 19200 bit/s would, so a 512 KiB image
 // takes seconds, not minutes; one test below keeps the real line time.
 constexpr int kCompression = 16;
