@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
 
     Station<SilentFrontend> station;
     Link &link = station.link;
-    link.TcpMode = 1;
+    link.useTcp();
     link.setTcpTarget(QStringLiteral("127.0.0.1"), transport.port());
     link.SendCommand("B004", true);
     if (!link.TcpConnected) {

@@ -57,7 +57,7 @@ int main(int argc, char *argv[])
     if (loadFirmwareFile(station.ui, station.image, file.fileName()) != LoadResult::Loaded)
         return 2;
     Link &link = station.link;
-    link.TcpMode = 1;
+    link.useTcp();
     link.setTcpTarget(QStringLiteral("127.0.0.1"), port.toUShort());
     link.UseCrc = true;
     station.device = defaultProfileReadout();  // krvsim runs its default profile

@@ -51,7 +51,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "soak: the simulator cannot listen: %s\n", qPrintable(st.tcp.errorString()));
         return 2;
     }
-    st.link.TcpMode = 1;
+    st.link.useTcp();
     st.link.setTcpTarget(QStringLiteral("127.0.0.1"), st.tcp.port());
     st.link.UseCrc = st.sim.profile.crc;
     st.sim.flash.goOnDelayMs = 10;

@@ -342,7 +342,7 @@ int runFlash(CliSession &s, const QStringList &args)
     bool verifying = false;
     s.onInterrupt = [&] {
         if (upload.UploadPhase != Phase::Programming || verifying) {
-            link.CancelRequested = true;
+            link.cancel();
         } else if (!toldCannotStop) {
             toldCannotStop = true;
             const QString text = QStringLiteral("Das KRV programmiert sein FLASH und lässt sich jetzt nicht anhalten. Bitte warten.");

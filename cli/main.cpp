@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
     QString linkReason;
     if (command->needsLink) {
         if (!options.tcpHost.isEmpty()) {
-            link.TcpMode = 1;
+            link.useTcp();
             link.setTcpTarget(options.tcpHost, options.tcpPort);
         } else if (!options.port.isEmpty()) {
             try {
@@ -103,7 +103,7 @@ int main(int argc, char *argv[])
     };
     session.portProblem = linkProblem;
     session.portReason = linkReason;
-    session.onInterrupt = [&link] { link.CancelRequested = true; };
+    session.onInterrupt = [&link] { link.cancel(); };
     if (link.TcpMode)
         session.linkFacts = {QStringLiteral("tcp"), options.tcpHost, options.tcpPort, {}, 0, {}};
     else if (!options.port.isEmpty())

@@ -263,7 +263,7 @@ void ReadDeviceInfo(Context &ctx)
     ctx.device.FabNr.clear();
     ctx.device.Baujahr.clear();
     ctx.device.FactsRead = {};
-    ctx.link.CancelRequested = false;
+    ctx.link.clearCancel();
 
     int result = WakeDevice(ctx);
     if (result > 0) {

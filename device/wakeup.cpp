@@ -43,6 +43,6 @@ int WakeDevice(Context &ctx, std::optional<QDeadlineTimer> until)
         if (link.CancelRequested)
             return 0;
     }
-    link.LinkFailed = true;
+    link.setFailed(true);
     return 0;
 }

@@ -86,7 +86,7 @@ quint8 Link::WaitByte(int timeoutMs)
         waitForEvents(deadline);
     }
     if (!CancelRequested)
-        LinkFailed = true;
+        m_linkFailed = true;
     return 0;
 }
 

@@ -35,7 +35,7 @@ void Link::SendCommand(const QByteArray &command, bool crc)
 
 int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity)
 {
-    LinkFailed = false;
+    m_linkFailed = false;
     const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
     const int frameCapacity = capacity - (crc ? 4 : 0);
     buffer.clear();
@@ -52,7 +52,7 @@ int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity
             }
             if (buffer.size() >= frameCapacity) {
                 if (sawStx) {  // longer than any answer: treat as none
-                    LinkFailed = true;
+                    m_linkFailed = true;
                     return 0;
                 }
                 buffer.clear();  // noise before the frame: drop it
@@ -67,7 +67,7 @@ int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity
             waitForEvents(deadline);
         }
         if (CancelRequested || deadline.hasExpired()) {
-            LinkFailed = true;
+            m_linkFailed = true;
             return 0;
         }
     }
@@ -83,7 +83,7 @@ int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity
             ++crcChars;
         } else if (deadline.hasExpired()) {
             if (crcChars > 0) {
-                LinkFailed = true;
+                m_linkFailed = true;
                 return 0;
             }
             return -frameLength;

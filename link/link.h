@@ -39,10 +39,11 @@ public:
     explicit Link(Frontend &ui, QObject *parent = nullptr);
     ~Link() override;
 
-    // Link flags, one instance for the program.
-    quint8 TcpMode = 0;            // 1: the TCP client is the link
-    bool CancelRequested = false;  // a running operation must stop at its next check
-    bool LinkFailed = false;       // the last wait ended by time-out
+    // Link flags, one instance for the program. Everyone reads them; they
+    // change only through the link's operations below.
+    const quint8 &TcpMode = m_tcpMode;                // 1: the TCP client is the link
+    const bool &CancelRequested = m_cancelRequested;  // a running operation must stop at its next check
+    const bool &LinkFailed = m_linkFailed;            // the last wait ended by time-out
     bool UseCrc = false;           // frames carry a CRC (decided by the wake-up)
     QByteArray ReadPassword;       // inserted into every command frame while not empty
     bool ModemConnected = false;   // a modem call is up
@@ -51,11 +52,34 @@ public:
     TimeLimits limits;             // every operation's waits
 
     // TCP client state.
-    bool TcpConnected = false;
-    TcpState TcpLinkState = TcpState::Idle;
-    int TcpConnectCountdown = 0;
+    const bool &TcpConnected = m_tcpConnected;
+    const TcpState &TcpLinkState = m_tcpLinkState;
+    const int &TcpConnectCountdown = m_tcpConnectCountdown;
     QByteArray TcpPending;
     QTcpSocket Client;
+
+    // The TCP client becomes the link, not connected yet; connectSoon()
+    // lets the next tick (or send) connect.
+    void useTcp();
+    // The serial port becomes the link; a TCP connection is dropped.
+    void useSerialPort();
+    // No TCP connection and none wanted until connectSoon().
+    void disconnectTcp();
+    void connectSoon() { m_tcpLinkState = TcpState::Reconnect; }
+
+    // A running operation stops at its next check.
+    void cancel() { m_cancelRequested = true; }
+    // The cancel has been acted on; the next operation runs.
+    void clearCancel() { m_cancelRequested = false; }
+    // Whether the conversation failed: set by a wait that ran out and by an
+    // operation that got no or a wrong answer; cleared by the next attempt.
+    void setFailed(bool failed) { m_linkFailed = failed; }
+    // A device conversation starts: no cancel pending, no failure.
+    void beginConversation()
+    {
+        m_cancelRequested = false;
+        m_linkFailed = false;
+    }
 
     // The client's target: a numeric address or a host name (TcpTarget), and the port.
     void setTcpTarget(const QString &text, quint16 port);
@@ -117,6 +141,12 @@ private:
     void onError(QAbstractSocket::SocketError error);
     void pullSocket();
 
+    quint8 m_tcpMode = 0;
+    bool m_cancelRequested = false;
+    bool m_linkFailed = false;
+    bool m_tcpConnected = false;
+    TcpState m_tcpLinkState = TcpState::Idle;
+    int m_tcpConnectCountdown = 0;
     Frontend &m_ui;
     SerialLink *m_serial = nullptr;
     TcpTarget m_target;

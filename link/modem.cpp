@@ -16,7 +16,7 @@ Modem::Modem(Link &link, Frontend &ui, TCustomComPort &port, QObject *parent)
 {
     Timer1.setSingleShot(true);
     Timer1.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % early
-    connect(&Timer1, &QTimer::timeout, this, [this] { m_link.LinkFailed = true; });
+    connect(&Timer1, &QTimer::timeout, this, [this] { m_link.setFailed(true); });
     // Puts the carrier into the port's event mask.
     m_port.OnRLSDChange = [this](QObject *) { Comm1RLSDChange(); };
 }
@@ -57,7 +57,7 @@ void Modem::btInitClick(const QString &initText)
         return;
     }
     if (Dialling)
-        m_link.CancelRequested = true;  // the dial ends once this handler has returned
+        m_link.cancel();  // the dial ends once this handler has returned
     m_port.SetParity(paNone);
     m_ui.setEnabled(Control::btInit, false);
     const auto restore = qScopeGuard([this] {
@@ -78,11 +78,11 @@ void Modem::btRufClick()
     m_ui.setEnabled(Control::btRuf, false);
     // A port error ends the handler; the button must come back all the same.
     const auto enableAgain = qScopeGuard([this] { m_ui.setEnabled(Control::btRuf, true); });
-    m_link.CancelRequested = false;
+    m_link.clearCancel();
     if (m_link.ModemConnected) {
         HangUp();
-        m_link.CancelRequested = true;  // ends any wait still running
-        m_link.LinkFailed = false;
+        m_link.cancel();  // ends any wait still running
+        m_link.setFailed(false);
         return;
     }
     m_link.CarrierLost = false;
@@ -112,7 +112,7 @@ void Modem::Comm1RLSDChange()
     } else if (m_link.ModemConnected) {
         m_link.CarrierLost = true;
         HangUp();
-        m_link.CancelRequested = true;  // every running wait ends
+        m_link.cancel();  // every running wait ends
     }
 }
 
@@ -122,7 +122,7 @@ void Modem::ModemInit(const QByteArray &text)
     // Bounded by the modem's limit alone: a click on btInit during a dial
     // sets the cancel that ends the dial, not this.
     if (!m_link.SendBytes("at" + text + '\r', m_link.limits.modemInitTimeoutMs, [] { return false; })) {
-        m_link.LinkFailed = true;
+        m_link.setFailed(true);
         m_ui.setCaption(Control::lbMoMeld, QStringLiteral("Timeout!"));
         return;
     }
@@ -132,7 +132,7 @@ void Modem::ModemInit(const QByteArray &text)
 int Modem::WaitModemReply(int timeoutMs)
 {
     m_ui.setCaption(Control::lbMoMeld, QString());
-    m_link.LinkFailed = false;
+    m_link.setFailed(false);
     Timer1.start(timeoutMs);
     m_reply.clear();
     // Not ended by a cancel: the modem answers within its time.
@@ -160,7 +160,7 @@ int Modem::DialDevice()
     m_port.SetParity(paNone);  // also applies the CTS flow control added before
     m_reply.clear();
     m_link.PurgeInput();
-    m_link.LinkFailed = false;
+    m_link.setFailed(false);
     m_link.ModemConnected = false;
     // The limit runs from before the write: a line held by CTS must not keep
     // it from starting, and a cancel ends the write as it ends the wait.

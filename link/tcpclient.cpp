@@ -30,20 +30,45 @@ void Link::setTcpTarget(const QString &text, quint16 port)
     m_port = port;
 }
 
+void Link::useTcp()
+{
+    m_tcpMode = 1;
+    TcpPending.clear();
+    m_tcpLinkState = TcpState::Idle;
+    m_tcpConnected = false;
+    m_tcpConnectCountdown = 0;
+}
+
+void Link::useSerialPort()
+{
+    m_tcpMode = 0;
+    TcpPending.clear();
+    m_tcpLinkState = TcpState::Idle;
+}
+
+void Link::disconnectTcp()
+{
+    // The flags first: the abort's disconnect signal then finds nothing to undo.
+    m_tcpConnected = false;
+    m_tcpLinkState = TcpState::Idle;
+    m_tcpConnectCountdown = 0;
+    Client.abort();
+}
+
 void Link::ConnectTcp()
 {
-    TcpLinkState = TcpState::Connecting;
-    TcpConnectCountdown = 30;
+    m_tcpLinkState = TcpState::Connecting;
+    m_tcpConnectCountdown = 30;
     TcpPending.clear();
-    TcpConnected = false;
+    m_tcpConnected = false;
     Client.abort();
     m_rx.clear();
     m_rxIndex = 0;
     Client.connectToHost(m_target.connectTo(), m_port);
     awaitConnectAttempt();
-    TcpConnectCountdown = 0;
+    m_tcpConnectCountdown = 0;
     if (TcpLinkState != TcpState::Reconnect)
-        TcpLinkState = TcpConnected ? TcpState::Connected : TcpState::Idle;
+        m_tcpLinkState = TcpConnected ? TcpState::Connected : TcpState::Idle;
 }
 
 void Link::awaitConnectAttempt()
@@ -52,8 +77,8 @@ void Link::awaitConnectAttempt()
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (TcpMode == 0 || CancelRequested) {
             Client.abort();
-            TcpConnectCountdown = 0;
-            TcpLinkState = TcpState::Idle;
+            m_tcpConnectCountdown = 0;
+            m_tcpLinkState = TcpState::Idle;
         }
     }
 }
@@ -77,7 +102,7 @@ bool Link::tcpLinkForSending()
 void Link::Timer3Tick()
 {
     if (TcpConnectCountdown > 0)
-        --TcpConnectCountdown;
+        --m_tcpConnectCountdown;
     // Started from a zero timer, not from this tick: Qt does not re-enter a
     // timer's slot, and the attempt needs the ticks to count down.
     if (TcpLinkState == TcpState::Reconnect)
@@ -92,7 +117,7 @@ void Link::onConnected()
     // Stop-and-wait: every record waits for one reply byte, so no Nagle delay.
     Client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_ui.setLinkColour(LinkColour::Connected);
-    TcpConnected = true;
+    m_tcpConnected = true;
 }
 
 void Link::onDisconnected()
@@ -100,9 +125,9 @@ void Link::onDisconnected()
     if (!TcpConnected)
         return;
     m_ui.setLinkColour(LinkColour::Disconnected);
-    TcpConnected = false;
-    TcpConnectCountdown = 0;
-    TcpLinkState = TcpState::Reconnect;
+    m_tcpConnected = false;
+    m_tcpConnectCountdown = 0;
+    m_tcpLinkState = TcpState::Reconnect;
 }
 
 void Link::onReadyRead() { pullSocket(); }
@@ -130,14 +155,14 @@ void Link::onError(QAbstractSocket::SocketError error)
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
     if (!TcpMode) {
-        TcpLinkState = TcpState::Idle;
+        m_tcpLinkState = TcpState::Idle;
         return;
     }
-    TcpConnected = false;
-    TcpConnectCountdown = 0;
+    m_tcpConnected = false;
+    m_tcpConnectCountdown = 0;
     Client.abort();
     const bool retry = m_ui.askYesNo(
         QStringLiteral("Client-Fehler: %1\nVerbindung wird nicht aufgebaut!\n\nEthernetkabel gesteckt?\nServer aktiv?\nIP korrekt?\n\nWeiter versuchen eine Verbindung aufzubauen?")
             .arg(systemErrorNumber(error)));
-    TcpLinkState = retry ? TcpState::Reconnect : TcpState::Idle;
+    m_tcpLinkState = retry ? TcpState::Reconnect : TcpState::Idle;
 }

@@ -46,15 +46,11 @@ void TForm1::smCommClick()
         dialog.edTbuf->setText(QString::number(station.Comm1.BufferSizes().Output()));
         dialog.EthernetConfirmed = station.link.TcpMode;
 
-        station.link.TcpConnected = false;
-        station.link.TcpLinkState = TcpState::Idle;
-        station.link.TcpConnectCountdown = 0;
-        if (station.link.TcpMode) {
-            station.link.Client.abort();
+        station.link.disconnectTcp();
+        if (station.link.TcpMode)
             dialog.cbName->setEditText(TCommDialog::TcpClientItem);
-        } else {
+        else
             station.Comm1.Close();
-        }
         station.ui.setLinkColour(LinkColour::Normal);
 
         const bool confirmed = dialog.exec() == QDialog::Accepted;
@@ -70,7 +66,7 @@ void TForm1::smCommClick()
         if (station.link.TcpMode) {
             setModemControlsEnabled(false);
             station.ui.setLinkColour(LinkColour::Disconnected);
-            station.link.TcpLinkState = TcpState::Reconnect;
+            station.link.connectSoon();
         } else {
             setModemControlsEnabled(true);
             station.Comm1.Open();
@@ -82,15 +78,12 @@ void TForm1::smCommClick()
 void TForm1::applyDialog()
 {
     TCommDialog &dialog = *m_commDialog;
-    station.link.TcpMode = dialog.EthernetConfirmed ? 1 : 0;
-    station.link.TcpPending.clear();
-    station.link.TcpLinkState = TcpState::Idle;
-    if (station.link.TcpMode) {
+    if (dialog.EthernetConfirmed) {
+        station.link.useTcp();
         takeTcpChoice();
-        station.link.TcpConnected = false;
-        station.link.TcpConnectCountdown = 0;
         return;
     }
+    station.link.useSerialPort();
     station.ui.setLinkColour(LinkColour::Normal);
     takeSerialChoice();
     station.Comm1.BufferSizes().SetInput(StrToInt(dialog.edRbuf->text()));

@@ -14,7 +14,7 @@ void TForm1::smNewVersClick()
     if (GetNewVers->exec() != TGetNewVers::ResultOK)
         return;
     // The installer runs: end at once, without the exit step (no settings written).
-    station.link.CancelRequested = true;
+    station.link.cancel();
     terminate();
 }
 

@@ -66,7 +66,10 @@ void TForm1::LoadSettings()
     station.Comm1.SetDeviceName(settings.COM);
     m_commDialog->EditPort->setText(settings.Port);
     // Any value but 0 means TCP; the link knows only 1.
-    station.link.TcpMode = settings.Ethernet != 0 ? 1 : 0;
+    if (settings.Ethernet != 0)
+        station.link.useTcp();
+    else
+        station.link.useSerialPort();
     m_commDialog->EthernetConfirmed = station.link.TcpMode;
     m_commDialog->EditIP->setText(settings.IP);
     RecordFolder = settings.Ordner;
@@ -98,10 +101,11 @@ void TForm1::connectionChoice()
             m_commDialog->cbName->setEditText(firstPortButConsole());
         if (m_commDialog->exec() == QDialog::Accepted) {
             chosen = true;
-            station.link.TcpMode = m_commDialog->EthernetConfirmed ? 1 : 0;
-            if (station.link.TcpMode) {
+            if (m_commDialog->EthernetConfirmed) {
+                station.link.useTcp();
                 guarded([this] { takeTcpChoice(); });
             } else {
+                station.link.useSerialPort();
                 guarded([this] { takeSerialChoice(); });
             }
         } else if (station.ui.askYesNo(QStringLiteral("So nicht mein Freund! ;-))\nDu solltest eine freie Schnittstelle "
@@ -121,7 +125,7 @@ void TForm1::openStartLink()
         setModemControlsEnabled(false);
         guarded([this] {
             takeTcpChoice();
-            station.link.TcpLinkState = TcpState::Reconnect;
+            station.link.connectSoon();
         });
         return;
     }
@@ -161,8 +165,8 @@ void TForm1::smCloseClick()
     if (station.upload.running() && station.upload.UploadPhase == Phase::Programming)
         return;
     station.ui.setExitRequested();
-    station.link.CancelRequested = true;
-    station.link.LinkFailed = false;
+    station.link.cancel();
+    station.link.setFailed(false);
 }
 
 void TForm1::performExit()
@@ -174,7 +178,7 @@ void TForm1::performExit()
 
 void TForm1::SaveSettings()
 {
-    station.link.CancelRequested = true;
+    station.link.cancel();
     ProgramSettings settings;
     settings.Baujahr = station.options.edBaujahr.text;
     settings.FabNr = station.options.edFabNr.text;
@@ -194,7 +198,7 @@ void TForm1::SaveSettings()
         if (station.Comm1.Active())
             station.Comm1.Close();
     });
-    station.link.Client.abort();
+    station.link.disconnectTcp();
     // The image goes with the window at the very end: a handler that still
     // runs until then must not write into a released buffer.
 }

@@ -137,7 +137,7 @@ quint8 BlockTransfer::nextLetter()
     const QDeadlineTimer deadline(link.limits.recordReplyTimeoutMs);
     quint8 letter = 0;
     do {
-        link.CancelRequested = false;
+        link.clearCancel();
         letter = link.WaitByte(int(std::max<qint64>(deadline.remainingTime(), 1)));
     } while (letter == 0 && !link.LinkFailed && link.CancelRequested);
     return letter;
@@ -166,7 +166,7 @@ void BlockTransfer::programming(quint8 firstLetter)
     Frontend &ui = m_ctx.ui;
     m_phase = Phase::Programming;
     ui.setEnabled(CancelControls, false);
-    link.CancelRequested = false;
+    link.clearCancel();
     m_counters = {};
     ui.setStatus(0, QStringLiteral("KRV programmiert FLASH!"));
 
@@ -179,7 +179,7 @@ void BlockTransfer::programming(quint8 firstLetter)
 
     if (letter == ProgrammingDone) {
         ui.setStatus(1, QStringLiteral("FLASH wurde erfolgreich gebrannt!  :-)"));
-        link.LinkFailed = false;
+        link.setFailed(false);
     }
 }
 
@@ -198,7 +198,7 @@ void BlockTransfer::run(int startAddress)
         m_end.startLetterMissing = true;
         programming(reply);
     } else {
-        m_ctx.link.LinkFailed = true;
+        m_ctx.link.setFailed(true);
     }
     m_progress.finished = true;
     if (progress)

@@ -41,15 +41,14 @@ FlashVerify::Result FlashVerify::run(const FirmwareIdentity &image)
     clock.start();
     const int waitMs = link.limits.verifyRestartMs;
     const QDeadlineTimer until(waitMs);
-    link.CancelRequested = false;
-    link.LinkFailed = false;
+    link.beginConversation();
     ui.setStatus(0, QStringLiteral("Warte auf den Neustart des KRV"));
 
     Result r;
     bool passwordRefused = false;
     // A device still starting may wake but not yet answer a read: try again.
     while (!until.hasExpired() && !link.CancelRequested) {
-        link.LinkFailed = false;
+        link.setFailed(false);
         if (WakeDevice(m_ctx, until) <= 0) {
             passwordRefused = !link.LinkFailed && !link.CancelRequested;
             if (passwordRefused)  // no point in trying on

@@ -26,8 +26,8 @@ Upload::Upload(Context &ctx) : m_ctx(ctx) {}
 
 void Upload::btAbbruchClick()
 {
-    m_ctx.link.CancelRequested = true;
-    m_ctx.link.LinkFailed = false;
+    m_ctx.link.cancel();
+    m_ctx.link.setFailed(false);
 }
 
 QString Upload::note() const
@@ -65,8 +65,7 @@ void Upload::prepare()
     ui.setEnabled(CancelControls, true);
     m_onlyFabdataWasEnabled = ui.options().cbOnlyFabdata.enabled();
     ui.options().cbOnlyFabdata.setEnabled(false);
-    m_ctx.link.CancelRequested = false;
-    m_ctx.link.LinkFailed = false;
+    m_ctx.link.beginConversation();
     m_ctx.link.CarrierLost = false;  // a loss before this run is not its failure
     UploadPhase = Phase::Checking;
     CheckMessage.clear();
@@ -84,7 +83,7 @@ void Upload::checkDevice()
     if (!m_ctx.device.DeviceInfoRead)
         ReadDeviceInfo(m_ctx);
     else
-        link.LinkFailed = false;
+        link.setFailed(false);
 
     preCheck = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
     UploadPhase = preCheck.code;
@@ -95,8 +94,8 @@ void Upload::checkDevice()
     preCheckEnded = m_ctx.ui.askYesNo(preCheckQuestion(CheckMessage));
     if (*preCheckEnded) {
         UploadPhase = Phase::Refused;
-        link.CancelRequested = false;
-        link.LinkFailed = true;
+        link.clearCancel();
+        link.setFailed(true);
     }
 }
 
@@ -107,14 +106,13 @@ bool Upload::calibrationSwitchOpen()
     link.SendCommand("B152", link.UseCrc);
     QByteArray answer;
     if (link.ReceiveFrame(answer, link.UseCrc, link.limits.uploadFrameTimeoutMs) != 8) {
-        link.LinkFailed = true;
+        link.setFailed(true);
         return false;
     }
     if (answer.at(5) == '1')
         return true;
     m_ctx.ui.setStatus(1, QStringLiteral("Eichschalter ist zu!"));
-    link.LinkFailed = false;
-    link.CancelRequested = false;
+    link.beginConversation();
     m_switchClosed = true;
     return false;
 }
@@ -137,13 +135,13 @@ bool Upload::enterFlashMode()
     // device has not been sent a record yet, so the run can still stop.
     if (link.CancelRequested)
         return false;
-    link.LinkFailed = false;
+    link.setFailed(false);
     QByteArray answer;
     const int length = link.ReceiveFrame(answer, false, link.limits.goOnFlashingTimeoutMs);
     if (!link.TcpMode)
         link.PurgeInput();
     if (length != 14 || answer.mid(1, 12) != "GoOnFlashing") {
-        link.LinkFailed = true;
+        link.setFailed(true);
         return false;
     }
     return true;
@@ -219,7 +217,7 @@ void Upload::finish()
     ui.setEnabled(kLockedControls, true);
     ui.setEnabled(CancelControls, false);
     ui.options().cbOnlyFabdata.setEnabled(m_onlyFabdataWasEnabled);
-    link.CancelRequested = false;
+    link.clearCancel();
     m_running = false;
 }
 

@@ -36,7 +36,7 @@ struct ModemCall {
     explicit ModemCall(bool json)
     {
         s.json = json;
-        s.onInterrupt = [this] { link.CancelRequested = true; };
+        s.onInterrupt = [this] { link.cancel(); };
         // Only the pauses are short: the stop, not a limit, ends every wait here.
         link.limits.wakeSettleMs = 0;
         link.limits.modemAfterReplyMs = TimeLimits::shortForTests().modemAfterReplyMs;

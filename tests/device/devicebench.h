@@ -10,7 +10,7 @@ struct DeviceBench {
     explicit DeviceBench(const DeviceProfile &profile = DeviceProfile::fromJson({})) : peer(profile)
     {
         link.limits = TimeLimits::shortForTests();
-        link.TcpMode = 1;
+        link.useTcp();
         link.setTcpTarget(QStringLiteral("127.0.0.1"), peer.tcp.port());
     }
 

@@ -128,7 +128,7 @@ private slots:
     {
         DeviceBench bench;
         bench.link.UseCrc = true;
-        bench.link.CancelRequested = true;
+        bench.link.cancel();
         bench.link.limits.commandTimeoutMs = 60000;
         QElapsedTimer clock;
         clock.start();

@@ -59,7 +59,7 @@ private slots:
         bench.link.limits.commandTimeoutMs = 60000;  // only the cancel ends the wait
         QObject::connect(&bench.peer.device, &DeviceSim::send, &bench.peer.device, [&bench] {
             if (bench.frames().size() == 3)
-                QTimer::singleShot(200, [&bench] { bench.link.CancelRequested = true; });
+                QTimer::singleShot(200, [&bench] { bench.link.cancel(); });
         });
         QElapsedTimer clock;
         clock.start();

@@ -89,7 +89,7 @@ private slots:
     void cancelEndsAfterTheCurrentTry()
     {
         DeviceBench bench;
-        bench.link.CancelRequested = true;
+        bench.link.cancel();
         QCOMPARE(WakeDevice(bench.ctx), 0);
         QVERIFY(!bench.ui().statusHistory.contains("1:Versuch 2"));
     }

@@ -35,7 +35,7 @@ struct ModemRig {
         hayes.answerDelayMs = 50;
         serial.Comm1.SetDeviceName(pty.slavePath());
         serial.Comm1.Open();
-        link.TcpMode = 0;
+        link.useSerialPort();
     }
     TComPort &port() { return serial.Comm1; }
     QString meld() const { return st.ui.caption(Control::lbMoMeld); }

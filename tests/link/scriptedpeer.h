@@ -66,7 +66,7 @@ private:
 struct TcpStation : TestStation {
     explicit TcpStation(quint16 port)
     {
-        link.TcpMode = 1;
+        link.useTcp();
         link.setTcpTarget(QStringLiteral("127.0.0.1"), port);
     }
 };

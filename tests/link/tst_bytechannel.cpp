@@ -83,13 +83,13 @@ private slots:
         QElapsedTimer clock;
 
         // A byte arrives; LinkFailed is not cleared on entry.
-        link.LinkFailed = true;
+        link.setFailed(true);
         peer.write("A");
         QCOMPARE(link.WaitByte(1000), quint8('A'));
         QVERIFY(link.LinkFailed);
 
         // A received NUL is told apart from a time-out only by LinkFailed.
-        link.LinkFailed = false;
+        link.setFailed(false);
         peer.write(QByteArray(1, '\0'));
         QCOMPARE(link.WaitByte(1000), quint8(0));
         QVERIFY(!link.LinkFailed);
@@ -100,9 +100,9 @@ private slots:
         QVERIFY(clock.elapsed() >= 300);
 
         // A pending cancel: back at once, LinkFailed as it was.
-        link.CancelRequested = true;
+        link.cancel();
         for (bool before : {false, true}) {
-            link.LinkFailed = before;
+            link.setFailed(before);
             clock.restart();
             QCOMPARE(link.WaitByte(60000), quint8(0));
             QCOMPARE(link.LinkFailed, before);
@@ -110,9 +110,8 @@ private slots:
         }
 
         // A cancel while waiting ends the wait.
-        link.CancelRequested = false;
-        link.LinkFailed = false;
-        QTimer::singleShot(100, &link, [&link] { link.CancelRequested = true; });
+        link.beginConversation();
+        QTimer::singleShot(100, &link, [&link] { link.cancel(); });
         clock.restart();
         QCOMPARE(link.WaitByte(60000), quint8(0));
         QVERIFY(clock.elapsed() < 30000);
@@ -133,7 +132,7 @@ private slots:
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
         ticker.start(50);
-        QTimer::singleShot(100, &link, [&link] { link.CancelRequested = true; });
+        QTimer::singleShot(100, &link, [&link] { link.cancel(); });
         clock.restart();
         link.PumpWait(1000);
         const qint64 elapsed = clock.elapsed();

@@ -153,17 +153,17 @@ private slots:
 
         // Waiting for ETX: no answer, the link failed.
         link.SendCommand("Q", true);
-        QTimer::singleShot(100, &link, [&link] { link.CancelRequested = true; });
+        QTimer::singleShot(100, &link, [&link] { link.cancel(); });
         clock.start();
         QCOMPARE(link.ReceiveFrame(buffer, true, 60000), 0);
         QVERIFY(link.LinkFailed);
         QVERIFY(clock.elapsed() < 30000);
 
         // Waiting for the CRC: a refused frame, the link did not fail.
-        link.CancelRequested = false;
+        link.clearCancel();
         peer.script = {{0, "\x02Q\x03"}};
         link.SendCommand("Q", true);
-        QTimer::singleShot(200, &link, [&link] { link.CancelRequested = true; });
+        QTimer::singleShot(200, &link, [&link] { link.cancel(); });
         clock.restart();
         QCOMPARE(link.ReceiveFrame(buffer, true, 60000), -1);
         QVERIFY(!link.LinkFailed);

@@ -216,7 +216,7 @@ void TestModem::heldCtsEndsDialByLimitOrCancel()
     rig.modem.edRufChange(QStringLiteral("0815"));
     if (cancel) {  // the cancel controls, Ctrl-C and the close box all set it
         rig.link.limits.modemDialTimeoutMs = 60000;
-        QTimer::singleShot(300, [&rig] { rig.link.CancelRequested = true; });
+        QTimer::singleShot(300, [&rig] { rig.link.cancel(); });
     }
     QElapsedTimer clock;
     clock.start();

@@ -110,7 +110,7 @@ private slots:
         Link &link = station.link;
         QObject::connect(&link.Client, &QAbstractSocket::stateChanged, &link, [&link](QAbstractSocket::SocketState state) {
             if (state == QAbstractSocket::ConnectingState)
-                link.TcpMode = 0;
+                link.useSerialPort();
         });
         link.SendBytes("Q");
         QVERIFY(!link.TcpConnected);

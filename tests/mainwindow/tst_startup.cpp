@@ -87,7 +87,7 @@ private slots:
         QTimer::singleShot(300, &w, [&] {
             w.findChild<QAction *>(controlName(Control::smComm))->trigger();
             w.btAbbruch->click();
-            w.station.link.CancelRequested = true;
+            w.station.link.cancel();
         });
         w.btKRV->click();
         for (const ModalAnswerer::Seen &seen : rig.answerer.seen)
@@ -104,7 +104,7 @@ private slots:
         TForm1 &w = rig.start();
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillon - Client :8000"));
         QCOMPARE(w.station.link.tcpTarget().host, QStringLiteral("localhost"));
-        w.station.link.TcpMode = 0;  // no connection attempt to anything that may listen there
+        w.station.link.useSerialPort();  // no connection attempt to anything that may listen there
     }
 
     // Whatever the number of ports, a box names why the stored port cannot be

@@ -28,5 +28,5 @@ inline void attach(PtyPeer &sim, TestStation &station)
     sim.serial = &station.serial;
     sim.serial->Comm1.SetDeviceName(sim.pty.slavePath());
     sim.serial->Comm1.Open();
-    station.link.TcpMode = 0;
+    station.link.useSerialPort();
 }

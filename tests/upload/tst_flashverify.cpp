@@ -114,7 +114,7 @@ private slots:
         rig.upload.btUpdateClick();
         FlashVerify verify(rig.ctx);
         rig.link.limits.verifyRestartMs = 60000;  // only the cancel ends the wait
-        QTimer::singleShot(300, [&] { rig.link.CancelRequested = true; });
+        QTimer::singleShot(300, [&] { rig.link.cancel(); });
         const FlashVerify::Result r = verify.run(identityOf(rig.st.image));
         QCOMPARE(r.status, FlashVerify::Status::Cancelled);
         QVERIFY2(r.elapsedMs < 30000, qPrintable(QString::number(r.elapsedMs)));

@@ -19,7 +19,7 @@ using Record = FlashSide::Record;
 // The TCP link to the simulator; nothing to switch, so the device may answer at once.
 inline void attach(SimPeer &sim, TestStation &station)
 {
-    station.link.TcpMode = 1;
+    station.link.useTcp();
     station.link.setTcpTarget(QStringLiteral("127.0.0.1"), sim.tcp.port());
     sim.device.flash.goOnDelayMs = 10;
 }
