@@ -128,3 +128,7 @@ PortStatus complatform::probePort(const QString &path)
 
 // Windows has no serial console.
 bool complatform::isConsole(const QString &) { return false; }
+
+// The ports come from the registry here: there is no /sys or /dev tree a
+// test could stand in for.
+void SetPortListRoot(const QString &) {}
