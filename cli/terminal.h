@@ -12,3 +12,10 @@ int stderrTerminalColumns();
 
 // The width a terminal reported, else COLUMNS from the environment, else 80.
 int columnsOrDefault(int reported);
+
+// True when stdout goes to a terminal (on Windows: a console).
+bool stdoutIsTerminal();
+
+// Bytes written to stdout from now on arrive unchanged (Windows would turn
+// "\n" into "\r\n" in text mode).
+void makeStdoutBinary();

@@ -13,3 +13,7 @@ int stderrTerminalColumns()
     winsize size{};
     return columnsOrDefault(::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0);
 }
+
+bool stdoutIsTerminal() { return ::isatty(STDOUT_FILENO); }
+
+void makeStdoutBinary() {}

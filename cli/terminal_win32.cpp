@@ -66,3 +66,11 @@ int stderrTerminalColumns()
     CONSOLE_SCREEN_BUFFER_INFO info{};
     return columnsOrDefault(GetConsoleScreenBufferInfo(console, &info) ? info.srWindow.Right - info.srWindow.Left + 1 : 0);
 }
+
+bool stdoutIsTerminal() { return isConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
+void makeStdoutBinary()
+{
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
