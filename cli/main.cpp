@@ -2,6 +2,7 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/commandline.h"
+#include "cli/commandwords.h"
 #include "cli/interrupts.h"
 #include "cli/modemcall.h"
 #include "cli/serialsetup.h"
@@ -10,7 +11,6 @@
 #include "cli/tracer.h"
 #include "cli/usage.h"
 #include "comport/eabort.h"
-#include "orvabout/versinfo.h"
 #include "station/station.h"
 
 #include <QCoreApplication>
@@ -23,7 +23,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const CommandLine line = parseCommandLine(app.arguments());
+    const CommandWords words(argc, argv);
+    const CommandLine line = parseCommandLine(words.words);
     if (line.want == CommandLine::Want::Help) {
         if (line.command)
             printCommandHelp(out, *line.command);
@@ -32,7 +33,7 @@ int main(int argc, char *argv[])
         return ExitOk;
     }
     if (line.want == CommandLine::Want::Version) {
-        out << "quillon-cli " << TVersInfo().FileVersion() << Qt::endl;
+        printVersion(out);
         return ExitOk;
     }
     if (line.want == CommandLine::Want::Error) {
