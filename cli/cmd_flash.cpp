@@ -225,7 +225,8 @@ const Result kMismatch{"mismatch", "Firmware im KRV stimmt nicht", ExitVerifyMis
 // The check after the restart decides the run's result.
 void takeVerification(CliSession &s, Report &r, const FlashVerify::Result &v)
 {
-    s.err << v.text << Qt::endl;
+    if (s.json)  // the text report says it on stdout
+        s.err << v.text << Qt::endl;
     switch (v.status) {
     case FlashVerify::Status::Verified: return;
     case FlashVerify::Status::Mismatch: r.result = kMismatch; break;
@@ -256,6 +257,9 @@ bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recor
 // failure, its record, then its report.
 int finishRun(CliSession &s, const FlashArgs &a, const Upload &upload, UploadRecorder &recorder, Report &r)
 {
+    s.ui.holdMessages = false;
+    if (const QString held = s.ui.takeHeldMessage(); !held.isEmpty() && s.ui.lastMessage() != r.message)
+        s.err << held << Qt::endl;
     recorder.end();
     if (r.result.exitCode != ExitOk)
         s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(upload) : r.state) << Qt::endl;
@@ -323,6 +327,9 @@ int runFlash(CliSession &s, const QStringList &args)
     UploadRecorder recorder(s.ctx, upload, QStringLiteral("quillon-cli"), TVersInfo().FileVersion());
     recorder.begin();
     const FirmwareIdentity fileIdentity = identityOf(s.ctx.image);
+    // In text the report on stdout carries the final message; stderr does
+    // not say it a second time (finishRun).
+    s.ui.holdMessages = !s.json;
     // An image the upload refuses is refused before the readout too.
     if (Upload::acceptsImage(s.ctx.image)) {
         if (std::optional<Report> early = prepareRun(s, a))
