@@ -138,7 +138,7 @@ QString parse(const QStringList &words, CommandLine &line)
 const QList<CliOption> &globalOptions()
 {
     static const QList<CliOption> options = {
-        {"--tcp", "HOST:PORT", "KRV über TCP erreichen (Adresse oder Rechnername)"},
+        {"--tcp", "HOST:PORT", "KRV über TCP erreichen (Adresse oder Rechnername; IPv6 als [ADRESSE]:PORT)"},
         {"--port", "GERÄT", "serielle Schnittstelle (/dev/ttyS0, ttyUSB0 oder COM1)"},
         {"--baud", "N", "Baudrate der seriellen Schnittstelle (Vorgabe 9600)"},
         {"--dial", "NUMMER", "KRV über das Modem an --port anrufen, danach auflegen"},
