@@ -85,7 +85,7 @@ QString parseArgs(const QStringList &args, FlashArgs &a)
         if (const QString problem = writeTargetProblem(a.report, Replace::RegularFile); !problem.isEmpty())
             return QStringLiteral("--report: %1 %2").arg(a.report, problem);
         // A record replaces only an earlier record, never a file the user keeps.
-        if (report.exists() && !isEarlierRecord(a.report))
+        if (existsOnDisk(a.report) && !isEarlierRecord(a.report))
             return QStringLiteral("--report: %1 gibt es schon und ist kein Upload-Protokoll; es würde überschrieben").arg(a.report);
     }
     return {};

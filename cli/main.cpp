@@ -2,7 +2,6 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/commandline.h"
-#include "cli/commandwords.h"
 #include "cli/interrupts.h"
 #include "cli/modemcall.h"
 #include "cli/serialsetup.h"
@@ -11,6 +10,7 @@
 #include "cli/tracer.h"
 #include "cli/usage.h"
 #include "comport/eabort.h"
+#include "settings/filespelling.h"
 #include "station/station.h"
 
 #include <QCoreApplication>
@@ -23,8 +23,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const CommandWords words(argc, argv);
-    const CommandLine line = parseCommandLine(words.words);
+    keepCommandLineSpellings(argc, argv);
+    const CommandLine line = parseCommandLine(app.arguments());
     if (line.want == CommandLine::Want::Help) {
         if (line.command)
             printCommandHelp(out, *line.command);

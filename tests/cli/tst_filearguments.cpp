@@ -1,9 +1,10 @@
 // Words of the command line that name files: behind "--", "-" for stdout,
 // names that are not UTF-8. quillon-cli runs as a process, as a shell runs it.
-#include "sim/sampleimage.h"
+#include "tests/cli/smallimage.h"
 #include "tests/support/cliprocess.h"
 #include "tests/support/testfiles.h"
 
+#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
@@ -25,6 +26,19 @@ bool writeRawName(const QByteArray &path, const QByteArray &bytes)
         return false;
     const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
     return ::close(fd) == 0 && written;
+}
+
+QByteArray readRawName(const QByteArray &path)
+{
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return {};
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    return file.readAll();
 }
 
 // quillon-cli started by a shell, so its words can be bytes a QString cannot
@@ -147,7 +161,8 @@ private slots:
         QVERIFY(fileBytes(dir.filePath(QStringLiteral("out"))).isEmpty());
     }
 
-    // A name with bytes that are not UTF-8 is found, whatever the locale.
+    // A name with bytes that are not UTF-8 is found, whatever the locale,
+    // and messages and JSON show it as typed, each stray byte as U+FFFD.
     void nameNotUtf8_data()
     {
         QTest::addColumn<QString>("lang");
@@ -159,21 +174,51 @@ private slots:
         QFETCH(QString, lang);
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path());
+        const QString shownFolder = QFileInfo(dir.path()).canonicalFilePath();
         QVERIFY(writeRawName(folder + "/fw\xff\xfe.hex", fileBytes(m_hex)));
         QVERIFY(writeRawName(folder + "/ok\xff.txt", "1234\n"));
 
         const CliRun convert = runThroughShell("convert \"$(printf 'fw\\377\\376.hex')\" out.bin", lang, dir.path());
         QVERIFY2(convert.exitCode == 0, convert.err.constData());
         QCOMPARE(fileBytes(dir.filePath(QStringLiteral("out.bin"))), m_bin);
-        writeFile(dir, QStringLiteral("out.hex"), fileBytes(m_hex));
-        // So is a password file by such a name.
-        const CliRun password = runThroughShell("--password-file \"$(printf 'ok\\377.txt')\" convert out.hex x.bin", lang, dir.path());
-        QVERIFY2(password.exitCode == 0, password.err.constData());
 
-        // A name not there is named readably: each stray byte as U+FFFD.
+        // An output by such a name gets the bytes typed, and JSON names it readably.
+        const CliRun toRaw = runThroughShell("--json convert \"$(printf 'fw\\377\\376.hex')\" \"$(printf 'o\\377.bin')\"", lang, dir.path());
+        QVERIFY2(toRaw.exitCode == 0, toRaw.err.constData());
+        QCOMPARE(readRawName(folder + "/o\xff.bin"), m_bin);
+        QCOMPARE(jsonOf(toRaw).value(QStringLiteral("output")).toString(), shownFolder + QStringLiteral("/o\uFFFD.bin"));
+
+        // So is a password file by such a name, given either way.
+        writeFile(dir, QStringLiteral("out.hex"), fileBytes(m_hex));
+        for (const QByteArray &option : {QByteArray("--password-file "), QByteArray("--password-file=")}) {
+            const CliRun password = runThroughShell(option + "\"$(printf 'ok\\377.txt')\" convert out.hex x.bin", lang, dir.path());
+            QVERIFY2(password.exitCode == 0, password.err.constData());
+        }
+
+        // A name not there is named as typed.
         const CliRun missing = runThroughShell("convert \"$(printf 'no\\377.hex')\" out.bin", lang, dir.path());
         QCOMPARE(missing.exitCode, 2);
-        QVERIFY2(QString::fromUtf8(missing.err).contains(QStringLiteral("no\uFFFD.hex")), missing.err.constData());
+        QVERIFY2(QString::fromUtf8(missing.err).contains(QStringLiteral("no\uFFFD.hex: Datei nicht gefunden")), missing.err.constData());
+    }
+
+    // The upload record names the firmware file as typed and still reads it.
+    void recordOfAFileNotUtf8()
+    {
+        QVERIFY2(QFileInfo(qEnvironmentVariable("KRVSIM")).isExecutable(), "KRVSIM not set");
+        KrvSimProcess sim({QStringLiteral("--restart"), QStringLiteral("200")});
+        QVERIFY(sim.port > 0);
+        QTemporaryDir dir;
+        const QByteArray image = smallImage();
+        QVERIFY(writeRawName(QFile::encodeName(dir.path()) + "/fw\xff.bin", image));
+        const CliRun run = runThroughShell("--tcp " + sim.target().toLatin1() + " flash \"$(printf 'fw\\377.bin')\" --report r.json",
+                                           QStringLiteral("C.UTF-8"), dir.path());
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY2(!run.err.contains("quillon-cli-"), run.err.constData());
+        const QJsonObject file = QJsonDocument::fromJson(fileBytes(dir.filePath(QStringLiteral("r.json")))).object()
+                                     .value(QStringLiteral("file")).toObject();
+        QCOMPARE(file.value(QStringLiteral("name")).toString(), QFileInfo(dir.path()).canonicalFilePath() + QStringLiteral("/fw\uFFFD.bin"));
+        QCOMPARE(file.value(QStringLiteral("sha256")).toString(),
+                 QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()));
     }
 
 private:
