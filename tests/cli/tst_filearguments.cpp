@@ -111,14 +111,6 @@ private slots:
         QCOMPARE(fileBytes(dir.filePath(output)), m_bin);
     }
 
-    // Without "--" the same words stay options: nothing changed for them.
-    void wordsBeforeItStayOptions()
-    {
-        const CliRun run = runQuillonCli({QStringLiteral("convert"), m_hex, QStringLiteral("--verify")});
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY2(run.err.contains("unbekannte Option \"--verify\""), run.err.constData());
-    }
-
     void imageToStdout()
     {
         QProcess process;
