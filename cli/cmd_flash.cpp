@@ -225,7 +225,7 @@ const Result kMismatch{"mismatch", "Firmware im KRV stimmt nicht", ExitVerifyMis
 // The check after the restart decides the run's result.
 void takeVerification(CliSession &s, Report &r, const FlashVerify::Result &v)
 {
-    if (s.json)  // the text report says it on stdout
+    if (!s.ui.holdMessages)  // else the text report says it where stderr goes
         s.err << v.text << Qt::endl;
     switch (v.status) {
     case FlashVerify::Status::Verified: return;
@@ -327,9 +327,9 @@ int runFlash(CliSession &s, const QStringList &args)
     UploadRecorder recorder(s.ctx, upload, QStringLiteral("quillon-cli"), TVersInfo().FileVersion());
     recorder.begin();
     const FirmwareIdentity fileIdentity = identityOf(s.ctx.image);
-    // In text the report on stdout carries the final message; stderr does
-    // not say it a second time (finishRun).
-    s.ui.holdMessages = !s.json;
+    // In text the report on stdout carries the final message; where stderr
+    // goes to the same place, it does not say it a second time (finishRun).
+    s.ui.holdMessages = !s.json && stdoutIsStderr();
     // An image the upload refuses is refused before the readout too.
     if (Upload::acceptsImage(s.ctx.image)) {
         if (std::optional<Report> early = prepareRun(s, a))

@@ -16,6 +16,10 @@ int columnsOrDefault(int reported);
 // True when stdout goes to a terminal (on Windows: a console).
 bool stdoutIsTerminal();
 
+// True when stdout and stderr end in one place (one terminal, one file or
+// pipe): what is said on both is read twice.
+bool stdoutIsStderr();
+
 // Bytes written to stdout from now on arrive unchanged (Windows would turn
 // "\n" into "\r\n" in text mode).
 void makeStdoutBinary();

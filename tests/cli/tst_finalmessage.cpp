@@ -1,5 +1,6 @@
-// The end of a flash run as a person reads it: the final message once,
-// whether stdout and stderr go to pipes or both to one terminal.
+// The end of a flash run as a person reads it: the final message once where
+// stdout and stderr end together (one pipe, one terminal), and once on each
+// when stdout goes elsewhere.
 #include "tests/cli/smallimage.h"
 #include "tests/support/cliprocess.h"
 #include "tests/support/testfiles.h"
@@ -12,6 +13,10 @@ namespace {
 const QByteArray kSuccess = QStringLiteral("Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)").toUtf8();
 const QByteArray kVerified = QStringLiteral("Verifiziert: Das KRV meldet").toUtf8();
 }
+
+// Where stdout goes beside stderr.
+enum class Where { OnePipe, Terminal, Apart };
+Q_DECLARE_METATYPE(Where)
 
 class TestFinalMessage : public QObject {
     Q_OBJECT
@@ -26,20 +31,22 @@ private slots:
 
     void saidOnce_data()
     {
-        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<Where>("where");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QByteArray>("alsoOnce");  // a second text said once, or empty
         const QStringList verify{QStringLiteral("--verify")};
         const QStringList report{QStringLiteral("--report"), QStringLiteral("r.json")};
-        QTest::newRow("pipes") << false << QStringList() << QByteArray();
-        QTest::newRow("pipes, verify") << false << verify << kVerified;
-        QTest::newRow("pipes, report") << false << report << QByteArray("Protokoll: ");
-        QTest::newRow("terminal") << true << QStringList() << QByteArray();
-        QTest::newRow("terminal, verify and report") << true << verify + report << kVerified;
+        QTest::newRow("one pipe") << Where::OnePipe << QStringList() << QByteArray();
+        QTest::newRow("one pipe, verify") << Where::OnePipe << verify << kVerified;
+        QTest::newRow("one pipe, report") << Where::OnePipe << report << QByteArray("Protokoll: ");
+        QTest::newRow("terminal") << Where::Terminal << QStringList() << QByteArray();
+        QTest::newRow("terminal, verify and report") << Where::Terminal << verify + report << kVerified;
+        QTest::newRow("stdout to a file, verify") << Where::Apart << verify << kVerified;
     }
     void saidOnce()
     {
-        QFETCH(bool, terminal);
+        QFETCH(Where, where);
+        const bool terminal = where == Where::Terminal;
         QFETCH(QStringList, options);
         QFETCH(QByteArray, alsoOnce);
         if (terminal && QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
@@ -52,7 +59,10 @@ private slots:
 
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        process.setProcessChannelMode(QProcess::MergedChannels);
+        if (where == Where::Apart)
+            process.setStandardOutputFile(dir.filePath(QStringLiteral("out.txt")));
+        else
+            process.setProcessChannelMode(QProcess::MergedChannels);
         if (terminal) {
             // script gives stdout and stderr one terminal, as an interactive shell does.
             QString command = QStringLiteral("exec \"$QUILLON_CLI\"");
@@ -63,11 +73,19 @@ private slots:
             process.start(qEnvironmentVariable("QUILLON_CLI"), args);
         }
         QVERIFY(process.waitForFinished(kRunLimitMs));
-        const QByteArray said = process.readAll();
-        QVERIFY2(process.exitCode() == 0, said.constData());
-        QVERIFY2(said.count(kSuccess) == 1, said.constData());
-        if (!alsoOnce.isEmpty())
-            QVERIFY2(said.count(alsoOnce) == 1, said.constData());
+        QByteArrayList streams{process.readAll()};
+        if (where == Where::Apart) {
+            streams = {process.readAllStandardError()};
+            QFile out(dir.filePath(QStringLiteral("out.txt")));
+            QVERIFY(out.open(QIODevice::ReadOnly));
+            streams << out.readAll();
+        }
+        for (const QByteArray &said : streams) {
+            QVERIFY2(process.exitCode() == 0, said.constData());
+            QVERIFY2(said.count(kSuccess) == 1, said.constData());
+            if (!alsoOnce.isEmpty())
+                QVERIFY2(said.count(alsoOnce) == 1, said.constData());
+        }
     }
 
 private:
