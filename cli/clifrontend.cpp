@@ -7,19 +7,21 @@ CliFrontend::CliFrontend(OptionsModel &options, QTextStream &err, bool quiet)
     m_heldTimer.callOnTimeout([this] { flushStatus(); });
 }
 
-void CliFrontend::showMessage(const QString &text)
+void CliFrontend::say(const QString &text, const QString &line)
 {
     flushStatus();
     messages.append(text);
-    m_err << text << Qt::endl;
+    if (!m_heldMessage.isEmpty())
+        m_err << takeHeldMessage() << Qt::endl;
+    if (holdMessages)
+        m_heldMessage = line;
+    else
+        m_err << line << Qt::endl;
 }
 
-void CliFrontend::showMessageBox(const QString &text, const QString &caption)
-{
-    flushStatus();
-    messages.append(text);
-    m_err << caption << ": " << text << Qt::endl;
-}
+void CliFrontend::showMessage(const QString &text) { say(text, text); }
+
+void CliFrontend::showMessageBox(const QString &text, const QString &caption) { say(text, caption + QStringLiteral(": ") + text); }
 
 bool CliFrontend::askYesNo(const QString &text)
 {

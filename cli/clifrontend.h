@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QTimer>
+#include <utility>
 
 // The terminal as the program's window: status lines and messages go to
 // stderr, questions are answered from the command line's options.
@@ -22,6 +23,12 @@ public:
     // Every message box shown, in order (for --json).
     QStringList messages;
     QString lastMessage() const { return messages.isEmpty() ? QString() : messages.constLast(); }
+
+    // While set, a message waits until the next one comes: the last one is
+    // the command's result, which the command prints on stdout itself.
+    bool holdMessages = false;
+    // The message kept back, then none.
+    QString takeHeldMessage() { return std::exchange(m_heldMessage, QString()); }
 
     void showMessage(const QString &text) override;
     void showMessageBox(const QString &text, const QString &caption) override;
@@ -41,11 +48,15 @@ protected:
     void statusChanged(int panel) override;
 
 private:
+    void say(const QString &text, const QString &line);
+
+private:
     QTextStream &m_err;
     bool m_quiet;
     int m_passwordPrompts = 0;
     int m_statusInterval = 0;
     QElapsedTimer m_sinceStatus;
     QString m_heldStatus;
+    QString m_heldMessage;
     QTimer m_heldTimer;
 };

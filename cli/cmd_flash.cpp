@@ -85,7 +85,7 @@ QString parseArgs(const QStringList &args, FlashArgs &a)
         if (const QString problem = writeTargetProblem(a.report, Replace::RegularFile); !problem.isEmpty())
             return QStringLiteral("--report: %1 %2").arg(a.report, problem);
         // A record replaces only an earlier record, never a file the user keeps.
-        if (report.exists() && !isEarlierRecord(a.report))
+        if (existsOnDisk(a.report) && !isEarlierRecord(a.report))
             return QStringLiteral("--report: %1 gibt es schon und ist kein Upload-Protokoll; es würde überschrieben").arg(a.report);
     }
     return {};
@@ -225,7 +225,8 @@ const Result kMismatch{"mismatch", "Firmware im KRV stimmt nicht", ExitVerifyMis
 // The check after the restart decides the run's result.
 void takeVerification(CliSession &s, Report &r, const FlashVerify::Result &v)
 {
-    s.err << v.text << Qt::endl;
+    if (!s.ui.holdMessages)  // else the text report says it where stderr goes
+        s.err << v.text << Qt::endl;
     switch (v.status) {
     case FlashVerify::Status::Verified: return;
     case FlashVerify::Status::Mismatch: r.result = kMismatch; break;
@@ -256,6 +257,9 @@ bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recor
 // failure, its record, then its report.
 int finishRun(CliSession &s, const FlashArgs &a, const Upload &upload, UploadRecorder &recorder, Report &r)
 {
+    s.ui.holdMessages = false;
+    if (const QString held = s.ui.takeHeldMessage(); !held.isEmpty() && s.ui.lastMessage() != r.message)
+        s.err << held << Qt::endl;
     recorder.end();
     if (r.result.exitCode != ExitOk)
         s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(upload) : r.state) << Qt::endl;
@@ -323,6 +327,9 @@ int runFlash(CliSession &s, const QStringList &args)
     UploadRecorder recorder(s.ctx, upload, QStringLiteral("quillon-cli"), TVersInfo().FileVersion());
     recorder.begin();
     const FirmwareIdentity fileIdentity = identityOf(s.ctx.image);
+    // In text the report on stdout carries the final message; where stderr
+    // goes to the same place, it does not say it a second time (finishRun).
+    s.ui.holdMessages = !s.json && stdoutIsStderr();
     // An image the upload refuses is refused before the readout too.
     if (Upload::acceptsImage(s.ctx.image)) {
         if (std::optional<Report> early = prepareRun(s, a))

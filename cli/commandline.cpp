@@ -6,6 +6,8 @@
 #include "link/modem.h"
 
 namespace {
+constexpr char OptionsEnd[] = "--";
+
 const CliOption *findOption(const QList<CliOption> &options, const QString &name)
 {
     for (const CliOption &o : options)
@@ -19,21 +21,6 @@ QString didYouMean(const QString &what, const QString &word, const QStringList &
     return QStringLiteral("%1 \"%2\". Meinten Sie \"%3\"?").arg(what, word, nearest(word, candidates));
 }
 
-// HOST:PORT; the host may be a name or an address.
-bool parseTcpTarget(const QString &target, GlobalOptions &o)
-{
-    const qsizetype colon = target.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0)
-        return false;
-    bool ok = false;
-    const uint value = target.mid(colon + 1).toUInt(&ok);
-    if (!ok || value == 0 || value > 65535)
-        return false;
-    o.tcpHost = target.left(colon);
-    o.tcpPort = quint16(value);
-    return true;
-}
-
 // Empty error text when the value is good.
 QString setGlobal(GlobalOptions &o, const QString &name, const QString &value)
 {
@@ -44,8 +31,11 @@ QString setGlobal(GlobalOptions &o, const QString &name, const QString &value)
     } else if (name == QLatin1String("--quiet")) {
         o.quiet = true;
     } else if (name == QLatin1String("--tcp")) {
-        if (!parseTcpTarget(value, o))
-            return QStringLiteral("--tcp braucht HOST:PORT (Port 1 bis 65535), nicht \"%1\"").arg(value);
+        const auto endpoint = TcpEndpoint::fromText(value);
+        if (!endpoint)
+            return QStringLiteral("--tcp braucht HOST:PORT oder [IPv6-Adresse]:PORT (Port 1 bis 65535), nicht \"%1\"").arg(value);
+        o.tcpHost = endpoint->host;
+        o.tcpPort = endpoint->port;
     } else if (name == QLatin1String("--port")) {
         o.port = value;
     } else if (name == QLatin1String("--baud")) {
@@ -81,9 +71,14 @@ bool isVersion(const QString &word) { return word == QLatin1String("-V") || word
 // The error text; empty when the line is good.
 QString parse(const QStringList &words, CommandLine &line)
 {
+    bool operandsOnly = false;
     for (qsizetype i = 1; i < words.size(); ++i) {
         const QString &word = words[i];
-        if (!word.startsWith(QLatin1String("--"))) {
+        if (word == QLatin1String(OptionsEnd) && !operandsOnly) {
+            operandsOnly = true;
+            continue;
+        }
+        if (operandsOnly || !word.startsWith(QLatin1String("--"))) {
             if (line.command) {
                 line.args << word;
             } else if (!(line.command = CliCommand::find(word))) {
@@ -143,7 +138,7 @@ QString parse(const QStringList &words, CommandLine &line)
 const QList<CliOption> &globalOptions()
 {
     static const QList<CliOption> options = {
-        {"--tcp", "HOST:PORT", "KRV über TCP erreichen (Adresse oder Rechnername)"},
+        {"--tcp", "HOST:PORT", "KRV über TCP erreichen (Adresse oder Rechnername; IPv6 als [ADRESSE]:PORT)"},
         {"--port", "GERÄT", "serielle Schnittstelle (/dev/ttyS0, ttyUSB0 oder COM1)"},
         {"--baud", "N", "Baudrate der seriellen Schnittstelle (Vorgabe 9600)"},
         {"--dial", "NUMMER", "KRV über das Modem an --port anrufen, danach auflegen"},
@@ -170,15 +165,16 @@ QStringList optionNames(const QList<CliOption> &options)
 CommandLine parseCommandLine(const QStringList &words)
 {
     CommandLine line;
-    // Asked for help, the rest of the line does not matter.
-    if (std::any_of(words.begin() + 1, words.end(), isHelp)) {
+    // Asked for help, the rest of the line does not matter; behind "--" a
+    // word that looks like the question is a file's name.
+    const auto optionsEnd = std::find(words.begin() + 1, words.end(), QLatin1String(OptionsEnd));
+    if (std::any_of(words.begin() + 1, optionsEnd, isHelp)) {
         line.want = CommandLine::Want::Help;
-        for (const QString &word : words.mid(1))
-            if ((line.command = CliCommand::find(word)))
-                break;
+        for (auto word = words.begin() + 1; word != optionsEnd && !line.command; ++word)
+            line.command = CliCommand::find(*word);
         return line;
     }
-    if (std::any_of(words.begin() + 1, words.end(), isVersion)) {
+    if (std::any_of(words.begin() + 1, optionsEnd, isVersion)) {
         line.want = CommandLine::Want::Version;
         return line;
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "cli/clisession.h"
+#include "link/tcptarget.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +20,7 @@ struct GlobalOptions {
     std::optional<QString> dial;  // the number to dial through a modem on --port
     std::optional<QString> modemInit;
 
-    QString tcpTarget() const { return tcpHost + QLatin1Char(':') + QString::number(tcpPort); }
+    QString tcpTarget() const { return TcpEndpoint{tcpHost, tcpPort}.text(); }
 };
 
 // The command line taken apart. Options may be written "--name value" or

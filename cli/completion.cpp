@@ -42,12 +42,17 @@ void printBashCompletion(QTextStream &out)
     out << "# bash completion for quillon-cli, made from its command and option tables.\n"
         << "_quillon_cli()\n{\n"
         << "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-        << "    local command= word\n"
+        << "    local command= word ended=\n"
         << "    for word in \"${COMP_WORDS[@]:1:COMP_CWORD-1}\"; do\n"
         << "        case $word in\n"
-        << "        " << commands.join(QLatin1Char('|')) << ") command=$word; break ;;\n"
+        << "        --) ended=1 ;;\n"
+        << "        " << commands.join(QLatin1Char('|')) << ") [[ -z $command && -z $ended ]] && command=$word ;;\n"
         << "        esac\n"
         << "    done\n"
+        // Behind "--" every word is a file's name.
+        << "    if [[ -n $ended ]]; then\n"
+        << "        compopt -o filenames; COMPREPLY=($(compgen -f -- \"$cur\")); return\n"
+        << "    fi\n"
         << "    case $prev in\n";
     valueCases(out, globalOptions());
     for (const CliCommand *c : CliCommand::all()) {

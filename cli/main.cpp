@@ -12,6 +12,7 @@
 #include "comport/eabort.h"
 #include "comport/portlist.h"
 #include "orvabout/versinfo.h"
+#include "settings/filespelling.h"
 #include "station/station.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    keepCommandLineSpellings(argc, argv);
     const CommandLine line = parseCommandLine(app.arguments());
     if (line.want == CommandLine::Want::Help) {
         if (line.command)
@@ -33,7 +35,7 @@ int main(int argc, char *argv[])
         return ExitOk;
     }
     if (line.want == CommandLine::Want::Version) {
-        out << "quillon-cli " << TVersInfo().FileVersion() << Qt::endl;
+        printVersion(out);
         return ExitOk;
     }
     if (line.want == CommandLine::Want::Error) {

@@ -73,6 +73,7 @@ void printManPage(QTextStream &out, const QString &version, const QString &date,
                                "liest und stellt die Uhr und wandelt Intel-HEX-Dateien. Die Texte sind deutsch; "
                                "Meldungen und Fortschritt gehen nach stderr, das Ergebnis nach stdout."))
         << "\n.PP\n" << roff(QStringLiteral("Die Optionen des Programms stehen vor oder nach dem Befehl, auch als --option=wert. "
+                                            "Nach -- ist jedes Wort ein Argument, etwa ein Dateiname, der mit - beginnt. "
                                             "\"quillon-cli BEFEHL --help\" erklärt einen Befehl."))
         << "\n.SH BEFEHLE\n";
     for (const CliCommand *command : CliCommand::all()) {

@@ -66,3 +66,25 @@ int stderrTerminalColumns()
     CONSOLE_SCREEN_BUFFER_INFO info{};
     return columnsOrDefault(GetConsoleScreenBufferInfo(console, &info) ? info.srWindow.Right - info.srWindow.Left + 1 : 0);
 }
+
+bool stdoutIsTerminal() { return isConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
+bool stdoutIsStderr()
+{
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (isConsole(out) || isConsole(err))
+        return isConsole(out) && isConsole(err);
+    // A file: the volume and its index there; a pipe: the one handle.
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    if (GetFileInformationByHandle(out, &a) && GetFileInformationByHandle(err, &b))
+        return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh
+               && a.nFileIndexLow == b.nFileIndexLow;
+    return out == err;
+}
+
+void makeStdoutBinary()
+{
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}

@@ -5,10 +5,13 @@
 
 struct CliCommand;
 
-// The program's help: synopsis, commands, options, exit codes.
+// The program's help: synopsis, commands, options, exit codes. Every line
+// fits 80 columns.
 void printUsage(QTextStream &out);
 // One command's help, its options with their values and choices.
 void printCommandHelp(QTextStream &out, const CliCommand &command);
+// The version, the copyright and the licence.
+void printVersion(QTextStream &out);
 
 // What the help is made of; the man page renders the same parts.
 QString usageSynopsis();

@@ -6,10 +6,14 @@
 
 #include <QDir>
 
+QByteArray imageBytes(const FirmwareImage &image)
+{
+    return QByteArray(reinterpret_cast<const char *>(image.ImageBuffer.data()), image.ImageSize);
+}
+
 QString writeImageFile(const FirmwareImage &image, const QString &path)
 {
-    const QByteArray bytes(reinterpret_cast<const char *>(image.ImageBuffer.data()), image.ImageSize);
-    return writeFileAtomically(path, bytes, Replace::RegularFile);
+    return writeFileAtomically(path, imageBytes(image), Replace::RegularFile);
 }
 
 void lbConvMouseDown(Frontend &ui, FirmwareImage &image, Qt::MouseButton button)

@@ -1,9 +1,13 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <Qt>
 
 class Frontend;
 struct FirmwareImage;
+
+// The ImageSize bytes of the image, as a saved file holds them.
+QByteArray imageBytes(const FirmwareImage &image);
 
 // Writes the ImageSize bytes of the image to path, replacing a regular file
 // only once everything was written, and nothing else. Empty on success, else

@@ -38,6 +38,9 @@ QString writeFileAtomically(const QString &path, const QByteArray &bytes, Replac
 // A missing file is not protected.
 bool isWriteProtected(const QString &path);
 
+// True when anything is at path (a symlink: at what it points to).
+bool existsOnDisk(const QString &path);
+
 // Why the file at path cannot be read, in German; "nicht lesbar" when the
 // system names no reason.
 QString readProblem(const QString &path);

@@ -1,3 +1,4 @@
+#include "settings/filespelling.h"
 #include "settings/filetexts.h"
 #include "settings/regularfile_platform.h"
 
@@ -12,8 +13,6 @@
 #include <unistd.h>
 
 namespace {
-QByteArray nativePath(const QString &path) { return QFile::encodeName(path); }
-
 // Why a file of this type is not a regular file; empty for a regular file.
 QString typeProblem(mode_t mode)
 {
@@ -83,7 +82,7 @@ bool takeOver(int fd, const struct stat &replaced)
 // write into the file itself leaves it theirs.
 QString rewriteInPlace(const QString &target, const QByteArray &bytes)
 {
-    const int fd = ::open(nativePath(target).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(nativeName(target).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return systemErrorText(errno);
     struct stat st {};
@@ -101,7 +100,7 @@ QString rewriteInPlace(const QString &target, const QByteArray &bytes)
 QString writeBeside(const QString &target, const QByteArray &bytes, Replace replace)
 {
     const QFileInfo info(target);
-    QByteArray temporary = nativePath(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray temporary = nativeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT && !QFileInfo(info.absolutePath()).isDir())
@@ -111,7 +110,7 @@ QString writeBeside(const QString &target, const QByteArray &bytes, Replace repl
     // The rights of the file replaced, else those of any new file (not the
     // temporary file's private ones).
     struct stat replaced {};
-    const bool replaces = replace == Replace::RegularFile && ::stat(nativePath(target).constData(), &replaced) == 0;
+    const bool replaces = replace == Replace::RegularFile && ::stat(nativeName(target).constData(), &replaced) == 0;
     if (replaces && !takeOver(fd, replaced)) {
         ::close(fd);
         ::unlink(temporary.constData());
@@ -126,7 +125,7 @@ QString writeBeside(const QString &target, const QByteArray &bytes, Replace repl
     // What lies at target may have changed while the file was written.
     QString problem = ok ? writeTargetProblem(target, replace) : QString();
     if (ok && problem.isEmpty()) {
-        const QByteArray name = nativePath(target);
+        const QByteArray name = nativeName(target);
         ok = replace == Replace::Nothing ? renameToNewName(temporary, name) : ::rename(temporary.constData(), name.constData()) == 0;
         error = errno;
     }
@@ -138,7 +137,7 @@ QString writeBeside(const QString &target, const QByteArray &bytes, Replace repl
 
 QString openDiskFile(QFile &file, const QString &path)
 {
-    const QByteArray name = nativePath(path);
+    const QByteArray name = nativeName(path);
     struct stat st {};
     // Judged before the open: opening a device node can already act on the device.
     if (::stat(name.constData(), &st) != 0)
@@ -166,13 +165,13 @@ QString firstReadProblem(QFile &file)
 bool sameDiskFile(const QString &a, const QString &b)
 {
     struct stat sa {}, sb {};
-    return ::stat(nativePath(a).constData(), &sa) == 0 && ::stat(nativePath(b).constData(), &sb) == 0
+    return ::stat(nativeName(a).constData(), &sa) == 0 && ::stat(nativeName(b).constData(), &sb) == 0
            && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 QString writeTargetProblem(const QString &path, Replace replace)
 {
-    const QByteArray name = nativePath(path);
+    const QByteArray name = nativeName(path);
     struct stat st {};
     if (replace == Replace::Nothing)
         return ::lstat(name.constData(), &st) == 0 ? systemErrorText(EEXIST) : QString();
@@ -182,9 +181,15 @@ QString writeTargetProblem(const QString &path, Replace replace)
     return typeProblem(st.st_mode);
 }
 
+bool existsOnDisk(const QString &path)
+{
+    struct stat st {};
+    return ::stat(nativeName(path).constData(), &st) == 0;
+}
+
 bool isWriteProtected(const QString &path)
 {
-    const QByteArray name = nativePath(path);
+    const QByteArray name = nativeName(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
         return false;

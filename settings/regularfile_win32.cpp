@@ -226,6 +226,8 @@ QString writeTargetProblem(const QString &path, Replace replace)
     return existingProblem(name);
 }
 
+bool existsOnDisk(const QString &path) { return QFileInfo::exists(path); }
+
 bool isWriteProtected(const QString &path)
 {
     const std::wstring name = nativePath(path);

@@ -36,7 +36,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated gas-volume corrector on a TCP port or a pseudo-terminal."));
     parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("TCP port on 127.0.0.1 (0 = a free one)."), QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("TCP port on 127.0.0.1, or ::1 with --ipv6 (0 = a free one)."), QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption ipv6Option(QStringLiteral("ipv6"), QStringLiteral("Listen on ::1 instead of 127.0.0.1."));
     const QCommandLineOption ptyOption(QStringLiteral("pty"), QStringLiteral("Serve on a pseudo-terminal instead of TCP; prints \"pty PATH\"."));
     const QCommandLineOption slowLineOption(QStringLiteral("slow-line"), QStringLiteral("Pace the device's own bytes at the line speed (pseudo-terminal only)."));
     const QCommandLineOption profileOption(QStringLiteral("profile"), QStringLiteral("Device profile (JSON)."), QStringLiteral("FILE"));
@@ -59,7 +60,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption flashOutOption(QStringLiteral("flash-out"), QStringLiteral("After every programming, write the whole flash to FILE."), QStringLiteral("FILE"));
     const QCommandLineOption modemOption(QStringLiteral("modem"), QStringLiteral("Put a Hayes modem in front of the device (pseudo-terminal only)."));
     const QCommandLineOption modemAnswerOption(QStringLiteral("modem-answer"), QStringLiteral("The modem's answer to a dial: connect, nocarrier, busy, ring or silent."), QStringLiteral("ANSWER"), QStringLiteral("connect"));
-    parser.addOptions({portOption, ptyOption, slowLineOption, profileOption, silentOption, noiseOption, splitOption,
+    parser.addOptions({portOption, ipv6Option, ptyOption, slowLineOption, profileOption, silentOption, noiseOption, splitOption,
                        nakOption, nakStormOption, garbageOption, silentFromOption, dropAtOption, endAckOption, loseFOption, noGoOnOption,
                        letterIntervalOption, restartOption, restartOldOption, neverBackOption, flashOutOption, modemOption, modemAnswerOption});
     parser.process(app);
@@ -90,6 +91,10 @@ int main(int argc, char *argv[])
     if (!port || !split || !nak || !nakStorm || !garbage || !silentFrom || !dropAt || !letterInterval || !restartMs)
         return 2;
     const bool pty = parser.isSet(ptyOption);
+    if (parser.isSet(ipv6Option) && pty) {
+        err << "krvsim: --ipv6 chooses the TCP address and does not go with --pty" << Qt::endl;
+        return 2;
+    }
     if (parser.isSet(slowLineOption) && !pty) {
         err << "krvsim: --slow-line models the serial line and needs --pty" << Qt::endl;
         return 2;
@@ -157,8 +162,9 @@ int main(int argc, char *argv[])
     }
 
     TcpTransport tcp(device);
-    if (!tcp.listen(quint16(*port))) {
-        err << "krvsim: cannot listen on 127.0.0.1:" << *port << ": " << tcp.errorString() << Qt::endl;
+    const bool ipv6 = parser.isSet(ipv6Option);
+    if (!tcp.listen(quint16(*port), ipv6)) {
+        err << "krvsim: cannot listen on " << (ipv6 ? "[::1]:" : "127.0.0.1:") << *port << ": " << tcp.errorString() << Qt::endl;
         return 1;
     }
     // Scripts read this line to find the port.

@@ -17,7 +17,10 @@ TcpTransport::TcpTransport(DeviceSim &device, QObject *parent) : QObject(parent)
     });
 }
 
-bool TcpTransport::listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }
+bool TcpTransport::listen(quint16 port, bool ipv6)
+{
+    return m_server.listen(ipv6 ? QHostAddress::LocalHostIPv6 : QHostAddress::LocalHost, port);
+}
 
 void TcpTransport::dropClient()
 {

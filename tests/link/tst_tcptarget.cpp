@@ -30,6 +30,28 @@ private slots:
         QCOMPARE(target.host, numeric ? QString() : text);
         QCOMPARE(target.connectTo(), text);
     }
+
+    // The dialog takes an IPv6 address as a command line writes it, in
+    // brackets; the client connects to the address without them.
+    void ipv6Address_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("host");
+        QTest::newRow("in brackets") << "[::1]" << "::1";
+        QTest::newRow("bare") << "::1" << "::1";
+        QTest::newRow("long form in brackets") << "[2001:db8:0:0:0:0:0:7]" << "2001:db8:0:0:0:0:0:7";
+        QTest::newRow("brackets around no address") << "[krv]" << "[krv]";
+        QTest::newRow("IPv4 in brackets") << "[10.0.0.1]" << "[10.0.0.1]";
+        QTest::newRow("bracket not closed") << "[::1" << "[::1";
+    }
+    void ipv6Address()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, host);
+        const TcpTarget target = TcpTarget::fromText(text);
+        QCOMPARE(target.address, QString());
+        QCOMPARE(target.host, host);
+    }
 };
 
 QTEST_MAIN(TestTcpTarget)
