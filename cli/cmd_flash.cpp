@@ -241,7 +241,7 @@ RecordOutcome recordOutcomeOf(const Report &r) { return {QLatin1String(r.result.
 // The end of every run that got to the device: the device's state after a
 // failure, what the message leaves unsaid, a record that could not be
 // written (a failure of its own), then the report.
-int finishRun(CliSession &s, const FlashArgs &a, Report &r, const RecordedRunEnd &end, const std::optional<FlashVerify::Result> &verification)
+int finishRun(CliSession &s, Report &r, const RecordedRunEnd &end, const std::optional<FlashVerify::Result> &verification)
 {
     if (r.result.exitCode != ExitOk)
         s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(s.upload) : r.state) << Qt::endl;
@@ -255,7 +255,7 @@ int finishRun(CliSession &s, const FlashArgs &a, Report &r, const RecordedRunEnd
         if (r.result.exitCode == ExitOk)
             r.result = {"failed", "Protokoll fehlt", ExitFailed};
     } else if (!end.path.isEmpty()) {
-        facts.record = QFileInfo(a.report).absoluteFilePath();
+        facts.record = QFileInfo(end.path).absoluteFilePath();
     }
     return report(s, r, facts);
 }
@@ -381,7 +381,7 @@ int runFlash(CliSession &s, const QStringList &args)
         return recordOutcomeOf(r);
     };
     const RecordedRunEnd end = runRecordedUpload(upload, s.ctx, run);
-    return finishRun(s, a, r, end, verification);
+    return finishRun(s, r, end, verification);
 }
 
 const QList<CliOption> kOptions = {
