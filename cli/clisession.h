@@ -10,6 +10,7 @@
 #include <functional>
 
 class CliFrontend;
+class Upload;
 
 // Exit codes scripts rely on.
 enum ExitCode : int {
@@ -28,6 +29,7 @@ enum ExitCode : int {
 // the progress and the messages.
 struct CliSession {
     Context ctx;
+    Upload &upload;  // the station's
     CliFrontend &ui;
     bool json;
     QTextStream &out;
@@ -41,7 +43,7 @@ struct CliSession {
     // Why the first of those came, in German; empty: none came.
     QString interruptReason = {};
     // The link as the command line chose it, for records.
-    RecordLink linkFacts = {};
+    RecordLink recordLink = {};
     // Why the serial port could not be opened: the problem openLink gives,
     // and its stable key for scripts ("busy", "not-a-serial-port").
     QString portProblem = {};

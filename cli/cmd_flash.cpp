@@ -17,8 +17,8 @@
 #include "upload/flashverify.h"
 #include "upload/prechecks.h"
 #include "upload/transfercounters.h"
+#include "upload/recordedupload.h"
 #include "upload/upload.h"
-#include "upload/uploadrecord.h"
 
 #include <QFileInfo>
 #include <memory>
@@ -237,37 +237,30 @@ void takeVerification(CliSession &s, Report &r, const FlashVerify::Result &v)
     r.state = QStringLiteral("Das KRV hat sein FLASH als erfolgreich gebrannt gemeldet; die Prüfung danach: ") + v.text;
 }
 
-// The run's record, when one was asked for. False, said on stderr and in the
-// report, when it could not be written.
-bool writeRecord(CliSession &s, const QString &path, const UploadRecorder &recorder, Report &r)
-{
-    const QString problem = writeFileAtomically(path, recorder.json(s.linkFacts, {QLatin1String(r.result.name), r.uploadPhase, r.message, r.counters}),
-                                                Replace::RegularFile);
-    if (problem.isEmpty())
-        return true;
-    const QString text = QStringLiteral("Upload-Protokoll nicht geschrieben: ") + problem;
-    s.err << "flash: " << text << Qt::endl;
-    r.error = r.error.isEmpty() ? text : r.error + QLatin1Char(' ') + text;
-    if (r.result.exitCode == ExitOk)
-        r.result = {"failed", "Protokoll fehlt", ExitFailed};
-    return false;
-}
+RecordOutcome recordOutcomeOf(const Report &r) { return {QLatin1String(r.result.name), r.uploadPhase, r.message, r.counters}; }
 
 // The end of every run that got to the device: the device's state after a
-// failure, its record, then its report.
-int finishRun(CliSession &s, const FlashArgs &a, const Upload &upload, UploadRecorder &recorder, Report &r)
+// failure, what the message leaves unsaid, a record that could not be
+// written (a failure of its own), then the report.
+int finishRun(CliSession &s, Report &r, const RecordedRunEnd &end, const std::optional<FlashVerify::Result> &verification)
 {
     s.ui.holdMessages = false;
     if (const QString held = s.ui.takeHeldMessage(); !held.isEmpty() && s.ui.lastMessage() != r.message)
         s.err << held << Qt::endl;
-    recorder.end();
     if (r.result.exitCode != ExitOk)
-        s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(upload) : r.state) << Qt::endl;
-    RunFacts facts{s.ctx.device, recorder.verification(), recorder.durationMs(), recorder.note(), {}};
+        s.err << "Zustand: " << (r.state.isEmpty() ? deviceStateAfter(s.upload) : r.state) << Qt::endl;
+    RunFacts facts{s.ctx.device, verification, end.durationMs, end.note, {}};
     if (!facts.note.isEmpty())
         s.err << "Hinweis: " << facts.note << Qt::endl;
-    if (!a.report.isEmpty() && writeRecord(s, a.report, recorder, r))
-        facts.record = QFileInfo(a.report).absoluteFilePath();
+    if (!end.problem.isEmpty()) {
+        const QString text = QStringLiteral("Upload-Protokoll nicht geschrieben: ") + end.problem;
+        s.err << "flash: " << text << Qt::endl;
+        r.error = r.error.isEmpty() ? text : r.error + QLatin1Char(' ') + text;
+        if (r.result.exitCode == ExitOk)
+            r.result = {"failed", "Protokoll fehlt", ExitFailed};
+    } else if (!end.path.isEmpty()) {
+        facts.record = QFileInfo(end.path).absoluteFilePath();
+    }
     return report(s, r, facts);
 }
 
@@ -323,70 +316,79 @@ int runFlash(CliSession &s, const QStringList &args)
     }
 
     Link &link = s.ctx.link;
-    Upload upload(s.ctx);
-    UploadRecorder recorder(s.ctx, upload, QStringLiteral("quillon-cli"), TVersInfo().FileVersion());
-    recorder.begin();
+    Upload &upload = s.upload;
     const FirmwareIdentity fileIdentity = identityOf(s.ctx.image);
-    // In text the report on stdout carries the final message; where stderr
-    // goes to the same place, it does not say it a second time (finishRun).
-    s.ui.holdMessages = !s.json && stdoutIsStderr();
-    // An image the upload refuses is refused before the readout too.
-    if (Upload::acceptsImage(s.ctx.image)) {
-        if (std::optional<Report> early = prepareRun(s, a))
-            return finishRun(s, a, upload, recorder, *early);
-    }
-
-    // --trace writes its own lines to stderr: no bar between them.
+    Report r{kFailed, Phase::Refused, {}, {}, {}, {}};
+    std::optional<FlashVerify::Result> verification;
     std::unique_ptr<FlashProgress> bar;
-    if (const int columns = stderrTerminalColumns(); columns > 0 && !link.trace) {
-        bar = std::make_unique<FlashProgress>(s.err, s.ui, columns);
-        upload.progress = [&](const TransferProgress &p) { bar->update(p, upload.UploadPhase); };
-    } else {
-        s.ui.setStatusInterval(1000);  // one line per record would flood a log
-    }
     // Once the device programs, it cannot be stopped: say so, once.
     bool toldCannotStop = false;
     bool verifying = false;
-    s.onInterrupt = [&] {
-        if (upload.UploadPhase != Phase::Programming || verifying) {
-            link.cancel();
-        } else if (!toldCannotStop) {
-            toldCannotStop = true;
-            const QString text = QStringLiteral("Das KRV programmiert sein FLASH und lässt sich jetzt nicht anhalten. Bitte warten.");
-            if (bar)
-                bar->note(text);
-            else
-                s.err << text << Qt::endl;
-        }
-    };
-    upload.btUpdateClick();
-    bar.reset();
-    s.ui.flushStatus();
-    s.ui.yesNoAnswer = false;
 
-    Report r{carrierLost(s) ? kFailed : resultOf(upload.outcome), upload.UploadPhase, upload.resultMessage, upload.recordCounters, {}, {}};
-    if (upload.outcome == Upload::Outcome::Refused) {
-        // A refused run shows no message box: the failed check says why.
-        r.message = upload.CheckMessage;
-        const bool unfit = fileDoesNotFit(runPreChecks(s.ctx.image, s.ctx.device, panel, true).code);
-        r.error = upload.CheckMessage + (unfit ? QStringLiteral(" Die Datei passt nicht zu diesem KRV; senden nur mit --force.")
-                                               : QStringLiteral(" Weiter trotzdem mit --yes."));
-        s.err << "flash: " << r.error << Qt::endl;
-    } else if (upload.outcome != Upload::Outcome::Ok) {
-        // A run a port error ended has shown that error instead of the final message.
-        if (r.message.isEmpty())
-            r.message = s.ui.lastMessage();
-        r.error = carrierLost(s) ? cancelText(s) : r.message;
-    }
-    if (a.verify && upload.outcome == Upload::Outcome::Ok) {
-        verifying = true;
-        s.ui.offerPasswordAgain();
-        FlashVerify verify(s.ctx);
-        const FlashVerify::Result v = verify.run(fileIdentity);
-        recorder.setVerification(v);
-        takeVerification(s, r, v);
-    }
-    return finishRun(s, a, upload, recorder, r);
+    // In text the report on stdout carries the final message; where stderr
+    // goes to the same place, it does not say it a second time (finishRun).
+    s.ui.holdMessages = !s.json && stdoutIsStderr();
+    RecordedRun run{QStringLiteral("quillon-cli"), TVersInfo().FileVersion(), s.recordLink, {}, a.report, {}, {}};
+    run.before = [&]() -> std::optional<RecordOutcome> {
+        // An image the upload refuses is refused before the readout too.
+        if (Upload::acceptsImage(s.ctx.image)) {
+            if (std::optional<Report> early = prepareRun(s, a)) {
+                r = *early;
+                return recordOutcomeOf(r);
+            }
+        }
+        // --trace writes its own lines to stderr: no bar between them.
+        if (const int columns = stderrTerminalColumns(); columns > 0 && !link.trace) {
+            bar = std::make_unique<FlashProgress>(s.err, s.ui, columns);
+            upload.progress = [&](const TransferProgress &p) { bar->update(p, upload.UploadPhase); };
+        } else {
+            s.ui.setStatusInterval(1000);  // one line per record would flood a log
+        }
+        s.onInterrupt = [&] {
+            if (upload.UploadPhase != Phase::Programming || verifying) {
+                link.cancel();
+            } else if (!toldCannotStop) {
+                toldCannotStop = true;
+                const QString text = QStringLiteral("Das KRV programmiert sein FLASH und lässt sich jetzt nicht anhalten. Bitte warten.");
+                if (bar)
+                    bar->note(text);
+                else
+                    s.err << text << Qt::endl;
+            }
+        };
+        return std::nullopt;
+    };
+    run.after = [&](UploadRecorder &recorder) {
+        bar.reset();
+        s.ui.flushStatus();
+        s.ui.yesNoAnswer = false;
+
+        r = {carrierLost(s) ? kFailed : resultOf(upload.outcome), upload.UploadPhase, upload.resultMessage, upload.recordCounters, {}, {}};
+        if (upload.outcome == Upload::Outcome::Refused) {
+            // A refused run shows no message box: the failed check says why.
+            r.message = upload.CheckMessage;
+            const bool unfit = fileDoesNotFit(runPreChecks(s.ctx.image, s.ctx.device, panel, true).code);
+            r.error = upload.CheckMessage + (unfit ? QStringLiteral(" Die Datei passt nicht zu diesem KRV; senden nur mit --force.")
+                                                   : QStringLiteral(" Weiter trotzdem mit --yes."));
+            s.err << "flash: " << r.error << Qt::endl;
+        } else if (upload.outcome != Upload::Outcome::Ok) {
+            // A run a port error ended has shown that error instead of the final message.
+            if (r.message.isEmpty())
+                r.message = s.ui.lastMessage();
+            r.error = carrierLost(s) ? cancelText(s) : r.message;
+        }
+        if (a.verify && upload.outcome == Upload::Outcome::Ok) {
+            verifying = true;
+            s.ui.offerPasswordAgain();
+            FlashVerify verify(s.ctx);
+            verification = verify.run(fileIdentity);
+            recorder.setVerification(*verification);
+            takeVerification(s, r, *verification);
+        }
+        return recordOutcomeOf(r);
+    };
+    const RecordedRunEnd end = runRecordedUpload(upload, s.ctx, run);
+    return finishRun(s, r, end, verification);
 }
 
 const QList<CliOption> kOptions = {

@@ -13,6 +13,7 @@
 #include "comport/portlist.h"
 #include "orvabout/versinfo.h"
 #include "settings/filespelling.h"
+#include "station/recordlinkof.h"
 #include "station/station.h"
 
 #include <QCoreApplication>
@@ -72,8 +73,10 @@ int main(int argc, char *argv[])
             link.useTcp();
             link.setTcpTarget(options.tcpHost, options.tcpPort);
         } else if (!options.port.isEmpty()) {
+            // The upload goes back to this speed once it has sent.
+            link.SavedBaudRate = *baudRateOf(options.baud.value_or(9600));
             try {
-                openSerialLink(station.serial, ui, options.port, *baudRateOf(options.baud.value_or(9600)));
+                openSerialLink(station.serial, ui, options.port, link.SavedBaudRate);
                 serialOpen = true;
             } catch (const PortOpenFailure &e) {  // shown already
                 linkProblem = QString::fromUtf8(e.what());
@@ -91,7 +94,7 @@ int main(int argc, char *argv[])
     QByteArray commandJson;
     QTextStream commandJsonStream(&commandJson);
     QTextStream &commandOut = dial && options.json ? commandJsonStream : out;
-    CliSession session{station.ctx, ui, options.json, commandOut, err, {}, {}};
+    CliSession session{station.ctx, station.upload, ui, options.json, commandOut, err, {}, {}};
     session.openLink = [&]() -> QString {
         if (!linkProblem.isEmpty() || !link.TcpMode)
             return linkProblem;
@@ -106,11 +109,8 @@ int main(int argc, char *argv[])
     session.portProblem = linkProblem;
     session.portReason = linkReason;
     session.onInterrupt = [&link] { link.cancel(); };
-    if (link.TcpMode)
-        session.linkFacts = {QStringLiteral("tcp"), options.tcpHost, options.tcpPort, {}, 0, {}};
-    else if (!options.port.isEmpty())
-        session.linkFacts = {options.dial ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, options.port,
-                             options.baud.value_or(9600), options.dial.value_or(QString())};
+    if (command->needsLink)
+        session.recordLink = recordLinkOf(station, options.dial);
 
     // Ctrl-C, a fleet job's time limit and a closed terminal go to the
     // running command; every wait notices them.

@@ -13,7 +13,7 @@
 #include "mainwindow/helpviewer.h"
 #include "mainwindow/pnfab.h"
 #include "mainwindow/speedbuttonicon.h"
-#include "upload/recordedupload.h"
+#include "station/recordlinkof.h"
 
 #include <QAction>
 #include <QApplication>
@@ -192,13 +192,7 @@ void TForm1::btUpdateClick()
 {
     if (m_operations != 0 || station.ui.exitRequested())
         return;
-    RecordLink facts;
-    if (station.link.TcpMode)
-        facts = {QStringLiteral("tcp"), station.link.tcpTarget().connectTo(), station.link.tcpPort(), {}, 0, {}};
-    else
-        facts = {station.link.ModemConnected ? QStringLiteral("modem") : QStringLiteral("serial"), {}, 0, station.Comm1.DeviceName(),
-                 int(BaudRateValue(station.link.SavedBaudRate)), QString::fromLatin1(station.modem->PhoneNumber)};
-    runRecordedUpload(station.upload, station.ctx, RecordFolder, facts, QCoreApplication::applicationVersion());
+    runWindowUpload(station.upload, station.ctx, RecordFolder, recordLinkOf(station), QCoreApplication::applicationVersion());
 }
 
 void TForm1::btAbbruchClick() { station.upload.btAbbruchClick(); }

@@ -31,7 +31,7 @@ struct ModemCall {
     CliFrontend &ui = station.ui;
     Link &link = station.link;
     Modem &modem = station.addModem();
-    CliSession s{station.ctx, ui, true, out, err, [] { return QString(); }, {}};
+    CliSession s{station.ctx, station.upload, ui, true, out, err, [] { return QString(); }, {}};
 
     explicit ModemCall(bool json)
     {

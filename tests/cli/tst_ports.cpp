@@ -44,7 +44,7 @@ Printed inProcess(bool json, const std::function<void(CliStation &, CliSession &
     Printed printed;
     QTextStream out(&printed.out), err(&printed.err);
     CliStation station(err, false);
-    CliSession s{station.ctx, station.ui, json, out, err, {}, {}};
+    CliSession s{station.ctx, station.upload, station.ui, json, out, err, {}, {}};
     what(station, s);
     out.flush();
     err.flush();
