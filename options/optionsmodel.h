@@ -80,7 +80,7 @@ public:
     CheckBoxModel &box(OptionBox box) { return m_boxes[boxIndex(box)]; }
     const CheckBoxModel &box(OptionBox box) const { return m_boxes[boxIndex(box)]; }
 
-    // Each box under its control name.
+    // Each box under its control name, as the panel's own rules speak of it.
     CheckBoxModel &cbPTB = box(OptionBox::PTB);
     CheckBoxModel &cbRTC = box(OptionBox::RTC);
     CheckBoxModel &cbNetz = box(OptionBox::Netz);
