@@ -8,26 +8,21 @@
 #include "device/readout.h"
 #include "options/optionsmodel.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
-// The option boxes the readout fills, by their meaning, and the answers that
-// fill them.
-struct OptionFact {
-    const char *name;
-    CheckBoxModel OptionsModel::*box;
-    DeviceFacts from;
-};
-const OptionFact kOptionFacts[] = {
-    {"ptb", &OptionsModel::cbPTB, DeviceFact::Ptb},
-    {"dsfg", &OptionsModel::cbDSfG, DeviceFact::Dsfg},
-    {"networked", &OptionsModel::cbNetz, DeviceFact::Network},
-    {"master", &OptionsModel::cbMaster, DeviceFact::Network},
-    {"rackVariant", &OptionsModel::cb470Z, DeviceFact::HardwareWord},
-    {"terminalBoardLp31802", &OptionsModel::cbKlemm, DeviceFact::HardwareWord},
-    {"batterySl790", &OptionsModel::cbBatt, DeviceFact::HardwareWord},
-    {"rtc7301", &OptionsModel::cbRTC, DeviceFact::HardwareWord | DeviceFact::ClockChip},
-    {"supply230V", &OptionsModel::cbU230, DeviceFact::HardwareWord},
-    {"supply24V", &OptionsModel::cbU24, DeviceFact::HardwareWord},
-};
+// The boxes of the info output, in its order.
+std::vector<const OptionBoxSpec *> infoBoxes()
+{
+    std::vector<const OptionBoxSpec *> boxes;
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.jsonName)
+            boxes.push_back(&spec);
+    }
+    std::sort(boxes.begin(), boxes.end(), [](const OptionBoxSpec *a, const OptionBoxSpec *b) { return a->jsonRank < b->jsonRank; });
+    return boxes;
+}
 
 // The inputs the box's caption names ("4 Analogeingänge"); none when unticked.
 int analogInputsShown(const CheckBoxModel &box) { return box.checked() ? box.caption().section(QLatin1Char(' '), 0, 0).toInt() : 0; }
@@ -36,8 +31,8 @@ int analogInputsShown(const CheckBoxModel &box) { return box.checked() ? box.cap
 QJsonValue flashChipName(const OptionsModel &panel, FlashChip chip)
 {
     switch (chip) {
-    case FlashChip::Chip256K: return panel.cb20.caption();
-    case FlashChip::Chip512K: return panel.cb40.caption();
+    case FlashChip::Chip256K: return panel.box(OptionBox::Flash20).caption();
+    case FlashChip::Chip512K: return panel.box(OptionBox::Flash40).caption();
     case FlashChip::Undetermined:
     case FlashChip::Unlisted: break;
     }
@@ -48,11 +43,11 @@ QByteArray infoJson(CliSession &s, const QString &error, int exitCode)
 {
     const DeviceDescription &d = s.ctx.device;
     const OptionsModel &panel = s.ui.options();
-    // A control the readout did not fill shows its cleared state, which is no answer.
+    // A control the readout did not fill, a box included, shows its cleared state, which is no answer.
     const auto known = [&d](DeviceFacts from, const QJsonValue &value) { return d.FactsRead.testAnyFlags(from) ? value : QJsonValue(); };
     OrderedJson options;
-    for (const OptionFact &option : kOptionFacts)
-        options.add(option.name, known(option.from, (panel.*option.box).checked()));
+    for (const OptionBoxSpec *spec : infoBoxes())
+        options.add(spec->jsonName, d.BoxesRead.test(boxIndex(spec->box)) ? QJsonValue(panel.box(spec->box).checked()) : QJsonValue());
     const int f4 = panel.cbF4;
     OrderedJson o = jsonOutput();
     o.add("complete", d.DeviceInfoRead)
@@ -63,7 +58,7 @@ QByteArray infoJson(CliSession &s, const QString &error, int exitCode)
         .add("yearOfConstruction", known(DeviceFact::YearOfConstruction, d.Baujahr.trimmed()))
         .add("f4Function", known(DeviceFact::F4Function, f4))
         .add("f4FunctionText", known(DeviceFact::F4Function, OptionsModel::F4Items.value(f4)))
-        .add("analogInputs", known(DeviceFact::AnalogInputs, analogInputsShown(panel.cbAnalog)))
+        .add("analogInputs", known(DeviceFact::AnalogInputs, analogInputsShown(panel.box(OptionBox::Analog))))
         .add("flashClass", known(DeviceFact::FlashChip, flashClassNumber(d.FlashClass)))
         .add("flashChip", known(DeviceFact::FlashChip, flashChipName(panel, d.FlashClass)))
         .add("exdevType", known(DeviceFact::Exdev, d.DeviceExdevType))

@@ -1,5 +1,6 @@
 #pragma once
 #include "image/krvmodel.h"
+#include "options/optionbox.h"
 
 #include <QFlags>
 #include <QString>
@@ -21,13 +22,9 @@ enum class DeviceFact : quint16 {
     FactoryNumber = 0x0002,       // "B142"
     BuildDate = 0x0004,           // "B937"
     YearOfConstruction = 0x0008,  // "B143"
-    HardwareWord = 0x0010,        // "B939": model, rack variant, terminal board, battery, clock chip, supplies
-    ClockChip = 0x0020,           // "B938", which older firmware answers instead
+    HardwareWord = 0x0010,        // "B939": the model
     F4Function = 0x0040,          // "B146", an item of the list
     AnalogInputs = 0x0080,        // "B144"
-    Ptb = 0x0100,                 // "B153"
-    Dsfg = 0x0200,                // "B162"
-    Network = 0x0400,             // "B940"
     FlashChip = 0x0800,           // "B941"
     Exdev = 0x1000,               // "B942"
 };
@@ -50,4 +47,6 @@ struct DeviceDescription {
     // reach, or whose answer it could not decode, is unknown: the window's
     // control keeps its cleared state, which is no answer of the device.
     DeviceFacts FactsRead;
+    // The same for the option boxes: those an answer of the last readout set.
+    OptionBoxes BoxesRead;
 };

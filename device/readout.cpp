@@ -69,15 +69,18 @@ void clearWindow(Context &ctx)
     panel.setFabNr(QString());
     panel.setBaujahr(QString());
     panel.setF4Index(0);
-    for (CheckBoxModel *box : {&panel.cbAnalog, &panel.cbPTB, &panel.cbNetz, &panel.cbMaster, &panel.cb20, &panel.cb40, &panel.cb470Z,
-                               &panel.cb465, &panel.cbKlemm, &panel.cbRTC, &panel.cbBatt, &panel.cbU230, &panel.cbU24})
-        box->setChecked(false);
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.has(ReadoutClears))
+            panel.box(spec.box).setChecked(false);
+    }
     panel.setLabel(panel.lbGExdev, panel.lbGExdev.caption, false);
     panel.cbOnlyFabdata.setChecked(false);
     panel.cbOnlyFabdata.setEnabled(false);
     // These show the device's answer and stay locked.
-    for (CheckBoxModel *box : {&panel.cb470Z, &panel.cbKlemm, &panel.cbRTC, &panel.cbBatt, &panel.cbU230, &panel.cbU24, &panel.cbAnalog, &panel.cbPTB})
-        box->setEnabled(false);
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.has(ReadoutLocks))
+            panel.box(spec.box).setEnabled(false);
+    }
 }
 
 // One readout pass: the steps of the table share the answer buffer.
@@ -94,6 +97,7 @@ struct Pass {
     int readHardware();
     int readF4();
     int readAnalog();
+    int readEnable(const char *command, const QString &status, OptionBox box);
     int readPtb();
     int readDsfg();
     int readNetwork();
@@ -101,6 +105,16 @@ struct Pass {
     int readExdev();
 
     void learnt(DeviceFact fact) { ctx.device.FactsRead |= fact; }
+    void learnt(OptionBox box) { ctx.device.BoxesRead.set(boxIndex(box)); }
+    // The boxes an answer sets, each by its own rule in the table.
+    template <typename SetBy>
+    void learntBoxes(SetBy setBy)
+    {
+        for (const OptionBoxSpec &spec : optionBoxes()) {
+            if (setBy(spec))
+                learnt(spec.box);
+        }
+    }
 };
 
 int Pass::readVersion()
@@ -144,6 +158,7 @@ int Pass::readHardware()
     if (result == 9) {
         applyHardwareWord(ctx, int(answerNumber(a, 5, 3)));
         learnt(DeviceFact::HardwareWord);
+        learntBoxes([](const OptionBoxSpec &spec) { return spec.hardware.any(); });
         return result;
     }
     if (!unknownToDevice(result, a))
@@ -151,8 +166,8 @@ int Pass::readHardware()
     // Older firmware tells only the clock chip; its answer is optional.
     if (ask(ctx, "B938", QStringLiteral("Ermittle RTC"), a) == 7) {
         if (a.at(5) == '1')
-            ctx.ui.options().cbRTC.setChecked(true);
-        learnt(DeviceFact::ClockChip);
+            ctx.ui.options().box(OptionBox::RTC).setChecked(true);
+        learnt(OptionBox::RTC);
     }
     return 1;
 }
@@ -191,26 +206,24 @@ int Pass::readAnalog()
     return result;
 }
 
-int Pass::readPtb()
+// A function the device enables or not: the first data character is "0" when not.
+int Pass::readEnable(const char *command, const QString &status, OptionBox box)
 {
-    const int result = ask(ctx, "B153", QStringLiteral("Lese PTB-Freigabe"), a);
+    const int result = ask(ctx, command, status, a);
     if (result == 8) {
-        ctx.ui.options().cbPTB.setChecked(a.at(5) != '0');
-        learnt(DeviceFact::Ptb);
+        ctx.ui.options().box(box).setChecked(a.at(5) != '0');
+        learnt(box);
     }
     return result;
 }
 
+int Pass::readPtb() { return readEnable("B153", QStringLiteral("Lese PTB-Freigabe"), OptionBox::PTB); }
+
 int Pass::readDsfg()
 {
-    const int result = ask(ctx, "B162", QStringLiteral("Lese DSfG-Freigabe"), a);
-    if (result == 8) {
-        const quint8 enabled = quint8(a.at(5));
-        ctx.ui.options().cbDSfG.setChecked(enabled != '0');
-        if (enabled > '0')
-            ctx.ui.setCaption(Control::lbDSfG, QStringLiteral("DSfG"));
-        learnt(DeviceFact::Dsfg);
-    }
+    const int result = readEnable("B162", QStringLiteral("Lese DSfG-Freigabe"), OptionBox::DSfG);
+    if (result == 8 && quint8(a.at(5)) > '0')
+        ctx.ui.setCaption(Control::lbDSfG, QStringLiteral("DSfG"));
     return result;
 }
 
@@ -220,7 +233,7 @@ int Pass::readNetwork()
     if (result != 9)
         return keepWhenUnknown(result, a);
     applyNetwork(ctx.ui.options(), answerNumber(a, 5, 3));
-    learnt(DeviceFact::Network);
+    learntBoxes([](const OptionBoxSpec &spec) { return spec.networkValues != 0; });
     return result;
 }
 
@@ -263,6 +276,7 @@ void ReadDeviceInfo(Context &ctx)
     ctx.device.FabNr.clear();
     ctx.device.Baujahr.clear();
     ctx.device.FactsRead = {};
+    ctx.device.BoxesRead.reset();
     ctx.link.clearCancel();
 
     int result = WakeDevice(ctx);

@@ -48,45 +48,38 @@ int firmwareDate(const QByteArray &frame)
 void applyHardwareWord(Context &ctx, int word)
 {
     OptionsModel &panel = ctx.ui.options();
-    if (!(word & 0x01)) {
-        panel.cb470Z.setChecked(true);
-        panel.cbKlemm.setChecked(true);
-    } else {
-        if (!(word & 0x02))
-            panel.cbKlemm.setChecked(true);
-        if (word & 0x08)
-            panel.cbBatt.setChecked(true);
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.hardware.ticks(word))
+            panel.box(spec.box).setChecked(true);
     }
-    if (!(word & 0x04))
-        panel.cbRTC.setChecked(true);
-    if (!(word & 0x10))
-        panel.cbU230.setChecked(true);
-    if (!(word & 0x20))
-        panel.cbU24.setChecked(true);
 
     if (word & 0x80) {
         ctx.device.DeviceKind = KrvModel::KRV470;
         panel.setLabel(panel.lbF4, QStringLiteral("Funktion der F4-Taste"), panel.lbF4.visible);
         return;
     }
-    // A KRV465: no rack variant, and the options it always has are fixed.
+    // A KRV465: no rack variant, and the options its model fixes are locked.
     ctx.device.DeviceKind = KrvModel::KRV465;
     if (ctx.image.FileDeviceKind != KrvModel::KRV465)
         ctx.image.FileAnalogInputs = 0;
-    panel.cb465.setChecked(true);
-    panel.cb470Z.setChecked(false);
-    panel.cb470Z.setEnabled(false);
-    for (CheckBoxModel *box : {&panel.cbKlemm, &panel.cbBatt, &panel.cbRTC, &panel.cbNetz, &panel.cbMaster, &panel.cbPTB, &panel.cbDSfG})
-        box->setEnabled(false);
-    for (CheckBoxModel *box : {&panel.cbRTC, &panel.cbPTB, &panel.cbDSfG})
-        box->setChecked(true);
+    panel.box(OptionBox::KRV465).setChecked(true);
+    panel.box(OptionBox::Rack470Z).setChecked(false);
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.on465 != On465::Free)
+            panel.box(spec.box).setEnabled(false);
+    }
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.on465 == On465::Present)
+            panel.box(spec.box).setChecked(true);
+    }
     panel.setLabel(panel.lbF4, QStringLiteral("Funktion der 'Doppel-C-Taste'"), panel.lbF4.visible);
 }
 
 void applyAnalogInputs(OptionsModel &panel, int count)
 {
-    panel.cbAnalog.setCaption(panel.deviceAnalogCaption(count));
-    panel.cbAnalog.setChecked(count != 0);
+    CheckBoxModel &analog = panel.box(OptionBox::Analog);
+    analog.setCaption(panel.deviceAnalogCaption(count));
+    analog.setChecked(count != 0);
 }
 
 void applyFlashId(OptionsModel &panel, DeviceDescription &device, const QByteArray &id)
@@ -107,7 +100,7 @@ void applyFlashId(OptionsModel &panel, DeviceDescription &device, const QByteArr
         if (id != chip.id)
             continue;
         device.FlashClass = chip.flashClass;
-        CheckBoxModel &box = chip.flashClass == FlashChip::Chip256K ? panel.cb20 : panel.cb40;
+        CheckBoxModel &box = panel.box(chip.flashClass == FlashChip::Chip256K ? OptionBox::Flash20 : OptionBox::Flash40);
         box.setChecked(true);
         box.setCaption(QString::fromLatin1(chip.caption));
         return;
@@ -116,11 +109,11 @@ void applyFlashId(OptionsModel &panel, DeviceDescription &device, const QByteArr
 
 void applyNetwork(OptionsModel &panel, long value)
 {
-    if (value == 1) {
-        panel.cbNetz.setChecked(true);
-        panel.cbMaster.setChecked(true);
-    } else if (value == 2) {
-        panel.cbNetz.setChecked(true);
+    if (value < 0 || value >= 8)
+        return;
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.networkValues & (1u << value))
+            panel.box(spec.box).setChecked(true);
     }
 }
 

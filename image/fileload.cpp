@@ -39,7 +39,7 @@ void evaluateImage(Frontend &ui, FirmwareImage &image)
                   QStringLiteral("Bytes: %1, 256-Byteblöcke: %2").arg(image.ImageSize).arg(image.ImageSize / 256));
     image.FileFwDate = firmwareDate(image);
     if (image.ImageSize == 0x80000)
-        panel.cb512.setChecked(true);
+        panel.box(OptionBox::Image512).setChecked(true);
 
     image.FileExdevType = infoBlockByte(image, 30).value_or(0);
     if (image.FileExdevType == 0 || image.FileExdevType == 0xFF)
@@ -49,34 +49,41 @@ void evaluateImage(Frontend &ui, FirmwareImage &image)
 
     const quint8 analog = infoBlockByte(image, 31).value_or(0);
     image.FileAnalogInputs = analog == 0xFF ? 2 : analog;
-    panel.cbAnalog.setCaption(panel.fileAnalogCaption(image.FileAnalogInputs));
-    panel.cbAnalog.setChecked(image.FileAnalogInputs != 0);
+    CheckBoxModel &analogBox = panel.box(OptionBox::Analog);
+    analogBox.setCaption(panel.fileAnalogCaption(image.FileAnalogInputs));
+    analogBox.setChecked(image.FileAnalogInputs != 0);
 
-    panel.cbPTB.setChecked((infoBlockByte(image, 20).value_or(0) & 0x0F) != 0);
-
-    for (CheckBoxModel *box : {&panel.cb470Z, &panel.cbKlemm, &panel.cbRTC, &panel.cbBatt, &panel.cbU230, &panel.cbU24,
-                               &panel.cbAnalog, &panel.cbNetz, &panel.cbMaster, &panel.cbDSfG, &panel.cbPTB})
-        box->setEnabled(false);
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.imageMask)
+            panel.box(spec.box).setChecked((infoBlockByte(image, spec.imageByte).value_or(0) & spec.imageMask) != 0);
+    }
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.has(FileLocks))
+            panel.box(spec.box).setEnabled(false);
+    }
 
     const QString identification = identificationText(image);
     if (const std::optional<quint8> options = infoBlockByte(image, 21)) {
         if (*options & 0x80) {
             image.FileDeviceKind = KrvModel::KRV470;
-            panel.cb465.setChecked(false);
+            panel.box(OptionBox::KRV465).setChecked(false);
             panel.setLabel(panel.lbF4, QStringLiteral("Funktion der F4-Taste"), panel.lbF4.visible);
-            panel.cbDSfG.setChecked(identification == QLatin1String("DSfG"));
+            panel.box(OptionBox::DSfG).setChecked(identification == QLatin1String("DSfG"));
         } else {
             image.FileDeviceKind = KrvModel::KRV465;
-            panel.cb465.setChecked(true);
-            // Runs the rack-variant rule, which frees cbKlemm and cbBatt; they stay locked here.
-            panel.cb470Z.setChecked(false);
-            for (CheckBoxModel *box : {&panel.cbKlemm, &panel.cbBatt}) {
-                box->setChecked(false);
-                box->setEnabled(false);
+            panel.box(OptionBox::KRV465).setChecked(true);
+            // Unticking the rack variant runs its rule, which frees the boxes
+            // it ties: all of them are locked only afterwards.
+            for (const OptionBoxSpec &spec : optionBoxes()) {
+                if (spec.on465 == On465::Absent)
+                    panel.box(spec.box).setChecked(false);
             }
-            panel.cbRTC.setChecked(true);
-            panel.cbPTB.setChecked(true);
-            panel.cbDSfG.setChecked(true);
+            for (const OptionBoxSpec &spec : optionBoxes()) {
+                if (spec.on465 == On465::Absent)
+                    panel.box(spec.box).setEnabled(false);
+                else if (spec.on465 == On465::Present)
+                    panel.box(spec.box).setChecked(true);
+            }
             panel.setLabel(panel.lbF4, QStringLiteral("Funktion der 'Doppel-C-Taste'"), panel.lbF4.visible);
         }
     }
@@ -90,7 +97,7 @@ LoadResult loadFirmwareFile(Frontend &ui, FirmwareImage &image, const QString &p
 {
     ui.setCaption(Control::lbConv, QString());
     ui.setCaption(Control::lbDSfGFile, QString());
-    ui.options().cb512.setChecked(false);
+    ui.options().box(OptionBox::Image512).setChecked(false);
     image.FileDeviceKind = KrvModel::None;
     image.FileAnalogInputs = 0;
     image.FileExdevType = 0;

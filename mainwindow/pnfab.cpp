@@ -12,55 +12,18 @@
 #include <QList>
 #include <QPushButton>
 
-#include <algorithm>
 #include <initializer_list>
-#include <iterator>
 
 namespace {
 using Widgets = std::initializer_list<QWidget *>;
 constexpr int kWidth = 470;
 constexpr int kHeight = 201;
-constexpr int kColumns[] = {12, 136, 260, 384};
-constexpr int kRows[] = {55, 79, 103, 127};
+constexpr int kColumns[OptionGridColumns] = {12, 136, 260, 384};
+constexpr int kRows[OptionGridRows] = {55, 79, 103, 127};
 constexpr int kBoxWidth = 122;  // the columns are 124 apart
 constexpr int kBoxHeight = 20;
 // The help page of the factory data belongs to these controls.
 constexpr int kFactoryDataHelp = 5;
-
-struct BoxPlace {
-    const char *name;
-    int column;
-    int row;
-    const char *hint;  // UTF-8; empty for display-only boxes
-    bool factoryHelp;
-};
-
-const BoxPlace kBoxPlaces[] = {
-    {"cbPTB", 0, 0, "mit/ohne PTB-Zeitdienst", true},
-    {"cbRTC", 1, 0, "RTC63421 oder RTC7301", true},
-    {"cbNetz", 2, 0, "Mehrere KRV's vernetzen", false},
-    {"cbMaster", 3, 0, "Master oder Slave", false},
-    {"cb470Z", 0, 1, "KRV470Z in 19\" Ausführung", true},
-    {"cbKlemm", 1, 1, "Klemmenplatte ab LP318.02", true},
-    {"cbAnalog", 2, 1, "Mit/ohne Analogerfassung ", true},
-    {"cbDSfG", 3, 1, "mit/ohne DSfG", false},
-    {"cbU230", 0, 2, "230 V Stromversorgung ", false},
-    {"cbU24", 1, 2, "24 V Stromversorgung", false},
-    {"cbBatt", 2, 2, "Batterie SL790 oder SL780", true},
-    {"cbRes3", 3, 2, "", false},
-    {"cb20", 0, 3, "52K-Flash im KRV", false},
-    {"cb40", 1, 3, "256K-Flash im KRV", false},
-    {"cb512", 2, 3, "", false},
-    {"cb465", 3, 3, "", false},
-};
-
-const BoxPlace &placeOf(const char *name)
-{
-    const auto it = std::find_if(std::begin(kBoxPlaces), std::end(kBoxPlaces),
-                                 [name](const BoxPlace &p) { return qstrcmp(p.name, name) == 0; });
-    Q_ASSERT(it != std::end(kBoxPlaces));
-    return *it;
-}
 
 void showLabel(QLabel *widget, const LabelModel &model)
 {
@@ -118,15 +81,14 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     for (QWidget *w : Widgets{edFabNr, edBaujahr, cbF4})
         setHelpContext(w, kFactoryDataHelp);
 
-    for (CheckBoxModel *box : m_model.boxes()) {
-        const BoxPlace &p = placeOf(box->name());
-        const int x = kColumns[p.column];
-        QCheckBox *widget = place<QCheckBox>(this, p.name, x, kRows[p.row], qMin(kBoxWidth, kWidth - 4 - x), kBoxHeight);
-        if (*p.hint)
-            setHint(widget, QString::fromUtf8(p.hint));
-        if (p.factoryHelp)
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        const int x = kColumns[spec.column];
+        QCheckBox *widget = place<QCheckBox>(this, spec.name, x, kRows[spec.row], qMin(kBoxWidth, kWidth - 4 - x), kBoxHeight);
+        if (*spec.hint)
+            setHint(widget, QString::fromUtf8(spec.hint));
+        if (spec.has(FactoryHelp))
             setHelpContext(widget, kFactoryDataHelp);
-        bind(box, widget);
+        bind(&m_model.box(spec.box), widget);
     }
 
     pnFunc = place<QFrame>(this, Control::pnFunc, 2, kHeight - 43, kWidth - 4, 41);

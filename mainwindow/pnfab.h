@@ -35,7 +35,7 @@ public:
     // mirrors its model box like the panel's own.
     QCheckBox *placeOnlyFabdata(QWidget *parent, int x, int y, int width, int height);
 
-    // The check box widget of a model box name ("cb470Z"), or nullptr.
+    // The check box widget of a box by its control name, or nullptr.
     QCheckBox *checkBox(const QString &name) const;
 
 private:

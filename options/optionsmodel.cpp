@@ -40,8 +40,19 @@ void CheckBoxModel::setCaption(const QString &caption)
     m_panel.notify();
 }
 
+namespace {
+std::vector<CheckBoxModel> boxesOf(OptionsModel &panel)
+{
+    std::vector<CheckBoxModel> boxes;
+    boxes.reserve(OptionBoxCount);
+    for (const OptionBoxSpec &spec : optionBoxes())
+        boxes.emplace_back(panel, spec.name, QString::fromUtf8(spec.caption), spec.has(EnabledAtStart));
+    return boxes;
+}
+}  // namespace
+
 OptionsModel::OptionsModel(const quint8 &fileAnalogInputs, QObject *parent)
-    : QObject(parent), m_fileAnalogInputs(fileAnalogInputs)
+    : QObject(parent), m_boxes(boxesOf(*this)), m_fileAnalogInputs(fileAnalogInputs)
 {
 }
 
@@ -75,8 +86,10 @@ void OptionsModel::setLabel(LabelModel &label, const QString &caption, bool visi
 
 QList<CheckBoxModel *> OptionsModel::boxes()
 {
-    return {&cbPTB, &cb470Z, &cbU230, &cb20, &cb40, &cbU24, &cbKlemm, &cbRTC,
-            &cbNetz, &cbAnalog, &cbBatt, &cb512, &cb465, &cbRes3, &cbDSfG, &cbMaster};
+    QList<CheckBoxModel *> all;
+    for (CheckBoxModel &box : m_boxes)
+        all.append(&box);
+    return all;
 }
 
 QString OptionsModel::deviceAnalogCaption(int count) const

@@ -1,8 +1,12 @@
 #pragma once
+#include "options/optionbox.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 class OptionsModel;
 
@@ -46,6 +50,9 @@ struct LabelModel {
 // and the upload read and write it; the widget panel only mirrors it.
 class OptionsModel : public QObject {
     Q_OBJECT
+    // First: the members below refer to the boxes.
+    std::vector<CheckBoxModel> m_boxes;
+
 public:
     // fileAnalogInputs: the loaded image's analog-input byte, which the
     // rack-variant rule reads.
@@ -70,26 +77,30 @@ public:
     LabelModel lbGExdev{QStringLiteral("0"), false, false};
     void setLabel(LabelModel &label, const QString &caption, bool visible);
 
-    CheckBoxModel cbPTB{*this, "cbPTB", QStringLiteral("PTB-Zeit"), false};
-    CheckBoxModel cbRTC{*this, "cbRTC", QStringLiteral("RTC7301"), false};
-    CheckBoxModel cbNetz{*this, "cbNetz", QStringLiteral("Vernetzt"), false};
-    CheckBoxModel cbMaster{*this, "cbMaster", QStringLiteral("Master"), false};
-    CheckBoxModel cb470Z{*this, "cb470Z", QStringLiteral("KRV470Z"), false};
-    CheckBoxModel cbKlemm{*this, "cbKlemm", QStringLiteral("ab LP318.02"), false};
-    CheckBoxModel cbAnalog{*this, "cbAnalog", QStringLiteral("Analogeingänge"), false};
-    CheckBoxModel cbDSfG{*this, "cbDSfG", QStringLiteral("DSfG"), true};
-    CheckBoxModel cbU230{*this, "cbU230", QStringLiteral("STV-230V"), false};
-    CheckBoxModel cbU24{*this, "cbU24", QStringLiteral("STV-24V"), false};
-    CheckBoxModel cbBatt{*this, "cbBatt", QStringLiteral("SL790"), false};
-    CheckBoxModel cbRes3{*this, "cbRes3", QStringLiteral("reserviert"), false};
-    CheckBoxModel cb20{*this, "cb20", QStringLiteral("AT29LV020"), false};
-    CheckBoxModel cb40{*this, "cb40", QStringLiteral("AT29LV040"), false};
-    CheckBoxModel cb512{*this, "cb512", QStringLiteral("512 KB"), false};
-    CheckBoxModel cb465{*this, "cb465", QStringLiteral("KRV465"), false};
+    CheckBoxModel &box(OptionBox box) { return m_boxes[boxIndex(box)]; }
+    const CheckBoxModel &box(OptionBox box) const { return m_boxes[boxIndex(box)]; }
+
+    // Each box under its control name, as the panel's own rules speak of it.
+    CheckBoxModel &cbPTB = box(OptionBox::PTB);
+    CheckBoxModel &cbRTC = box(OptionBox::RTC);
+    CheckBoxModel &cbNetz = box(OptionBox::Netz);
+    CheckBoxModel &cbMaster = box(OptionBox::Master);
+    CheckBoxModel &cb470Z = box(OptionBox::Rack470Z);
+    CheckBoxModel &cbKlemm = box(OptionBox::Klemm);
+    CheckBoxModel &cbAnalog = box(OptionBox::Analog);
+    CheckBoxModel &cbDSfG = box(OptionBox::DSfG);
+    CheckBoxModel &cbU230 = box(OptionBox::U230);
+    CheckBoxModel &cbU24 = box(OptionBox::U24);
+    CheckBoxModel &cbBatt = box(OptionBox::Batt);
+    CheckBoxModel &cbRes3 = box(OptionBox::Res3);
+    CheckBoxModel &cb20 = box(OptionBox::Flash20);
+    CheckBoxModel &cb40 = box(OptionBox::Flash40);
+    CheckBoxModel &cb512 = box(OptionBox::Image512);
+    CheckBoxModel &cb465 = box(OptionBox::KRV465);
     // Not on pnFab (it sits beside the upload button) but a box the same way.
     CheckBoxModel cbOnlyFabdata{*this, "cbOnlyFabdata", QStringLiteral("Nur Fabrikationsdaten"), false};
 
-    // The check boxes of pnFab in keyboard order.
+    // The check boxes of pnFab in keyboard order, the order of OptionBox.
     QList<CheckBoxModel *> boxes();
 
     // The caption of cbAnalog. Three steps set it, each by a rule of its own;

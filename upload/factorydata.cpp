@@ -10,6 +10,7 @@ namespace {
 constexpr int kOptionMaskSince = 20030701;
 constexpr int kAnalogCountSince = 20050601;
 constexpr int kAnalogFullCountSince = 20061101;
+constexpr int kOptionByte = 21;
 
 // ASCII text filled up with blanks to exactly width characters, then 0x00.
 QByteArray blankPadded(const QString &text, int width)
@@ -22,58 +23,55 @@ QByteArray blankPadded(const QString &text, int width)
 
 quint8 analogCode(const OptionsModel &o, const FirmwareImage &image)
 {
+    const bool analog = o.box(OptionBox::Analog).checked();
     if (image.FileFwDate < kAnalogCountSince)
-        return o.cbAnalog.checked() ? '1' : '0';
-    if (!o.cbAnalog.checked())
+        return analog ? '1' : '0';
+    if (!analog)
         return 0;
-    const int inputs = o.cb470Z.checked() ? image.FileAnalogInputs : 2;
+    const int inputs = o.box(OptionBox::Rack470Z).checked() ? image.FileAnalogInputs : 2;
     return quint8(image.FileFwDate < kAnalogFullCountSince ? inputs / 2 : inputs);
 }
 
 quint8 optionByte(const OptionsModel &o, const FirmwareImage &image)
 {
+    // Older firmware knows the clock chip only.
     if (image.FileFwDate < kOptionMaskSince)
-        return o.cbRTC.checked() ? 1 : 0;
+        return o.box(OptionBox::RTC).checked() ? 1 : 0;
     quint8 bits = 0xFF;
-    const auto clearIf = [&bits](bool condition, int bit) {
-        if (condition)
-            bits &= quint8(~(1u << bit));
-    };
-    clearIf(o.cb470Z.checked(), 0);
-    clearIf(o.cbKlemm.checked(), 1);
-    clearIf(o.cbRTC.checked(), 2);
-    clearIf(!o.cbBatt.checked(), 3);
-    clearIf(o.cbU230.checked(), 4);
-    clearIf(o.cbU24.checked(), 5);
-    clearIf(o.cb465.checked(), 7);
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        const FactoryField &field = spec.factory;
+        const bool checked = o.box(spec.box).checked();
+        if (field.byte == kOptionByte
+            && ((field.kind == FactoryField::ClearedWhenTicked && checked) || (field.kind == FactoryField::ClearedWhenClear && !checked)))
+            bits &= quint8(~(1u << field.bit));
+    }
     return bits;
 }
 
 quint8 networkByte(const OptionsModel &o, const FirmwareImage &image)
 {
-    if (image.FileFwDate < kOptionMaskSince || !o.cbNetz.checked())
+    if (image.FileFwDate < kOptionMaskSince || !o.box(OptionBox::Netz).checked())
         return 0xFF;
-    return o.cbMaster.checked() ? 1 : 2;
+    return o.box(OptionBox::Master).checked() ? 1 : 2;
 }
 }
 
 QByteArray buildFactoryData(const OptionsModel &o, const FirmwareImage &image)
 {
-    QByteArray block;
-    block.reserve(FirmwareImage::InfoBlockSize);
-    block += blankPadded(o.edFabNr.text, 12);    // 0..12
-    block += blankPadded(o.edBaujahr.text, 4);   // 13..17
-    block += char(analogCode(o, image));         // 18
-    block += char(o.cbF4 < 0 ? 0xFF : o.cbF4);   // 19
-    block += char(o.cbPTB.checked() ? 1 : 0);    // 20
-    block += char(optionByte(o, image));         // 21
-    block += char(networkByte(o, image));        // 22
-    block += char(0xFF);                         // 23
-    block += char(o.cbDSfG.checked() ? 1 : 0);   // 24
-    block += QByteArray(5, char(0xFF));          // 25..29
-    block += char(image.FileExdevType);          // 30
-    block += char(image.FileAnalogInputs);       // 31
-    Q_ASSERT(block.size() == FirmwareImage::InfoBlockSize);
+    // What is not written below stays 0xFF: bytes 23 and 25 to 29.
+    QByteArray block(FirmwareImage::InfoBlockSize, char(0xFF));
+    block.replace(0, 13, blankPadded(o.edFabNr.text, 12));
+    block.replace(13, 5, blankPadded(o.edBaujahr.text, 4));
+    block[18] = char(analogCode(o, image));
+    block[19] = char(o.cbF4 < 0 ? 0xFF : o.cbF4);
+    block[kOptionByte] = char(optionByte(o, image));
+    block[22] = char(networkByte(o, image));
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.factory.kind == FactoryField::Flag)
+            block[spec.factory.byte] = char(o.box(spec.box).checked() ? 1 : 0);
+    }
+    block[30] = char(image.FileExdevType);
+    block[31] = char(image.FileAnalogInputs);
     return block;
 }
 

@@ -23,12 +23,6 @@ namespace {
 constexpr char kRecordKind[] = "quillon-upload";
 constexpr qint64 kMaxRecordBytes = 1 << 20;  // far above any record
 
-// The boxes whose state goes into the factory data.
-CheckBoxModel OptionsModel::*const kOptionBoxes[] = {
-    &OptionsModel::cbAnalog, &OptionsModel::cbPTB, &OptionsModel::cbRTC, &OptionsModel::cbNetz,
-    &OptionsModel::cbMaster, &OptionsModel::cb470Z, &OptionsModel::cbKlemm, &OptionsModel::cbDSfG,
-    &OptionsModel::cbU230, &OptionsModel::cbU24, &OptionsModel::cbBatt, &OptionsModel::cb465};
-
 QJsonValue textOrNull(const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); }
 
 QJsonObject timeOf(const QDateTime &local)
@@ -83,9 +77,12 @@ QJsonValue factoryDataJson(const FirmwareImage &image, const OptionsModel &panel
 {
     const QByteArray block(reinterpret_cast<const char *>(image.ImageBuffer.data()) + image.InfoBlockOffset(),
                            FirmwareImage::InfoBlockSize);
+    // The boxes whose state goes into the factory data.
     QJsonObject options;
-    for (CheckBoxModel OptionsModel::*box : kOptionBoxes)
-        options.insert(QLatin1String((panel.*box).name()), (panel.*box).checked());
+    for (const OptionBoxSpec &spec : optionBoxes()) {
+        if (spec.factory.kind != FactoryField::None)
+            options.insert(QLatin1String(spec.name), panel.box(spec.box).checked());
+    }
     const int f4 = panel.cbF4;
     return QJsonObject{{"bytes", QString::fromLatin1(block.toHex())},
                        {"fabNr", panel.edFabNr.text},
