@@ -3,6 +3,7 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/flashprogress.h"
+#include "cli/phasepace.h"
 #include "cli/imagefile.h"
 #include "cli/jsonoutput.h"
 #include "cli/devicestate.h"
@@ -331,11 +332,24 @@ int runFlash(CliSession &s, const QStringList &args)
 
     // --trace writes its own lines to stderr: no bar between them.
     std::unique_ptr<FlashProgress> bar;
+    // Without a bar the status lines tell the share of the phase and its time left.
+    TransferProgress latest;
+    PhasePace pace;
     if (const int columns = stderrTerminalColumns(); columns > 0 && !link.trace) {
         bar = std::make_unique<FlashProgress>(s.err, s.ui, columns);
         upload.progress = [&](const TransferProgress &p) { bar->update(p, upload.UploadPhase); };
     } else {
         s.ui.setStatusInterval(1000);  // one line per record would flood a log
+        upload.progress = [&](const TransferProgress &p) {
+            if (p.programming != latest.programming)
+                pace.restart();
+            pace.step();
+            latest = p;
+        };
+        s.ui.detailsSuffix = [&] {
+            const bool running = pace.started() && !latest.finished && latest.letter != BlockTransfer::ProgrammingDone;
+            return running ? pace.shareText(latest.phaseDone(), latest.phaseTotal()) : QString();
+        };
     }
     // Once the device programs, it cannot be stopped: say so, once.
     bool toldCannotStop = false;
@@ -354,6 +368,7 @@ int runFlash(CliSession &s, const QStringList &args)
     };
     upload.btUpdateClick();
     bar.reset();
+    s.ui.detailsSuffix = nullptr;
     s.ui.flushStatus();
     s.ui.yesNoAnswer = false;
 
