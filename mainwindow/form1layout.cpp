@@ -204,7 +204,7 @@ void TForm1::buildStatusBar()
     bar->addWidget(StatusPanels[1], 1);
     // The upload's share; the panels keep their texts beside it.
     pbUpload = new QProgressBar(bar);
-    pbUpload->setObjectName(QStringLiteral("pbUpload"));
+    pbUpload->setObjectName(controlName(Control::pbUpload));
     pbUpload->setFixedWidth(UploadBarWidth);
     pbUpload->setTextVisible(false);
     pbUpload->setAccessibleName(QStringLiteral("Fortschritt"));
