@@ -48,7 +48,7 @@ void CliFrontend::flushStatus()
     m_heldTimer.stop();
     if (m_heldStatus.isEmpty())
         return;
-    m_err << m_heldStatus << Qt::endl;
+    m_err << m_heldStatus << detailsTail() << Qt::endl;
     m_heldStatus.clear();
     m_sinceStatus.start();
 }
@@ -75,5 +75,7 @@ void CliFrontend::statusChanged(int panel)
     } else {
         flushStatus();
     }
-    m_err << text << Qt::endl;
+    m_err << text << (details ? detailsTail() : QString()) << Qt::endl;
 }
+
+QString CliFrontend::detailsTail() const { return detailsSuffix ? detailsSuffix() : QString(); }

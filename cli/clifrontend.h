@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QTimer>
+#include <functional>
 #include <utility>
 
 // The terminal as the program's window: status lines and messages go to
@@ -43,14 +44,16 @@ public:
     // shows when the time is over, or before the next line of another kind.
     void setStatusInterval(int ms) { m_statusInterval = ms; }
     void flushStatus();
+    // Added to every status panel 1 line, as it is printed.
+    std::function<QString()> detailsSuffix;
 
 protected:
     void statusChanged(int panel) override;
 
 private:
     void say(const QString &text, const QString &line);
+    QString detailsTail() const;
 
-private:
     QTextStream &m_err;
     bool m_quiet;
     int m_passwordPrompts = 0;

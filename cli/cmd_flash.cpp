@@ -3,6 +3,7 @@
 #include "cli/clifrontend.h"
 #include "cli/clisession.h"
 #include "cli/flashprogress.h"
+#include "cli/phasepace.h"
 #include "cli/imagefile.h"
 #include "cli/jsonoutput.h"
 #include "cli/devicestate.h"
@@ -321,6 +322,9 @@ int runFlash(CliSession &s, const QStringList &args)
     Report r{kFailed, Phase::Refused, {}, {}, {}, {}};
     std::optional<FlashVerify::Result> verification;
     std::unique_ptr<FlashProgress> bar;
+    // Without a bar the status lines tell the share of the phase and its time left.
+    TransferProgress latest;
+    PhasePace pace;
     // Once the device programs, it cannot be stopped: say so, once.
     bool toldCannotStop = false;
     bool verifying = false;
@@ -343,6 +347,16 @@ int runFlash(CliSession &s, const QStringList &args)
             upload.progress = [&](const TransferProgress &p) { bar->update(p, upload.UploadPhase); };
         } else {
             s.ui.setStatusInterval(1000);  // one line per record would flood a log
+            upload.progress = [&](const TransferProgress &p) {
+                if (p.programming != latest.programming)
+                    pace.restart();
+                pace.step();
+                latest = p;
+            };
+            s.ui.detailsSuffix = [&] {
+                const bool running = pace.started() && !latest.finished && latest.letter != BlockTransfer::ProgrammingDone;
+                return running ? pace.shareText(latest.phaseDone(), latest.phaseTotal()) : QString();
+            };
         }
         s.onInterrupt = [&] {
             if (upload.UploadPhase != Phase::Programming || verifying) {

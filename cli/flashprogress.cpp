@@ -8,16 +8,6 @@ constexpr int kMinBarWidth = 5;
 // A record takes well under a millisecond over TCP: redraw at a pace a
 // person can read, not once per record.
 constexpr int kRedrawMs = 100;
-
-// "2:05", "1:02:05".
-QString clockText(qint64 ms)
-{
-    const qint64 seconds = ms / 1000;
-    const QString minutesAndSeconds = QStringLiteral("%1:%2").arg(seconds / 60 % 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    if (seconds < 3600)
-        return minutesAndSeconds;
-    return QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutesAndSeconds.rightJustified(5, QLatin1Char('0')));
-}
 }
 
 FlashProgress::FlashProgress(QTextStream &err, CliFrontend &ui, int columns)
@@ -61,27 +51,28 @@ void FlashProgress::draw(const QString &line, bool now)
     m_err.flush();
 }
 
-QString FlashProgress::dataLine(int sent, int total)
+QString FlashProgress::barLine(const QString &label, int done, int total, const QString &counts) const
 {
-    if (!m_sinceStart.isValid())
-        m_sinceStart.start();
-    const qint64 elapsed = m_sinceStart.elapsed();
-    const int percent = total > 0 ? int(qint64(sent) * 100 / total) : 100;
-    // The records so far set the pace of the rest; until one has gone there is none.
-    const QString remaining = sent > 0 ? clockText(elapsed * (total - sent) / sent) : QStringLiteral("-:--");
-    const QString share = QStringLiteral(" %1 %  %2/%3").arg(percent, 3).arg(sent).arg(total);
-    QString count = share + QStringLiteral("  %1, noch %2").arg(clockText(elapsed), remaining);
+    const QString share = QStringLiteral(" %1 %").arg(PhasePace::percent(done, total), 3) + counts;
+    QString tail = share + QStringLiteral("  %1, noch %2").arg(m_pace.elapsedText(), m_pace.remainingText(done, total));
     // A narrow terminal keeps the bar and the share, without the times.
-    if (m_columns - 1 - 8 - kMinBarWidth < count.size())
-        count = share;
-    const int width = qBound(kMinBarWidth, m_columns - 1 - int(count.size()) - 8, kMaxBarWidth);
-    const int filled = total > 0 ? int(qint64(sent) * width / total) : width;
-    return QStringLiteral("Daten [%1%2]").arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('.'))) + count;
+    const int fixed = int(label.size()) + 3;  // " [" and "]"
+    if (m_columns - 1 - fixed - kMinBarWidth < tail.size())
+        tail = share;
+    const int width = qBound(kMinBarWidth, m_columns - 1 - int(tail.size()) - fixed, kMaxBarWidth);
+    const int filled = total > 0 ? int(qint64(done) * width / total) : width;
+    return QStringLiteral("%1 [%2%3]").arg(label, QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('.'))) + tail;
 }
 
-QString FlashProgress::letterLine() const
+QString FlashProgress::dataLine(int sent, int total) const
 {
-    return QStringLiteral("Programmierung: E %1  a %2  p %3").arg(m_letters.repeats).arg(m_letters.addressRecords).arg(m_letters.dataRecords);
+    return barLine(QStringLiteral("Daten"), sent, total, QStringLiteral("  %1/%2").arg(sent).arg(total));
+}
+
+QString FlashProgress::letterLine(const TransferProgress &progress) const
+{
+    const QString counts = QStringLiteral("Programmierung: E %1  a %2  p %3").arg(m_letters.repeats).arg(m_letters.addressRecords).arg(m_letters.dataRecords);
+    return barLine(counts, progress.phaseDone(), progress.phaseTotal(), {});
 }
 
 void FlashProgress::update(const TransferProgress &progress, Phase uploadPhase)
@@ -91,14 +82,16 @@ void FlashProgress::update(const TransferProgress &progress, Phase uploadPhase)
         m_programming = true;
         draw(dataLine(progress.blocksTotal, progress.blocksTotal), true);
         endLine();
+        m_pace.restart();
     }
+    m_pace.step();
     if (!m_programming) {
         draw(dataLine(progress.blocksSent, progress.blocksTotal), progress.finished);
     } else if (!progress.finished) {
         m_letters.countLetter(progress.letter);
-        draw(letterLine(), false);
+        draw(letterLine(progress), false);
     } else {
-        draw(letterLine(), true);
+        draw(letterLine(progress), true);
     }
     // The final message follows on a line of its own.
     if (progress.finished)

@@ -1,4 +1,5 @@
 #pragma once
+#include "cli/phasepace.h"
 #include "upload/blocktransfer.h"
 
 #include <QElapsedTimer>
@@ -8,9 +9,9 @@
 class CliFrontend;
 
 // The flash command's progress bar on a terminal of the given width: data
-// records sent against the non-blank blocks to send, with the share in
-// percent, the time taken and the time still to go, then the counts of the
-// device's programming letters. It owns the line while it runs, so the
+// records sent against the non-blank blocks to send, then the counts of the
+// device's programming letters against the letters this image brings, each
+// with the share in percent, the time taken and the time still to go. It owns the line while it runs, so the
 // status lines are held back meanwhile.
 class FlashProgress {
 public:
@@ -24,10 +25,11 @@ public:
 private:
     void draw(const QString &line, bool now);
     void endLine();
-    // The bar, the share sent, the time since the first record and the time
-    // the rest will take at the pace so far.
-    QString dataLine(int sent, int total);
-    QString letterLine() const;
+    // The label, the bar, the share done and the counts, the time since the
+    // phase's first report and the time the rest will take at the pace so far.
+    QString barLine(const QString &label, int done, int total, const QString &counts) const;
+    QString dataLine(int sent, int total) const;
+    QString letterLine(const TransferProgress &progress) const;
 
     QTextStream &m_err;
     CliFrontend &m_ui;
@@ -38,5 +40,5 @@ private:
     QString m_line;  // as last drawn
     TransferCounters m_letters;  // the programming letters so far
     QElapsedTimer m_sinceDrawn;
-    QElapsedTimer m_sinceStart;  // the data records' transfer
+    PhasePace m_pace;  // of the records, then of the letters
 };

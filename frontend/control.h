@@ -62,7 +62,8 @@
     X(lbMoMeld)                    \
     X(StatusBar)                   \
     X(StatusPanel0)                \
-    X(StatusPanel1)
+    X(StatusPanel1)                \
+    X(pbUpload)
 
 enum class Control {
 #define QUILLON_CONTROL_ENUMERATOR(name) name,

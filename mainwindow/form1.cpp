@@ -11,7 +11,9 @@
 #include "mainwindow/formcom.h"
 #include "mainwindow/formpw.h"
 #include "mainwindow/helpviewer.h"
+#include "mainwindow/launcherentry.h"
 #include "mainwindow/pnfab.h"
+#include "mainwindow/progressdisplay.h"
 #include "mainwindow/speedbuttonicon.h"
 #include "station/recordlinkof.h"
 
@@ -24,6 +26,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -58,6 +61,7 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent) : QMainWindow(paren
 
     FormCreate();
     wireHandlers();
+    wireProgress();
     station.ui.attach(StatusPanels[0], StatusPanels[1]);
     setAcceptDrops(true);
 }
@@ -141,6 +145,13 @@ void TForm1::wireModemPanel()
     station.upload.hangUp = [this] { station.modem->HangUp(); };
 }
 
+void TForm1::wireProgress()
+{
+    m_launcher = std::make_unique<LauncherEntry>(*this);
+    m_progress = new ProgressDisplay(*pbUpload, *m_launcher, this);
+    station.upload.progress = [this](const TransferProgress &progress) { m_progress->take(progress); };
+}
+
 void TForm1::guarded(const std::function<void()> &handler)
 {
     try {
@@ -192,6 +203,8 @@ void TForm1::btUpdateClick()
 {
     if (m_operations != 0 || station.ui.exitRequested())
         return;
+    // A port error ends the run by an exception: the bar goes all the same.
+    const auto hideProgress = qScopeGuard([this] { m_progress->end(); });
     runWindowUpload(station.upload, station.ctx, RecordFolder, recordLinkOf(station), QCoreApplication::applicationVersion());
 }
 

@@ -5,11 +5,15 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 class FabPanel;
 class HelpViewer;
+class LauncherEntry;
+class ProgressDisplay;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QToolButton;
 class TComForm;
@@ -70,6 +74,8 @@ public:
     QWidget *pnKRV;
     QWidget *pnModem;
     QLabel *StatusPanels[2];
+    static constexpr int UploadBarWidth = 40;
+    QProgressBar *pbUpload;  // on the status bar while an upload runs
     QToolButton *sbOpen, *sbUpdate, *sbAbbruch, *sbComm, *sbHilfe, *sbEnde;
     QPushButton *btOpen, *btUpdate, *btAbbruch, *btKRV, *btRuf, *btInit;
     QLabel *lbConv;
@@ -94,6 +100,7 @@ private:
     void buildStatusBar();
     void wireHandlers();
     void wireModemPanel();
+    void wireProgress();
     void FormCreate();
     // Runs a handler as the application's exception display would: an error
     // ends the handler with a message box; a port error already shown ends it silently.
@@ -111,6 +118,8 @@ private:
     // SetTcpTarget and the client's port from the dialog.
     void takeTcpChoice();
 
+    std::unique_ptr<LauncherEntry> m_launcher;
+    ProgressDisplay *m_progress = nullptr;
     QString m_settingsPath;
     // The user's file grants no writing: it is left as it is at the exit.
     bool m_settingsWriteProtected = false;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -201,5 +202,12 @@ void TForm1::buildStatusBar()
     StatusPanels[1]->setAccessibleDescription(QStringLiteral("Details"));
     bar->addWidget(StatusPanels[0]);
     bar->addWidget(StatusPanels[1], 1);
+    // The upload's share; the panels keep their texts beside it.
+    pbUpload = new QProgressBar(bar);
+    pbUpload->setObjectName(controlName(Control::pbUpload));
+    pbUpload->setFixedWidth(UploadBarWidth);
+    pbUpload->setTextVisible(false);
+    pbUpload->setAccessibleName(QStringLiteral("Fortschritt"));
+    bar->addPermanentWidget(pbUpload);
     setStatusBar(bar);
 }

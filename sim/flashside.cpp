@@ -3,6 +3,8 @@
 #include "sim/devicesim.h"
 #include "sim/keptlist.h"
 
+#include <algorithm>
+
 namespace {
 constexpr quint8 kEot = 0x04;
 constexpr quint8 kAck = 0x06;
@@ -12,6 +14,7 @@ constexpr quint8 kGarbage = 0x5A;
 constexpr int kAddressRecordLength = 6;
 constexpr int kDataRecordLength = 259;
 constexpr int kBlockSize = 256;
+constexpr int kSectorSize = 0x10000;
 constexpr int kIdentificationOffset = 0xFF00;
 constexpr int kDateOffset = 0xFF07;
 constexpr int kVersionLength = 15;
@@ -45,7 +48,7 @@ void FlashSide::begin()
     m_record.clear();
     m_address = -1;
     m_dataSinceAddress = m_eotSinceData = false;
-    m_recordCount = m_addressRecords = m_dataRecords = 0;
+    m_recordCount = m_addressRecords = m_dataRecords = m_sectorsWritten = 0;
     m_device.setRawHandler([this](const QByteArray &bytes) { receive(bytes); });
     emit m_device.lineSpeedChanged(FlashBitsPerSecond);
     QTimer::singleShot(goOnDelayMs, this, [this] {
@@ -195,6 +198,7 @@ void FlashSide::dataRecord()
     m_address += kBlockSize;
     m_dataSinceAddress = true;
     ++m_dataRecords;
+    m_sectorsWritten = std::max(m_sectorsWritten, (m_address + kSectorSize - 1) / kSectorSize);
 }
 
 void FlashSide::startProgramming()
@@ -202,7 +206,7 @@ void FlashSide::startProgramming()
     m_programmed = true;
     m_letters = faults.letters;
     if (m_letters.isEmpty())
-        m_letters = "S" + QByteArray(8, 'E') + QByteArray(m_addressRecords, 'a') + QByteArray(m_dataRecords, 'p') + "TCP";
+        m_letters = "S" + QByteArray(m_sectorsWritten, 'E') + QByteArray(m_addressRecords, 'a') + QByteArray(m_dataRecords, 'p') + "TCP";
     if (letterIntervalMs <= 0) {
         emit m_device.send(m_letters);
         m_letters.clear();

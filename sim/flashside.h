@@ -110,6 +110,7 @@ private:
     int m_recordCount = 0;
     int m_addressRecords = 0;
     int m_dataRecords = 0;
+    int m_sectorsWritten = 0;  // it erases the sectors up to the highest block written
     QByteArray m_letters;
     QTimer m_letterTimer;
 };

@@ -49,12 +49,18 @@ bool BlockTransfer::blockIsBlank(int address) const
     return std::all_of(begin, end, [](quint8 b) { return b == 0xFF; });
 }
 
-int BlockTransfer::countBlocks(int startAddress) const
+TransferCounters BlockTransfer::plannedRecords(int startAddress) const
 {
-    int blocks = 0;
-    for (int address = startAddress; address < m_ctx.image.ImageSize; address += BlockSize)
-        blocks += blockIsBlank(address) ? 0 : 1;
-    return blocks;
+    TransferCounters planned;
+    bool follows = false;  // the block follows on from a data record
+    for (int address = startAddress; address < m_ctx.image.ImageSize; address += BlockSize) {
+        const bool blank = blockIsBlank(address);
+        if (!blank && !follows)
+            ++planned.addressRecords;
+        planned.dataRecords += blank ? 0 : 1;
+        follows = !blank;
+    }
+    return planned;
 }
 
 void BlockTransfer::showCounters()
@@ -65,6 +71,11 @@ void BlockTransfer::showCounters()
 void BlockTransfer::report()
 {
     m_progress.blocksSent = m_counters.dataRecords;
+    notify();
+}
+
+void BlockTransfer::notify()
+{
     if (progress)
         progress(m_progress);
 }
@@ -147,6 +158,7 @@ void BlockTransfer::takeLetter(quint8 letter)
 {
     Frontend &ui = m_ctx.ui;
     m_counters.countLetter(letter);
+    m_progress.lettersReceived += isProgrammingLetter(letter) ? 1 : 0;
     if (letter == 'S')
         ui.setStatus(1, QStringLiteral("FabData erase & burn!"));
     else if (letter == 'T')
@@ -156,8 +168,7 @@ void BlockTransfer::takeLetter(quint8 letter)
     else
         ui.setStatus(1, letterCountersText(m_counters));
     m_progress.letter = letter;
-    if (progress)
-        progress(m_progress);
+    notify();
 }
 
 void BlockTransfer::programming(quint8 firstLetter)
@@ -165,10 +176,12 @@ void BlockTransfer::programming(quint8 firstLetter)
     Link &link = m_ctx.link;
     Frontend &ui = m_ctx.ui;
     m_phase = Phase::Programming;
+    m_progress.programming = true;
     ui.setEnabled(CancelControls, false);
     link.clearCancel();
     m_counters = {};
     ui.setStatus(0, QStringLiteral("KRV programmiert FLASH!"));
+    notify();  // the programming's clock starts here, before its first letter
 
     quint8 letter = firstLetter ? firstLetter : nextLetter();
     takeLetter(letter);
@@ -187,7 +200,11 @@ void BlockTransfer::run(int startAddress)
 {
     m_counters = {};
     m_end = {};
-    m_progress = TransferProgress{countBlocks(startAddress), 0, 0};
+    const TransferCounters planned = plannedRecords(startAddress);
+    m_progress = TransferProgress{};
+    m_progress.blocksTotal = planned.dataRecords;
+    m_progress.lettersExpected = expectedLetters(m_ctx.image.ImageSize, planned);
+    report();
     const quint8 reply = transfer(startAddress);
     m_recordCounters = m_counters;
     if (reply == StartProgramming) {
@@ -201,6 +218,5 @@ void BlockTransfer::run(int startAddress)
         m_ctx.link.setFailed(true);
     }
     m_progress.finished = true;
-    if (progress)
-        progress(m_progress);
+    notify();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "upload/transfercounters.h"
+#include "upload/transferprogress.h"
 #include "upload/uploadphase.h"
 
 #include <QByteArray>
@@ -7,14 +8,6 @@
 #include <functional>
 
 struct Context;
-
-// What a progress display needs to know.
-struct TransferProgress {
-    int blocksTotal = 0;   // non-blank blocks from the start address to the end of the image
-    int blocksSent = 0;    // data records sent (repeats not counted)
-    quint8 letter = 0;     // last programming letter; 0 while records go out
-    bool finished = false; // the last report: transfer and programming are over
-};
 
 // How the record transfer ended, for what the run tells afterwards.
 struct TransferEnd {
@@ -68,11 +61,14 @@ private:
     // Shows a programming letter (0: none came) and counts it.
     void takeLetter(quint8 letter);
     bool blockIsBlank(int address) const;
-    int countBlocks(int startAddress) const;
+    // The address and data records that carry the image from startAddress on.
+    TransferCounters plannedRecords(int startAddress) const;
     // Sends a record until it is answered by something other than NAK.
     quint8 sendRecord(const QByteArray &record, int nakDelayMs);
     void showCounters();
+    // The records sent so far to the progress display.
     void report();
+    void notify();
 
     Context &m_ctx;
     Phase &m_phase;

@@ -188,7 +188,7 @@ void TstProcedure::controlsDuringAndAfterTheRun()
         for (Control control : locked)
             lockedWhileSending &= !rig.st.ui.isEnabled(control);
         lockedWhileSending &= !rig.st.options.cbOnlyFabdata.enabled();
-        if (p.letter == 0)
+        if (!p.programming)
             cancellableWhileSending &= rig.st.ui.isEnabled(Control::btAbbruch) && rig.st.ui.isEnabled(Control::sbAbbruch);
         else
             runningWhileProgramming &= rig.upload.running();
