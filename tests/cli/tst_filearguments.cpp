@@ -61,11 +61,6 @@ CliRun runThroughShell(const QByteArray &words, const QString &lang, const QStri
     return run;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 }
 
 class TestFileArguments : public QObject {

@@ -31,11 +31,6 @@ QJsonObject readRecord(const QString &path)
     return QJsonDocument::fromJson(file.readAll()).object();
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 }
 
 class TstVerify : public QObject {

@@ -12,3 +12,10 @@ inline QString writeFile(const QTemporaryDir &dir, const QString &name, const QB
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
+
+// What a file holds; empty when it cannot be read (a missing file is a result).
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
