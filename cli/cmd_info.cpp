@@ -13,14 +13,14 @@
 
 namespace {
 // The boxes of the info output, in its order.
-std::vector<const OptionBoxSpec *> infoBoxes()
+std::vector<const OptionBoxEntry *> infoBoxes()
 {
-    std::vector<const OptionBoxSpec *> boxes;
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.jsonName)
-            boxes.push_back(&spec);
+    std::vector<const OptionBoxEntry *> boxes;
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.jsonName)
+            boxes.push_back(&entry);
     }
-    std::sort(boxes.begin(), boxes.end(), [](const OptionBoxSpec *a, const OptionBoxSpec *b) { return a->jsonRank < b->jsonRank; });
+    std::sort(boxes.begin(), boxes.end(), [](const OptionBoxEntry *a, const OptionBoxEntry *b) { return a->jsonRank < b->jsonRank; });
     return boxes;
 }
 
@@ -46,8 +46,8 @@ QByteArray infoJson(CliSession &s, const QString &error, int exitCode)
     // A control the readout did not fill, a box included, shows its cleared state, which is no answer.
     const auto known = [&d](DeviceFacts from, const QJsonValue &value) { return d.FactsRead.testAnyFlags(from) ? value : QJsonValue(); };
     OrderedJson options;
-    for (const OptionBoxSpec *spec : infoBoxes())
-        options.add(spec->jsonName, d.BoxesRead.test(boxIndex(spec->box)) ? QJsonValue(panel.box(spec->box).checked()) : QJsonValue());
+    for (const OptionBoxEntry *entry : infoBoxes())
+        options.add(entry->jsonName, d.BoxesRead.test(boxIndex(entry->box)) ? QJsonValue(panel.box(entry->box).checked()) : QJsonValue());
     const int f4 = panel.cbF4;
     OrderedJson o = jsonOutput();
     o.add("complete", d.DeviceInfoRead)

@@ -69,17 +69,17 @@ void clearWindow(Context &ctx)
     panel.setFabNr(QString());
     panel.setBaujahr(QString());
     panel.setF4Index(0);
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.has(ReadoutClears))
-            panel.box(spec.box).setChecked(false);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.has(ReadoutClears))
+            panel.box(entry.box).setChecked(false);
     }
     panel.setLabel(panel.lbGExdev, panel.lbGExdev.caption, false);
     panel.cbOnlyFabdata.setChecked(false);
     panel.cbOnlyFabdata.setEnabled(false);
     // These show the device's answer and stay locked.
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.has(ReadoutLocks))
-            panel.box(spec.box).setEnabled(false);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.has(ReadoutLocks))
+            panel.box(entry.box).setEnabled(false);
     }
 }
 
@@ -110,9 +110,9 @@ struct Pass {
     template <typename SetBy>
     void learntBoxes(SetBy setBy)
     {
-        for (const OptionBoxSpec &spec : optionBoxes()) {
-            if (setBy(spec))
-                learnt(spec.box);
+        for (const OptionBoxEntry &entry : optionBoxes()) {
+            if (setBy(entry))
+                learnt(entry.box);
         }
     }
 };
@@ -158,7 +158,7 @@ int Pass::readHardware()
     if (result == 9) {
         applyHardwareWord(ctx, int(answerNumber(a, 5, 3)));
         learnt(DeviceFact::HardwareWord);
-        learntBoxes([](const OptionBoxSpec &spec) { return spec.hardware.any(); });
+        learntBoxes([](const OptionBoxEntry &entry) { return entry.hardware.any(); });
         return result;
     }
     if (!unknownToDevice(result, a))
@@ -233,7 +233,7 @@ int Pass::readNetwork()
     if (result != 9)
         return keepWhenUnknown(result, a);
     applyNetwork(ctx.ui.options(), answerNumber(a, 5, 3));
-    learntBoxes([](const OptionBoxSpec &spec) { return spec.networkValues != 0; });
+    learntBoxes([](const OptionBoxEntry &entry) { return entry.networkValues != 0; });
     return result;
 }
 

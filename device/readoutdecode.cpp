@@ -48,9 +48,9 @@ int firmwareDate(const QByteArray &frame)
 void applyHardwareWord(Context &ctx, int word)
 {
     OptionsModel &panel = ctx.ui.options();
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.hardware.ticks(word))
-            panel.box(spec.box).setChecked(true);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.hardware.ticks(word))
+            panel.box(entry.box).setChecked(true);
     }
 
     if (word & 0x80) {
@@ -64,13 +64,13 @@ void applyHardwareWord(Context &ctx, int word)
         ctx.image.FileAnalogInputs = 0;
     panel.box(OptionBox::KRV465).setChecked(true);
     panel.box(OptionBox::Rack470Z).setChecked(false);
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.on465 != On465::Free)
-            panel.box(spec.box).setEnabled(false);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.on465 != On465::Free)
+            panel.box(entry.box).setEnabled(false);
     }
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.on465 == On465::Present)
-            panel.box(spec.box).setChecked(true);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.on465 == On465::Present)
+            panel.box(entry.box).setChecked(true);
     }
     panel.setLabel(panel.lbF4, QStringLiteral("Funktion der 'Doppel-C-Taste'"), panel.lbF4.visible);
 }
@@ -111,9 +111,9 @@ void applyNetwork(OptionsModel &panel, long value)
 {
     if (value < 0 || value >= 8)
         return;
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.networkValues & (1u << value))
-            panel.box(spec.box).setChecked(true);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.networkValues & (1u << value))
+            panel.box(entry.box).setChecked(true);
     }
 }
 

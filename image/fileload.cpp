@@ -53,13 +53,13 @@ void evaluateImage(Frontend &ui, FirmwareImage &image)
     analogBox.setCaption(panel.fileAnalogCaption(image.FileAnalogInputs));
     analogBox.setChecked(image.FileAnalogInputs != 0);
 
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.imageMask)
-            panel.box(spec.box).setChecked((infoBlockByte(image, spec.imageByte).value_or(0) & spec.imageMask) != 0);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.imageMask)
+            panel.box(entry.box).setChecked((infoBlockByte(image, entry.imageByte).value_or(0) & entry.imageMask) != 0);
     }
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.has(FileLocks))
-            panel.box(spec.box).setEnabled(false);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.has(FileLocks))
+            panel.box(entry.box).setEnabled(false);
     }
 
     const QString identification = identificationText(image);
@@ -74,15 +74,15 @@ void evaluateImage(Frontend &ui, FirmwareImage &image)
             panel.box(OptionBox::KRV465).setChecked(true);
             // Unticking the rack variant runs its rule, which frees the boxes
             // it ties: all of them are locked only afterwards.
-            for (const OptionBoxSpec &spec : optionBoxes()) {
-                if (spec.on465 == On465::Absent)
-                    panel.box(spec.box).setChecked(false);
+            for (const OptionBoxEntry &entry : optionBoxes()) {
+                if (entry.on465 == On465::Absent)
+                    panel.box(entry.box).setChecked(false);
             }
-            for (const OptionBoxSpec &spec : optionBoxes()) {
-                if (spec.on465 == On465::Absent)
-                    panel.box(spec.box).setEnabled(false);
-                else if (spec.on465 == On465::Present)
-                    panel.box(spec.box).setChecked(true);
+            for (const OptionBoxEntry &entry : optionBoxes()) {
+                if (entry.on465 == On465::Absent)
+                    panel.box(entry.box).setEnabled(false);
+                else if (entry.on465 == On465::Present)
+                    panel.box(entry.box).setChecked(true);
             }
             panel.setLabel(panel.lbF4, QStringLiteral("Funktion der 'Doppel-C-Taste'"), panel.lbF4.visible);
         }

@@ -81,14 +81,14 @@ FabPanel::FabPanel(OptionsModel &model, QWidget *parent) : QFrame(parent), m_mod
     for (QWidget *w : Widgets{edFabNr, edBaujahr, cbF4})
         setHelpContext(w, kFactoryDataHelp);
 
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        const int x = kColumns[spec.column];
-        QCheckBox *widget = place<QCheckBox>(this, spec.name, x, kRows[spec.row], qMin(kBoxWidth, kWidth - 4 - x), kBoxHeight);
-        if (*spec.hint)
-            setHint(widget, QString::fromUtf8(spec.hint));
-        if (spec.has(FactoryHelp))
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        const int x = kColumns[entry.column];
+        QCheckBox *widget = place<QCheckBox>(this, entry.name, x, kRows[entry.row], qMin(kBoxWidth, kWidth - 4 - x), kBoxHeight);
+        if (*entry.hint)
+            setHint(widget, QString::fromUtf8(entry.hint));
+        if (entry.has(FactoryHelp))
             setHelpContext(widget, kFactoryDataHelp);
-        bind(&m_model.box(spec.box), widget);
+        bind(&m_model.box(entry.box), widget);
     }
 
     pnFunc = place<QFrame>(this, Control::pnFunc, 2, kHeight - 43, kWidth - 4, 41);

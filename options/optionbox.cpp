@@ -7,7 +7,7 @@ namespace {
 // readout, locked by every file load.
 constexpr quint16 kDeviceAnswer = ReadoutClears | ReadoutLocks | FileLocks;
 
-constexpr std::array<OptionBoxSpec, OptionBoxCount> kBoxes{{
+constexpr std::array<OptionBoxEntry, OptionBoxCount> kBoxes{{
     {.box = OptionBox::PTB, .name = "cbPTB", .caption = "PTB-Zeit", .hint = "mit/ohne PTB-Zeitdienst",
      .row = 0, .column = 0, .roles = kDeviceAnswer | FactoryHelp, .on465 = On465::Present,
      .imageByte = 20, .imageMask = 0x0F, .factory = {FactoryField::Flag, 20}, .jsonName = "ptb", .jsonRank = 1},
@@ -61,6 +61,6 @@ constexpr bool inEnumOrder()
 static_assert(inEnumOrder(), "one row per box, in the order of OptionBox");
 }  // namespace
 
-std::span<const OptionBoxSpec> optionBoxes() { return kBoxes; }
+std::span<const OptionBoxEntry> optionBoxes() { return kBoxes; }
 
-const OptionBoxSpec &optionBox(OptionBox box) { return kBoxes[boxIndex(box)]; }
+const OptionBoxEntry &optionBox(OptionBox box) { return kBoxes[boxIndex(box)]; }

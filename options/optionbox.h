@@ -60,7 +60,7 @@ struct FactoryField {
     quint8 bit = 0;
 };
 
-struct OptionBoxSpec {
+struct OptionBoxEntry {
     OptionBox box;
     const char *name;        // the control's name
     const char *caption;     // UTF-8
@@ -81,8 +81,8 @@ struct OptionBoxSpec {
 };
 
 // One row per box, in the order of OptionBox.
-std::span<const OptionBoxSpec> optionBoxes();
-const OptionBoxSpec &optionBox(OptionBox box);
+std::span<const OptionBoxEntry> optionBoxes();
+const OptionBoxEntry &optionBox(OptionBox box);
 
 // The grid of the panel the places refer to.
 inline constexpr int OptionGridRows = 4;

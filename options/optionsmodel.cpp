@@ -45,8 +45,8 @@ std::vector<CheckBoxModel> boxesOf(OptionsModel &panel)
 {
     std::vector<CheckBoxModel> boxes;
     boxes.reserve(OptionBoxCount);
-    for (const OptionBoxSpec &spec : optionBoxes())
-        boxes.emplace_back(panel, spec.name, QString::fromUtf8(spec.caption), spec.has(EnabledAtStart));
+    for (const OptionBoxEntry &entry : optionBoxes())
+        boxes.emplace_back(panel, entry.name, QString::fromUtf8(entry.caption), entry.has(EnabledAtStart));
     return boxes;
 }
 }  // namespace

@@ -38,9 +38,9 @@ quint8 optionByte(const OptionsModel &o, const FirmwareImage &image)
     if (image.FileFwDate < kOptionMaskSince)
         return o.box(OptionBox::RTC).checked() ? 1 : 0;
     quint8 bits = 0xFF;
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        const FactoryField &field = spec.factory;
-        const bool checked = o.box(spec.box).checked();
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        const FactoryField &field = entry.factory;
+        const bool checked = o.box(entry.box).checked();
         if (field.byte == kOptionByte
             && ((field.kind == FactoryField::ClearedWhenTicked && checked) || (field.kind == FactoryField::ClearedWhenClear && !checked)))
             bits &= quint8(~(1u << field.bit));
@@ -66,9 +66,9 @@ QByteArray buildFactoryData(const OptionsModel &o, const FirmwareImage &image)
     block[19] = char(o.cbF4 < 0 ? 0xFF : o.cbF4);
     block[kOptionByte] = char(optionByte(o, image));
     block[22] = char(networkByte(o, image));
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.factory.kind == FactoryField::Flag)
-            block[spec.factory.byte] = char(o.box(spec.box).checked() ? 1 : 0);
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.factory.kind == FactoryField::Flag)
+            block[entry.factory.byte] = char(o.box(entry.box).checked() ? 1 : 0);
     }
     block[30] = char(image.FileExdevType);
     block[31] = char(image.FileAnalogInputs);

@@ -79,9 +79,9 @@ QJsonValue factoryDataJson(const FirmwareImage &image, const OptionsModel &panel
                            FirmwareImage::InfoBlockSize);
     // The boxes whose state goes into the factory data.
     QJsonObject options;
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        if (spec.factory.kind != FactoryField::None)
-            options.insert(QLatin1String(spec.name), panel.box(spec.box).checked());
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        if (entry.factory.kind != FactoryField::None)
+            options.insert(QLatin1String(entry.name), panel.box(entry.box).checked());
     }
     const int f4 = panel.cbF4;
     return QJsonObject{{"bytes", QString::fromLatin1(block.toHex())},

@@ -8,22 +8,22 @@ namespace {
 enum Claim { ControlName, GridPlace, FactoryPlace, InfoName, InfoRank };
 
 // The claim of a box as text; empty when the box claims nothing of the kind.
-QString claimOf(const OptionBoxSpec &spec, Claim claim)
+QString claimOf(const OptionBoxEntry &entry, Claim claim)
 {
     switch (claim) {
-    case ControlName: return QString::fromLatin1(spec.name);
-    case GridPlace: return QStringLiteral("row %1, column %2").arg(spec.row).arg(spec.column);
+    case ControlName: return QString::fromLatin1(entry.name);
+    case GridPlace: return QStringLiteral("row %1, column %2").arg(entry.row).arg(entry.column);
     case FactoryPlace:
-        switch (spec.factory.kind) {
-        case FactoryField::Flag: return QStringLiteral("byte %1").arg(spec.factory.byte);
+        switch (entry.factory.kind) {
+        case FactoryField::Flag: return QStringLiteral("byte %1").arg(entry.factory.byte);
         case FactoryField::ClearedWhenTicked:
-        case FactoryField::ClearedWhenClear: return QStringLiteral("byte %1, bit %2").arg(spec.factory.byte).arg(spec.factory.bit);
+        case FactoryField::ClearedWhenClear: return QStringLiteral("byte %1, bit %2").arg(entry.factory.byte).arg(entry.factory.bit);
         case FactoryField::None:
         case FactoryField::Coded: return {};  // shared by the rule of the byte
         }
         return {};
-    case InfoName: return QString::fromLatin1(spec.jsonName);
-    case InfoRank: return spec.jsonRank ? QString::number(spec.jsonRank) : QString();
+    case InfoName: return QString::fromLatin1(entry.jsonName);
+    case InfoRank: return entry.jsonRank ? QString::number(entry.jsonRank) : QString();
     }
     return {};
 }
@@ -53,12 +53,12 @@ void TestOptionBox::noTwoBoxesClaimTheSame()
     QFETCH(int, claim);
     QFETCH(int, claimedBy);
     QMap<QString, QString> owner;
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        const QString what = claimOf(spec, Claim(claim));
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        const QString what = claimOf(entry, Claim(claim));
         if (what.isEmpty())
             continue;
-        QVERIFY2(!owner.contains(what), qPrintable(QStringLiteral("%1 and %2 both claim %3").arg(owner.value(what), spec.name, what)));
-        owner.insert(what, QString::fromLatin1(spec.name));
+        QVERIFY2(!owner.contains(what), qPrintable(QStringLiteral("%1 and %2 both claim %3").arg(owner.value(what), entry.name, what)));
+        owner.insert(what, QString::fromLatin1(entry.name));
     }
     QCOMPARE(owner.size(), claimedBy);
 }
@@ -68,25 +68,25 @@ void TestOptionBox::noTwoBoxesClaimTheSame()
 // output has its place there.
 void TestOptionBox::placesLieWhereTheyAreRead()
 {
-    for (const OptionBoxSpec &spec : optionBoxes()) {
-        QVERIFY2(spec.row < OptionGridRows && spec.column < OptionGridColumns, spec.name);
-        switch (spec.factory.kind) {
+    for (const OptionBoxEntry &entry : optionBoxes()) {
+        QVERIFY2(entry.row < OptionGridRows && entry.column < OptionGridColumns, entry.name);
+        switch (entry.factory.kind) {
         case FactoryField::Flag:
-            QVERIFY2(spec.factory.byte == 20 || spec.factory.byte == 24, spec.name);
+            QVERIFY2(entry.factory.byte == 20 || entry.factory.byte == 24, entry.name);
             break;
         case FactoryField::ClearedWhenTicked:
         case FactoryField::ClearedWhenClear:
-            QVERIFY2(spec.factory.byte == 21 && spec.factory.bit < 8 && spec.factory.bit != 6, spec.name);
+            QVERIFY2(entry.factory.byte == 21 && entry.factory.bit < 8 && entry.factory.bit != 6, entry.name);
             break;
         case FactoryField::Coded:
-            QVERIFY2(spec.factory.byte == 18 || spec.factory.byte == 22, spec.name);
+            QVERIFY2(entry.factory.byte == 18 || entry.factory.byte == 22, entry.name);
             break;
         case FactoryField::None:
             break;
         }
-        if (spec.imageMask)
-            QVERIFY2(spec.imageByte < 32, spec.name);
-        QVERIFY2((spec.jsonName != nullptr) == (spec.jsonRank != 0), spec.name);
+        if (entry.imageMask)
+            QVERIFY2(entry.imageByte < 32, entry.name);
+        QVERIFY2((entry.jsonName != nullptr) == (entry.jsonRank != 0), entry.name);
     }
 }
 
