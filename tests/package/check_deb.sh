@@ -118,7 +118,9 @@ for program in quillon quillon-cli; do
       || fail "$program $option: $text"
     case $option in
       --help) grep -q "^Aufruf: $program" <<<"$text" || fail "$program --help printed: $text" ;;
-      *) [ "$text" = "$program $(sed -n 's/^FileVersion: //p' <<<"$version")" ] || fail "$program $option printed: $text" ;;
+      # The version first, as scripts read it; the copyright after it.
+      *) [ "$(head -n 1 <<<"$text")" = "$program $(sed -n 's/^FileVersion: //p' <<<"$version")" ] || fail "$program $option printed: $text"
+         [ "$program" = quillon ] || grep -q "^Copyright © " <<<"$text" || fail "$program $option names no copyright: $text" ;;
     esac
   done
 done
