@@ -40,7 +40,7 @@ int main(int argc, char *argv[])
     QElapsedTimer wall;
     wall.start();
     const double cpuStart = processCpuSeconds();
-    const int result = link.ReceiveFrame(answer, true, kWaitMs);
+    const int result = link.ReceiveFrame(answer, true, kWaitMs).code();
     const double cpu = processCpuSeconds() - cpuStart;
     const double seconds = double(wall.elapsed()) / 1000.0;
     if (result != 0 || !link.LinkFailed) {

@@ -10,15 +10,15 @@ namespace {
 constexpr int kMaxCommandText = 56;
 
 // Why the answer is no answer; empty for a good frame.
-QString answerProblem(int result, const QByteArray &answer, int timeoutMs)
+QString answerProblem(const FrameResult &result, const QByteArray &answer, int timeoutMs)
 {
-    if (result > 0)
-        return {};
-    if (result == 0)
-        return QStringLiteral("Keine Antwort (Timeout nach %1 ms)").arg(timeoutMs);
-    if (result == -1)
-        return QStringLiteral("CRC-Fehler in der Antwort: ") + QString::fromLatin1(answer.toHex(' '));
-    return QStringLiteral("Antwort ohne CRC: ") + printable(answer);
+    switch (result.kind) {
+    case FrameResult::Kind::Frame: return {};
+    case FrameResult::Kind::NoAnswer: return QStringLiteral("Keine Antwort (Timeout nach %1 ms)").arg(timeoutMs);
+    case FrameResult::Kind::BadCrc: return QStringLiteral("CRC-Fehler in der Antwort: ") + QString::fromLatin1(answer.toHex(' '));
+    case FrameResult::Kind::MissingCrc: return QStringLiteral("Antwort ohne CRC: ") + printable(answer);
+    }
+    return {};
 }
 
 int runRaw(CliSession &s, const QStringList &args)
@@ -53,7 +53,7 @@ int runRaw(CliSession &s, const QStringList &args)
     }
 
     QString error = s.openLink();
-    int result = 0;
+    FrameResult result;
     QByteArray answer;
     if (error.isEmpty()) {
         link.SendCommand(text, crc);
@@ -62,18 +62,18 @@ int runRaw(CliSession &s, const QStringList &args)
         if (!error.isEmpty() && !link.CancelRequested)
             s.err << error << Qt::endl;
     }
-    const QByteArray frame = result > 0 ? answer.left(result) : answer;
+    const QByteArray frame = result.ok() ? answer.left(result.length) : answer;
 
-    const int code = result > 0 ? ExitOk : link.CancelRequested ? cancelExit(s) : ExitFailed;
+    const int code = result.ok() ? ExitOk : link.CancelRequested ? cancelExit(s) : ExitFailed;
     if (s.json) {
         // No bytes received: no text to show.
         OrderedJson o = jsonOutput();
-        o.add("result", result)
+        o.add("result", result.code())
             .add("text", answer.isEmpty() ? QJsonValue() : QJsonValue(printable(frame)))
             .add("hex", answer.isEmpty() ? QJsonValue() : QJsonValue(QString::fromLatin1(answer.toHex(' '))))
             .add("linkFailed", bool(link.LinkFailed));
         s.out << jsonLine(o, error, code, s.reasonOf(error)) << Qt::flush;
-    } else if (result > 0) {
+    } else if (result.ok()) {
         s.out << printable(frame) << Qt::endl << answer.toHex(' ') << Qt::endl;
     }
     return code;

@@ -25,7 +25,7 @@ ClockRun runOnDevice(CliSession &s, ClockCommand what)
     QDateTime sent;
     const bool portFailed = portErrorEnded([&] {
         // A fresh process knows neither UseCrc nor the password: wake the device first.
-        awake = WakeDevice(s.ctx) > 0;
+        awake = WakeDevice(s.ctx);
         s.ui.setStatus(0, QString());
         s.ui.setStatus(1, QString());
         if (!awake)

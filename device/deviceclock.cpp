@@ -1,5 +1,6 @@
 #include "device/deviceclock.h"
 
+#include "device/devicecommand.h"
 #include "frontend/context.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
@@ -15,12 +16,12 @@ constexpr int kShownBodyChars = 14;
 
 // The answer echoes the command and carries the twelve time digits at
 // offset, all inside the frame (before its ETX).
-bool holdsTime(int result, const QByteArray &frame, const char *echo, int offset)
+bool holdsTime(const FrameResult &result, const QByteArray &frame, const char *echo, int offset)
 {
-    return result >= offset + kTimeDigits + 1 && frame.mid(1, 4) == echo;
+    return result.ok() && result.length >= offset + kTimeDigits + 1 && frame.mid(1, 4) == echo;
 }
 
-bool finish(Context &ctx, bool accepted, const QByteArray &answer, int result, int timeOffset)
+bool finish(Context &ctx, bool accepted, const QByteArray &answer, const FrameResult &result, int timeOffset)
 {
     if (accepted)
         ShowDeviceTime(ctx, answer, timeOffset);
@@ -34,9 +35,8 @@ bool readDeviceClock(Context &ctx)
 {
     Link &link = ctx.link;
     QByteArray answer;
-    link.SendCommand("B218", link.UseCrc);
-    const int result = link.ReceiveFrame(answer, link.UseCrc, link.limits.commandTimeoutMs);
-    return finish(ctx, holdsTime(result, answer, "B218", 5), answer, result, 5);
+    const FrameResult result = askDevice(link, DeviceCommands::Clock, answer);
+    return finish(ctx, holdsTime(result, answer, DeviceCommands::Clock.text, 5), answer, result, 5);
 }
 
 bool setDeviceClock(Context &ctx, const QDateTime &now)
@@ -45,7 +45,7 @@ bool setDeviceClock(Context &ctx, const QDateTime &now)
     const QByteArray command = "C2186093 " + now.toString(QStringLiteral("ddMMyyHHmmss")).toLatin1();
     link.SendCommand(command, link.UseCrc);
     QByteArray answer;
-    const int result = link.ReceiveFrame(answer, link.UseCrc, link.limits.commandTimeoutMs);
+    const FrameResult result = link.ReceiveFrame(answer, link.UseCrc, link.limits.commandTimeoutMs);
     const bool accepted = holdsTime(result, answer, "C218", 18) && answer.at(17) == kSeparator;
     return finish(ctx, accepted, answer, result, 18);
 }
@@ -57,14 +57,14 @@ void ShowDeviceTime(Context &ctx, const QByteArray &buffer, int offset)
                                   .arg(d.mid(0, 2), d.mid(2, 2), d.mid(4, 2), d.mid(6, 2), d.mid(8, 2), d.mid(10, 2)));
 }
 
-void ShowClockFailure(Context &ctx, const QByteArray &buffer, int result)
+void ShowClockFailure(Context &ctx, const QByteArray &buffer, const FrameResult &result)
 {
-    if (result == 0) {
+    if (result.kind == FrameResult::Kind::NoAnswer) {
         ctx.ui.setCaption(Control::lbTime, QStringLiteral("Timeout!"));
         return;
     }
     QByteArray text;
-    if (result > kShownBodyChars + 1) {
+    if (result.ok() && result.length > kShownBodyChars + 1) {
         text = buffer.left(kShownBodyChars + 1) + "...";
     } else {
         int end = 1;

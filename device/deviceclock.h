@@ -1,4 +1,6 @@
 #pragma once
+#include "link/frameresult.h"
+
 #include <QByteArray>
 
 class QDateTime;
@@ -18,5 +20,5 @@ inline void btSetTimeClick(Context &ctx, const QDateTime &now) { setDeviceClock(
 
 // The twelve digits ddmmyyhhmmss at offset, as dd.mm.20yy hh:mm:ss.
 void ShowDeviceTime(Context &ctx, const QByteArray &buffer, int offset);
-// "Timeout!" for result 0, else "F" and the start of the device's answer.
-void ShowClockFailure(Context &ctx, const QByteArray &buffer, int result);
+// "Timeout!" for no answer, else "F" and the start of the device's answer.
+void ShowClockFailure(Context &ctx, const QByteArray &buffer, const FrameResult &result);

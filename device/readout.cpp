@@ -2,6 +2,7 @@
 
 #include "image/firmwareimage.h"
 #include "frontend/context.h"
+#include "device/devicecommand.h"
 #include "device/devicedescription.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
@@ -45,20 +46,22 @@ private:
 char charAt(const QByteArray &frame, int offset) { return offset < frame.size() ? frame.at(offset) : '\0'; }
 
 // The device does not know the command: STX "?" ETX.
-bool unknownToDevice(int result, const QByteArray &frame) { return result == 3 && charAt(frame, 1) == '?'; }
+bool unknownToDevice(const FrameResult &result, const QByteArray &frame)
+{
+    return result.is(ShortAnswerLength) && charAt(frame, 1) == '?';
+}
 
-int ask(Context &ctx, const char *command, const QString &status, QByteArray &answer)
+FrameResult ask(Context &ctx, const DeviceCommand &command, const QString &status, QByteArray &answer)
 {
     ctx.ui.setStatus(1, status);
-    ctx.link.SendCommand(command, ctx.link.UseCrc);
-    return ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, ctx.link.limits.commandTimeoutMs);
+    return askDevice(ctx.link, command, answer);
 }
 
 // Older firmware lacks the last three commands; a "?" (or any three-byte
 // answer) lets the readout go on without decoding.
-int keepWhenUnknown(int result, const QByteArray &answer)
+bool goesOnWhenUnknown(const FrameResult &result, const QByteArray &answer)
 {
-    return result == 3 || (result > 0 && charAt(answer, 1) == '?') ? result : 0;
+    return result.is(ShortAnswerLength) || (result.ok() && charAt(answer, 1) == '?');
 }
 
 void clearWindow(Context &ctx)
@@ -83,26 +86,27 @@ void clearWindow(Context &ctx)
     }
 }
 
-// One readout pass: the steps of the table share the answer buffer.
+// One readout pass: the steps of the table share the answer buffer. A step
+// says whether the pass goes on.
 struct Pass {
     Context &ctx;
     int f4Before;      // cbF4 as the user saw it before the pass
     QString f4Notice;  // an unknown F4 mode, shown once the pass is over
     QByteArray a;      // the answer buffer
 
-    int readVersion();
-    int readFabNr();
-    int readBuild();
-    int readBaujahr();
-    int readHardware();
-    int readF4();
-    int readAnalog();
-    int readEnable(const char *command, const QString &status, OptionBox box);
-    int readPtb();
-    int readDsfg();
-    int readNetwork();
-    int readFlash();
-    int readExdev();
+    bool readVersion();
+    bool readFabNr();
+    bool readBuild();
+    bool readBaujahr();
+    bool readHardware();
+    bool readF4();
+    bool readAnalog();
+    FrameResult readEnable(const DeviceCommand &command, const QString &status, OptionBox box);
+    bool readPtb();
+    bool readDsfg();
+    bool readNetwork();
+    bool readFlash();
+    bool readExdev();
 
     void learnt(DeviceFact fact) { ctx.device.FactsRead |= fact; }
     void learnt(OptionBox box) { ctx.device.BoxesRead.set(boxIndex(box)); }
@@ -117,66 +121,66 @@ struct Pass {
     }
 };
 
-int Pass::readVersion()
+bool Pass::readVersion()
 {
-    const int result = ask(ctx, "B004", QStringLiteral("Lese Version"), a);
-    if (result == 21) {
+    const FrameResult result = ask(ctx, DeviceCommands::Version, QStringLiteral("Lese Version"), a);
+    if (DeviceCommands::Version.answeredBy(result)) {
         ctx.device.VersionText = QString::fromLatin1(a.mid(5, 14));
         learnt(DeviceFact::Version);
         ctx.ui.setCaption(Control::lbVersion, ctx.device.VersionText);
     }
-    return result;
+    return result.ok();
 }
 
-int Pass::readFabNr()
+bool Pass::readFabNr()
 {
-    const int result = ask(ctx, "B142", QStringLiteral("Lese Fabriknummer"), a);
-    if (result > 7) {
+    const FrameResult result = ask(ctx, DeviceCommands::FabNr, QStringLiteral("Lese Fabriknummer"), a);
+    if (DeviceCommands::FabNr.answeredBy(result)) {
         ctx.device.FabNr = factoryNumber(a);
         learnt(DeviceFact::FactoryNumber);
         ctx.ui.options().setFabNr(ctx.device.FabNr);
     }
-    return result;
+    return result.ok();
 }
 
-int Pass::readBuild() { return ReadFwBuild(ctx); }
+bool Pass::readBuild() { return ReadFwBuild(ctx).ok(); }
 
-int Pass::readBaujahr()
+bool Pass::readBaujahr()
 {
-    const int result = ask(ctx, "B143", QStringLiteral("Lese Baujahr"), a);
-    if (result == 11) {
+    const FrameResult result = ask(ctx, DeviceCommands::Baujahr, QStringLiteral("Lese Baujahr"), a);
+    if (DeviceCommands::Baujahr.answeredBy(result)) {
         ctx.device.Baujahr = QString::fromLatin1(a.mid(5, 4));
         learnt(DeviceFact::YearOfConstruction);
         ctx.ui.options().setBaujahr(ctx.device.Baujahr);
     }
-    return result;
+    return result.ok();
 }
 
-int Pass::readHardware()
+bool Pass::readHardware()
 {
-    const int result = ask(ctx, "B939", QStringLiteral("Ermittle HW"), a);
-    if (result == 9) {
+    const FrameResult result = ask(ctx, DeviceCommands::Hardware, QStringLiteral("Ermittle HW"), a);
+    if (DeviceCommands::Hardware.answeredBy(result)) {
         applyHardwareWord(ctx, int(answerNumber(a, 5, 3)));
         learnt(DeviceFact::HardwareWord);
         learntBoxes([](const OptionBoxEntry &entry) { return entry.hardware.any(); });
-        return result;
+        return true;
     }
     if (!unknownToDevice(result, a))
-        return 0;
+        return false;
     // Older firmware tells only the clock chip; its answer is optional.
-    if (ask(ctx, "B938", QStringLiteral("Ermittle RTC"), a) == 7) {
+    if (DeviceCommands::Rtc.answeredBy(ask(ctx, DeviceCommands::Rtc, QStringLiteral("Ermittle RTC"), a))) {
         if (a.at(5) == '1')
             ctx.ui.options().box(OptionBox::RTC).setChecked(true);
         learnt(OptionBox::RTC);
     }
-    return 1;
+    return true;
 }
 
-int Pass::readF4()
+bool Pass::readF4()
 {
-    const int result = ask(ctx, "B146", QStringLiteral("Lese F4-Modus"), a);
-    if (result != 9)
-        return result;
+    const FrameResult result = ask(ctx, DeviceCommands::F4Mode, QStringLiteral("Lese F4-Modus"), a);
+    if (!DeviceCommands::F4Mode.answeredBy(result))
+        return result.ok();
     // An index the list does not have must never reach the factory data:
     // keep the selection the user saw before the pass and say so after it.
     const long index = answerNumber(a, 5, 3);
@@ -187,79 +191,79 @@ int Pass::readF4()
         ctx.ui.options().setF4Index(int(index));
         learnt(DeviceFact::F4Function);
     }
-    return 1;
+    return true;
 }
 
-int Pass::readAnalog()
+bool Pass::readAnalog()
 {
-    const int result = ask(ctx, "B144", QStringLiteral("Lese Analogfreigabe"), a);
-    if (result == 8) {
+    const FrameResult result = ask(ctx, DeviceCommands::Analog, QStringLiteral("Lese Analogfreigabe"), a);
+    if (DeviceCommands::Analog.answeredBy(result)) {
         applyAnalogInputs(ctx.ui.options(), a.at(5) - '0');
         learnt(DeviceFact::AnalogInputs);
-        return 1;
+        return true;
     }
-    if (result == 3 && ctx.device.DeviceKind == KrvModel::KRV465) {  // a KRV465 without analog inputs
+    if (result.is(ShortAnswerLength) && ctx.device.DeviceKind == KrvModel::KRV465) {  // a KRV465 without analog inputs
         applyAnalogInputs(ctx.ui.options(), 0);
         learnt(DeviceFact::AnalogInputs);
-        return 1;
+        return true;
     }
-    return result;
+    return result.ok();
 }
 
 // A function the device enables or not: the first data character is "0" when not.
-int Pass::readEnable(const char *command, const QString &status, OptionBox box)
+FrameResult Pass::readEnable(const DeviceCommand &command, const QString &status, OptionBox box)
 {
-    const int result = ask(ctx, command, status, a);
-    if (result == 8) {
+    const FrameResult result = ask(ctx, command, status, a);
+    if (command.answeredBy(result)) {
         ctx.ui.options().box(box).setChecked(a.at(5) != '0');
         learnt(box);
     }
     return result;
 }
 
-int Pass::readPtb() { return readEnable("B153", QStringLiteral("Lese PTB-Freigabe"), OptionBox::PTB); }
+bool Pass::readPtb() { return readEnable(DeviceCommands::PtbEnable, QStringLiteral("Lese PTB-Freigabe"), OptionBox::PTB).ok(); }
 
-int Pass::readDsfg()
+bool Pass::readDsfg()
 {
-    const int result = readEnable("B162", QStringLiteral("Lese DSfG-Freigabe"), OptionBox::DSfG);
-    if (result == 8 && quint8(a.at(5)) > '0')
+    const FrameResult result = readEnable(DeviceCommands::DsfgEnable, QStringLiteral("Lese DSfG-Freigabe"), OptionBox::DSfG);
+    if (DeviceCommands::DsfgEnable.answeredBy(result) && quint8(a.at(5)) > '0')
         ctx.ui.setCaption(Control::lbDSfG, QStringLiteral("DSfG"));
-    return result;
+    return result.ok();
 }
 
-int Pass::readNetwork()
+bool Pass::readNetwork()
 {
-    const int result = ask(ctx, "B940", QStringLiteral("Ermittle Vernetzung"), a);
-    if (result != 9)
-        return keepWhenUnknown(result, a);
+    const FrameResult result = ask(ctx, DeviceCommands::Network, QStringLiteral("Ermittle Vernetzung"), a);
+    if (!DeviceCommands::Network.answeredBy(result))
+        return goesOnWhenUnknown(result, a);
     applyNetwork(ctx.ui.options(), answerNumber(a, 5, 3));
     learntBoxes([](const OptionBoxEntry &entry) { return entry.networkValues != 0; });
-    return result;
+    return true;
 }
 
-int Pass::readFlash()
+bool Pass::readFlash()
 {
     ctx.device.FlashClass = FlashChip::Undetermined;
-    const int result = ask(ctx, "B941", QStringLiteral("Ermittle FLASH-Type"), a);
-    if (result != 10)
-        return keepWhenUnknown(result, a);
+    const FrameResult result = ask(ctx, DeviceCommands::FlashType, QStringLiteral("Ermittle FLASH-Type"), a);
+    if (!DeviceCommands::FlashType.answeredBy(result))
+        return goesOnWhenUnknown(result, a);
     applyFlashId(ctx.ui.options(), ctx.device, a.mid(5, 4));
     learnt(DeviceFact::FlashChip);
-    return result;
+    return true;
 }
 
-int Pass::readExdev()
+bool Pass::readExdev()
 {
     ctx.device.DeviceExdevType = 0;
-    const int result = ask(ctx, "B942", QStringLiteral("Ermittle EXDEV-Art"), a);
-    if (result != 9)
-        return keepWhenUnknown(result, a);
+    const FrameResult result = ask(ctx, DeviceCommands::Exdev, QStringLiteral("Ermittle EXDEV-Art"), a);
+    if (!DeviceCommands::Exdev.answeredBy(result))
+        return goesOnWhenUnknown(result, a);
     applyExdev(ctx.ui.options(), ctx.device, answerNumber(a, 5, 3));
     learnt(DeviceFact::Exdev);
-    return result;
+    return true;
 }
 
-using Step = int (Pass::*)();
+using Step = bool (Pass::*)();
 const Step kSteps[] = {&Pass::readVersion, &Pass::readFabNr, &Pass::readBuild, &Pass::readBaujahr,
                        &Pass::readHardware, &Pass::readF4, &Pass::readAnalog, &Pass::readPtb,
                        &Pass::readDsfg, &Pass::readNetwork, &Pass::readFlash, &Pass::readExdev};
@@ -279,18 +283,18 @@ void ReadDeviceInfo(Context &ctx)
     ctx.device.BoxesRead.reset();
     ctx.link.clearCancel();
 
-    int result = WakeDevice(ctx);
-    if (result > 0) {
+    bool goOn = WakeDevice(ctx);
+    if (goOn) {
         ctx.link.PurgeInput();
         ui.setStatus(0, QStringLiteral("Anfordern der Konfigurationsdaten"));
     }
     for (Step step : kSteps) {
-        if (result <= 0)
+        if (!goOn)
             break;
-        result = (pass.*step)();
+        goOn = (pass.*step)();
     }
 
-    if (result > 0) {
+    if (goOn) {
         ctx.device.DeviceInfoRead = true;
     } else {
         ui.setStatus(1, QStringLiteral("KRV reagiert falsch oder nicht!!"));
@@ -301,16 +305,15 @@ void ReadDeviceInfo(Context &ctx)
     ui.setStatus(1, pass.f4Notice);
 }
 
-int ReadFwBuild(Context &ctx)
+FrameResult ReadFwBuild(Context &ctx)
 {
     ctx.ui.setStatus(1, QStringLiteral("Lese FW-Build"));
     ctx.ui.setCaption(Control::lbIntVersion, QString());
     QCoreApplication::processEvents();
 
     QByteArray answer;
-    ctx.link.SendCommand("B937", ctx.link.UseCrc);
-    const int result = ctx.link.ReceiveFrame(answer, ctx.link.UseCrc, ctx.link.limits.commandTimeoutMs);
-    if (result == 22) {
+    const FrameResult result = askDevice(ctx.link, DeviceCommands::FwBuild, answer);
+    if (DeviceCommands::FwBuild.answeredBy(result)) {
         ctx.device.DeviceFwDate = firmwareDate(answer);
         ctx.device.FactsRead |= DeviceFact::BuildDate;
         OptionsModel &panel = ctx.ui.options();

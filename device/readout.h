@@ -1,4 +1,5 @@
 #pragma once
+#include "link/frameresult.h"
 
 struct Context;
 
@@ -8,5 +9,5 @@ struct Context;
 void ReadDeviceInfo(Context &ctx);
 
 // Reads the firmware build date ("B937") into DeviceFwDate and sets
-// cbOnlyFabdata from it. Returns the ReceiveFrame result (22 on success).
-int ReadFwBuild(Context &ctx);
+// cbOnlyFabdata from it. Returns what the answer was.
+FrameResult ReadFwBuild(Context &ctx);

@@ -1,5 +1,6 @@
 #include "device/wakeup.h"
 
+#include "device/devicecommand.h"
 #include "frontend/context.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
@@ -8,7 +9,7 @@ namespace {
 constexpr int kTries = 4;
 }
 
-int WakeDevice(Context &ctx, std::optional<QDeadlineTimer> until)
+bool WakeDevice(Context &ctx, std::optional<QDeadlineTimer> until)
 {
     Link &link = ctx.link;
     Frontend &ui = ctx.ui;
@@ -22,27 +23,27 @@ int WakeDevice(Context &ctx, std::optional<QDeadlineTimer> until)
         ui.setStatus(1, QStringLiteral("Versuch ") + QString::number(attempt));
         // Always with CRC: a device without CRC answers anyway, just without
         // the CRC text, and that is how we tell the two apart.
-        link.SendCommand("Q", true);
+        link.SendCommand(DeviceCommands::Wake.text, true);
         const int tryMs = link.limits.wakeTimeoutMs;
         const int timeoutMs = until ? int(qMin<qint64>(tryMs, until->remainingTime())) : tryMs;
-        const int result = link.ReceiveFrame(answer, true, timeoutMs);
-        if (result == 3 || result == -3) {
+        const FrameResult result = link.ReceiveFrame(answer, true, timeoutMs);
+        if (result.hasLength(DeviceCommands::Wake.answerLength)) {
             if (answer.at(1) == 'Q') {
-                link.UseCrc = result == 3;
+                link.UseCrc = result.ok();
                 link.PumpWait(link.limits.wakeSettleMs);
-                return 1;
+                return true;
             }
             if (answer.at(1) == '=') {
                 ui.setStatus(1, QStringLiteral("KRV braucht Lese-Passwort!?!?"));
                 ui.askReadPassword(link.ReadPassword);
                 if (link.ReadPassword.isEmpty())
-                    return 0;
+                    return false;
                 attempt = 0;  // a new password earns four fresh tries
             }
         }
         if (link.CancelRequested)
-            return 0;
+            return false;
     }
     link.setFailed(true);
-    return 0;
+    return false;
 }

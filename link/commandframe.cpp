@@ -33,7 +33,7 @@ void Link::SendCommand(const QByteArray &command, bool crc)
     SendBytes(frame);
 }
 
-int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity)
+FrameResult Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity)
 {
     m_linkFailed = false;
     const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
@@ -53,7 +53,7 @@ int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity
             if (buffer.size() >= frameCapacity) {
                 if (sawStx) {  // longer than any answer: treat as none
                     m_linkFailed = true;
-                    return 0;
+                    return FrameResult::noAnswer();
                 }
                 buffer.clear();  // noise before the frame: drop it
             }
@@ -68,11 +68,11 @@ int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity
         }
         if (CancelRequested || deadline.hasExpired()) {
             m_linkFailed = true;
-            return 0;
+            return FrameResult::noAnswer();
         }
     }
     if (!crc)
-        return int(buffer.size());
+        return FrameResult::frame(int(buffer.size()));
 
     const int frameLength = int(buffer.size());
     int crcChars = 0;
@@ -84,17 +84,18 @@ int Link::ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity
         } else if (deadline.hasExpired()) {
             if (crcChars > 0) {
                 m_linkFailed = true;
-                return 0;
+                return FrameResult::noAnswer();
             }
-            return -frameLength;
+            return FrameResult::missingCrc(frameLength);
         } else {
             waitForEvents(deadline);
         }
     }
     if (crcChars < 4)
-        return -1;
+        return FrameResult::badCrc();
 
     const auto *text = reinterpret_cast<const quint8 *>(buffer.constData()) + frameLength;
     const int received = crcDigit(text[0]) * 4096 + crcDigit(text[1]) * 256 + crcDigit(text[2]) * 16 + crcDigit(text[3]);
-    return received == Crc16(buffer.constData() + 1, frameLength - 1) ? frameLength : -1;
+    return received == Crc16(buffer.constData() + 1, frameLength - 1) ? FrameResult::frame(frameLength)
+                                                                      : FrameResult::badCrc();
 }

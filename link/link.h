@@ -1,5 +1,6 @@
 #pragma once
 #include "comport/comport.h"
+#include "link/frameresult.h"
 #include "link/tcptarget.h"
 #include "link/timelimits.h"
 
@@ -94,10 +95,8 @@ public:
 
     // Command frames.
     void SendCommand(const QByteArray &command, bool crc);
-    // n > 0 frame of n bytes (STX..ETX), 0 time-out/cancel/over-long answer,
-    // -n frame without the expected CRC, -1 CRC mismatch or cancel in the CRC.
     // buffer holds the frame and, in CRC mode, the four CRC characters behind it.
-    int ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity = AnswerBufferSize);
+    FrameResult ReceiveFrame(QByteArray &buffer, bool crc, int timeoutMs, int capacity = AnswerBufferSize);
 
     // Byte channel.
     // Waits until the bytes have left, at most holdLimitMs longer than the

@@ -2,13 +2,12 @@
 
 #include "image/firmwareimage.h"
 #include "image/imagefacts.h"
+#include "device/devicecommand.h"
 #include "device/readoutdecode.h"
 
 #include <QDate>
 
 namespace {
-constexpr int kVersionAnswerLength = 21;
-constexpr int kBuildAnswerLength = 22;
 constexpr int kVersionLength = 14;
 }
 
@@ -17,16 +16,16 @@ FirmwareIdentity identityOf(const FirmwareImage &image)
     return {identificationText(image).trimmed(), firmwareDate(image)};
 }
 
-std::optional<QString> versionFromAnswer(const QByteArray &frame, int result)
+std::optional<QString> versionFromAnswer(const QByteArray &frame, const FrameResult &result)
 {
-    if (result != kVersionAnswerLength || frame.size() < 5 + kVersionLength)
+    if (!DeviceCommands::Version.answeredBy(result) || frame.size() < 5 + kVersionLength)
         return std::nullopt;
     return QString::fromLatin1(frame.mid(5, kVersionLength));
 }
 
-std::optional<int> buildDateFromAnswer(const QByteArray &frame, int result)
+std::optional<int> buildDateFromAnswer(const QByteArray &frame, const FrameResult &result)
 {
-    if (result != kBuildAnswerLength || frame.size() < kBuildAnswerLength)
+    if (!DeviceCommands::FwBuild.answeredBy(result) || frame.size() < DeviceCommands::FwBuild.answerLength)
         return std::nullopt;
     const int date = firmwareDate(frame);
     if (!QDate(date / 10000, date / 100 % 100, date % 100).isValid())

@@ -1,4 +1,6 @@
 #pragma once
+#include "link/frameresult.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -19,8 +21,8 @@ FirmwareIdentity identityOf(const FirmwareImage &image);
 // The device's answers, as ReceiveFrame left them with its result: the
 // version of "B004" (14 characters) and the build date of "B937". None for
 // an answer of another length or a date that is no calendar date.
-std::optional<QString> versionFromAnswer(const QByteArray &frame, int result);
-std::optional<int> buildDateFromAnswer(const QByteArray &frame, int result);
+std::optional<QString> versionFromAnswer(const QByteArray &frame, const FrameResult &result);
+std::optional<int> buildDateFromAnswer(const QByteArray &frame, const FrameResult &result);
 
 // What differs between the image and the device that should now run it, in
 // German, one line each; empty when the device runs the image: the same build

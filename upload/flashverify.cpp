@@ -1,5 +1,6 @@
 #include "upload/flashverify.h"
 
+#include "device/devicecommand.h"
 #include "frontend/context.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
@@ -10,14 +11,13 @@
 namespace {
 struct Answer {
     QByteArray frame;
-    int result = 0;
+    FrameResult result;
 };
 
-Answer ask(Link &link, const char *command)
+Answer ask(Link &link, const DeviceCommand &command)
 {
     Answer a;
-    link.SendCommand(command, link.UseCrc);
-    a.result = link.ReceiveFrame(a.frame, link.UseCrc, link.limits.commandTimeoutMs);
+    a.result = askDevice(link, command, a.frame);
     return a;
 }
 }
@@ -49,18 +49,18 @@ FlashVerify::Result FlashVerify::run(const FirmwareIdentity &image)
     // A device still starting may wake but not yet answer a read: try again.
     while (!until.hasExpired() && !link.CancelRequested) {
         link.setFailed(false);
-        if (WakeDevice(m_ctx, until) <= 0) {
+        if (!WakeDevice(m_ctx, until)) {
             passwordRefused = !link.LinkFailed && !link.CancelRequested;
             if (passwordRefused)  // no point in trying on
                 break;
             continue;
         }
         ui.setStatus(0, QStringLiteral("Prüfe die Firmware im KRV"));
-        const Answer versionAnswer = ask(link, "B004");
+        const Answer versionAnswer = ask(link, DeviceCommands::Version);
         const std::optional<QString> version = versionFromAnswer(versionAnswer.frame, versionAnswer.result);
         if (!version)
             continue;
-        const Answer buildAnswer = ask(link, "B937");
+        const Answer buildAnswer = ask(link, DeviceCommands::FwBuild);
         const std::optional<int> date = buildDateFromAnswer(buildAnswer.frame, buildAnswer.result);
         if (!date)
             continue;

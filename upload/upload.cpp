@@ -5,6 +5,7 @@
 #include "image/firmwareimage.h"
 #include "image/imagefacts.h"
 #include "frontend/context.h"
+#include "device/devicecommand.h"
 #include "device/devicedescription.h"
 #include "frontend/frontend.h"
 #include "link/link.h"
@@ -103,9 +104,9 @@ bool Upload::calibrationSwitchOpen()
 {
     Link &link = m_ctx.link;
     m_ctx.ui.setStatus(0, QStringLiteral("Zustand Eichschalter abrufen."));
-    link.SendCommand("B152", link.UseCrc);
+    link.SendCommand(DeviceCommands::CalibrationSwitch.text, link.UseCrc);
     QByteArray answer;
-    if (link.ReceiveFrame(answer, link.UseCrc, link.limits.uploadFrameTimeoutMs) != 8) {
+    if (!DeviceCommands::CalibrationSwitch.answeredBy(link.ReceiveFrame(answer, link.UseCrc, link.limits.uploadFrameTimeoutMs))) {
         link.setFailed(true);
         return false;
     }
@@ -122,7 +123,7 @@ bool Upload::enterFlashMode()
     Link &link = m_ctx.link;
     UploadPhase = Phase::EnterFlashMode;
     m_ctx.ui.setStatus(0, QStringLiteral("FLASH-Update einleiten"));
-    link.SendCommand("1FLASH", link.UseCrc);
+    link.SendCommand(DeviceCommands::FlashMode.text, link.UseCrc);
     link.PumpWait(20);
     if (!link.TcpMode) {
         // Over a modem the modems keep their own line speed.
@@ -137,10 +138,10 @@ bool Upload::enterFlashMode()
         return false;
     link.setFailed(false);
     QByteArray answer;
-    const int length = link.ReceiveFrame(answer, false, link.limits.goOnFlashingTimeoutMs);
+    const FrameResult result = link.ReceiveFrame(answer, false, link.limits.goOnFlashingTimeoutMs);
     if (!link.TcpMode)
         link.PurgeInput();
-    if (length != 14 || answer.mid(1, 12) != "GoOnFlashing") {
+    if (!DeviceCommands::FlashMode.answeredBy(result) || answer.mid(1, 12) != "GoOnFlashing") {
         link.setFailed(true);
         return false;
     }

@@ -74,7 +74,7 @@ private slots:
         panel.cbOnlyFabdata.setChecked(true);
         bench.ui().setCaption(Control::lbIntVersion, "alt");
 
-        QCOMPARE(ReadFwBuild(bench.ctx), 22);
+        QCOMPARE(ReadFwBuild(bench.ctx), FrameResult::frame(22));
 
         QCOMPARE(bench.device.DeviceFwDate, date.toInt());
         QCOMPARE(panel.cbOnlyFabdata.enabled(), enabled);
@@ -90,7 +90,7 @@ private slots:
         bench.link.UseCrc = true;
         bench.device.DeviceFwDate = 20050101;
         bench.panel().cbOnlyFabdata.setEnabled(true);
-        QCOMPARE(ReadFwBuild(bench.ctx), 3);
+        QCOMPARE(ReadFwBuild(bench.ctx), FrameResult::frame(3));
         QCOMPARE(bench.device.DeviceFwDate, 20050101);
         QVERIFY(bench.panel().cbOnlyFabdata.enabled());
     }

@@ -36,7 +36,7 @@ class TestCommandFrame : public QObject {
         peer.script = script;
         TcpStation station(peer.port());
         station.link.SendCommand("Q", crc);
-        const int result = station.link.ReceiveFrame(buffer, crc, timeoutMs);
+        const int result = station.link.ReceiveFrame(buffer, crc, timeoutMs).code();
         if (linkFailed)
             *linkFailed = station.link.LinkFailed;
         return result;
@@ -155,7 +155,7 @@ private slots:
         link.SendCommand("Q", true);
         QTimer::singleShot(100, &link, [&link] { link.cancel(); });
         clock.start();
-        QCOMPARE(link.ReceiveFrame(buffer, true, 60000), 0);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 60000).code(), 0);
         QVERIFY(link.LinkFailed);
         QVERIFY(clock.elapsed() < 30000);
 
@@ -165,7 +165,7 @@ private slots:
         link.SendCommand("Q", true);
         QTimer::singleShot(200, &link, [&link] { link.cancel(); });
         clock.restart();
-        QCOMPARE(link.ReceiveFrame(buffer, true, 60000), -1);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 60000).code(), -1);
         QVERIFY(!link.LinkFailed);
         QVERIFY(clock.elapsed() < 30000);
     }
@@ -178,14 +178,14 @@ private slots:
         QByteArray buffer;
 
         link.SendCommand("B004", true);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 21);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 21);
         QCOMPARE(buffer.left(21), kStx + "B004KRV470 V3.02 ab" + kEtx);
 
         // An answer in two segments arrives whole.
         sim.device.faults.splitAt = 7;
         sim.device.faults.noiseBefore = "\xff\x02zz";
         link.SendCommand("B004", true);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 21);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 21);
         QCOMPARE(buffer.left(5), kStx + "B004");
         QCOMPARE(sim.device.frames.last(), QByteArray::fromHex("02423030340346454146"));
     }
@@ -200,12 +200,12 @@ private slots:
         QByteArray buffer;
 
         link.SendCommand("B004", true);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 3);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 3);
         QCOMPARE(buffer.left(3), kStx + "=" + kEtx);
 
         link.ReadPassword = "4711";
         link.SendCommand("B004", true);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 21);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 21);
         QCOMPARE(sim.device.frames.last(), withCrc(kStx + "B4711 004" + kEtx));
     }
 };

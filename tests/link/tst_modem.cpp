@@ -186,7 +186,7 @@ void TestModem::carrierLossEndsWaitAndHangsUp()
     clock.start();
     rig.link.SendCommand("B100", false);
     QByteArray answer;
-    QCOMPARE(rig.link.ReceiveFrame(answer, false, 60000), 0);
+    QCOMPARE(rig.link.ReceiveFrame(answer, false, 60000).code(), 0);
     QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(rig.link.CancelRequested);
     QVERIFY(rig.link.CarrierLost);

@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(link.TcpConnectCountdown, 0);
 
         QByteArray buffer;
-        QCOMPARE(link.ReceiveFrame(buffer, true, 1500), 0);  // over a tick: no new attempt
+        QCOMPARE(link.ReceiveFrame(buffer, true, 1500).code(), 0);  // over a tick: no new attempt
         QVERIFY(link.LinkFailed);
         QCOMPARE(station.ui.questions.size(), 1);
     }
@@ -83,7 +83,7 @@ private slots:
         QByteArray buffer;
 
         link.SendCommand("Q", true);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 3);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 3);
         QCOMPARE(link.TcpLinkState, TcpState::Connected);
         QCOMPARE(station.ui.colours, QList<LinkColour>{LinkColour::Connected});
 
@@ -100,7 +100,7 @@ private slots:
         QVERIFY(pumpUntil(link, [&] { return link.TcpLinkState == TcpState::Connected; }, 1000));
 
         link.SendCommand("B004", true);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 21);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 21);
     }
 
     void switchingToSerialEndsTheAttempt()
@@ -130,7 +130,7 @@ private slots:
         Link &link = station.link;
         QByteArray buffer;
         link.SendCommand("Q", true);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 3);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 3);
 
         link.Timer3.start();
         sim.tcp.dropClient();
@@ -138,7 +138,7 @@ private slots:
         link.SendCommand("B004", true);
         QVERIFY(link.TcpConnected);
         QCOMPARE(link.TcpLinkState, TcpState::Connected);
-        QCOMPARE(link.ReceiveFrame(buffer, true, 2000), 21);
+        QCOMPARE(link.ReceiveFrame(buffer, true, 2000).code(), 21);
         QCOMPARE(sim.tcp.connections(), 2);
 
         // The tick finds the link up and leaves it alone.

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+Q_DECLARE_METATYPE(FrameResult)
+
 namespace {
 constexpr int kSilentMs = 1500;
 
@@ -27,21 +29,21 @@ private slots:
     void answers_data()
     {
         QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("result");
+        QTest::addColumn<FrameResult>("result");
         QTest::addColumn<QString>("version");  // null: not a version answer
         QTest::addColumn<int>("date");         // 0: not a build answer
-        QTest::newRow("version") << QByteArray("\x02" "B004KRV470 V3.03 ab\x03") << 21 << "KRV470 V3.03 a" << 0;
-        QTest::newRow("version without CRC") << QByteArray("\x02" "B004KRV470 V3.03 ab\x03") << -21 << QString() << 0;
-        QTest::newRow("build") << QByteArray("\x02" "B937V101032009R00001\x03") << 22 << QString() << 20090301;
-        QTest::newRow("build of 31 February") << QByteArray("\x02" "B937V131022009R00001\x03") << 22 << QString() << 0;
-        QTest::newRow("build of zeros") << QByteArray("\x02" "B937V100000000R00001\x03") << 22 << QString() << 0;
-        QTest::newRow("unknown command") << QByteArray("\x02?\x03") << 3 << QString() << 0;
-        QTest::newRow("result longer than the frame") << QByteArray("\x02" "B9") << 22 << QString() << 0;
+        QTest::newRow("version") << QByteArray("\x02" "B004KRV470 V3.03 ab\x03") << FrameResult::frame(21) << "KRV470 V3.03 a" << 0;
+        QTest::newRow("version without CRC") << QByteArray("\x02" "B004KRV470 V3.03 ab\x03") << FrameResult::missingCrc(21) << QString() << 0;
+        QTest::newRow("build") << QByteArray("\x02" "B937V101032009R00001\x03") << FrameResult::frame(22) << QString() << 20090301;
+        QTest::newRow("build of 31 February") << QByteArray("\x02" "B937V131022009R00001\x03") << FrameResult::frame(22) << QString() << 0;
+        QTest::newRow("build of zeros") << QByteArray("\x02" "B937V100000000R00001\x03") << FrameResult::frame(22) << QString() << 0;
+        QTest::newRow("unknown command") << QByteArray("\x02?\x03") << FrameResult::frame(3) << QString() << 0;
+        QTest::newRow("result longer than the frame") << QByteArray("\x02" "B9") << FrameResult::frame(22) << QString() << 0;
     }
     void answers()
     {
         QFETCH(QByteArray, frame);
-        QFETCH(int, result);
+        QFETCH(FrameResult, result);
         QFETCH(QString, version);
         QFETCH(int, date);
         QCOMPARE(versionFromAnswer(frame, result).value_or(QString()), version);

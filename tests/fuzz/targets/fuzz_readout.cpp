@@ -28,7 +28,7 @@ int fuzzReadoutAnswers(const quint8 *data, std::size_t size)
     restarted.link.UseCrc = st.link.UseCrc;
     try {
         QByteArray frame;
-        int result = restarted.link.ReceiveFrame(frame, restarted.link.UseCrc, 2000);
+        FrameResult result = restarted.link.ReceiveFrame(frame, restarted.link.UseCrc, 2000);
         const std::optional<QString> version = versionFromAnswer(frame, result);
         FUZZ_CHECK(!version || version->size() == 14);
         result = restarted.link.ReceiveFrame(frame, restarted.link.UseCrc, 2000);

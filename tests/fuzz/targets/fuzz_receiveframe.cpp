@@ -13,11 +13,11 @@ int fuzzReceiveFrame(const quint8 *data, std::size_t size)
     try {
         for (;;) {
             QByteArray buffer;
-            const int result = st.link.ReceiveFrame(buffer, crc, 1000, capacity);
+            const FrameResult result = st.link.ReceiveFrame(buffer, crc, 1000, capacity);
             FUZZ_CHECK(buffer.size() <= capacity);
-            if (result > 0) {
-                FUZZ_CHECK(result <= buffer.size());
-                FUZZ_CHECK(quint8(buffer.at(result - 1)) == Link::ETX);
+            if (result.ok()) {
+                FUZZ_CHECK(result.length > 0 && result.length <= buffer.size());
+                FUZZ_CHECK(quint8(buffer.at(result.length - 1)) == Link::ETX);
             }
         }
     } catch (const EAbort &) {
