@@ -16,33 +16,6 @@ namespace {
 // The first build date whose firmware takes the factory data alone.
 constexpr int kFirstFabdataOnlyBuild = 20071211;
 
-// Disables the controls that could start a second device operation for the
-// pass and gives them their state back after it, also when a port error
-// aborts the pass.
-class LockedControls {
-public:
-    explicit LockedControls(Frontend &ui) : m_ui(ui)
-    {
-        for (size_t i = 0; i < std::size(kLocked); ++i) {
-            m_wasEnabled[i] = ui.isEnabled(kLocked[i]);
-            ui.setEnabled(kLocked[i], false);
-        }
-    }
-    ~LockedControls()
-    {
-        for (size_t i = 0; i < std::size(kLocked); ++i)
-            m_ui.setEnabled(kLocked[i], m_wasEnabled[i]);
-    }
-    LockedControls(const LockedControls &) = delete;
-    LockedControls &operator=(const LockedControls &) = delete;
-
-private:
-    static constexpr Control kLocked[] = {Control::pnFile, Control::pnFab, Control::pnKRV, Control::pnModem,
-                                          Control::sbOpen, Control::sbUpdate, Control::sbComm};
-    Frontend &m_ui;
-    bool m_wasEnabled[std::size(kLocked)];
-};
-
 char charAt(const QByteArray &frame, int offset) { return offset < frame.size() ? frame.at(offset) : '\0'; }
 
 // The device does not know the command: STX "?" ETX.
@@ -272,7 +245,8 @@ const Step kSteps[] = {&Pass::readVersion, &Pass::readFabNr, &Pass::readBuild, &
 void ReadDeviceInfo(Context &ctx)
 {
     Frontend &ui = ctx.ui;
-    const LockedControls locked(ui);
+    // Busy until the pass is over, also when a port error aborts it.
+    const ActivityScope busy(ui, Activity::Busy);
     Pass pass{ctx, ui.options().cbF4, {}, {}};
     clearWindow(ctx);
     ctx.device.DeviceKind = KrvModel::None;

@@ -58,3 +58,11 @@ void Frontend::setHighlighted(Control control, bool on)
     m_highlighted[index(control)] = on;
     controlChanged(control);
 }
+
+void Frontend::setActivity(Activity activity)
+{
+    const Activity before = m_activity;
+    m_activity = activity;
+    if (before != activity)
+        activityChanged(before);
+}

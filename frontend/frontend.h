@@ -12,6 +12,14 @@ struct OpenDialog;
 // Colour of the status bar: shows the TCP link.
 enum class LinkColour { Normal, Connected, Disconnected };
 
+// What a running device operation allows. The window locks its commands
+// while one runs and offers the cancel while it can stop; the CLI shows nothing.
+enum class Activity {
+    Idle,         // no operation runs
+    Busy,         // one runs and cannot be stopped now
+    Cancellable,  // one runs and stops at the cancel
+};
+
 // Everything an operation needs of the window, and nothing more. The GUI shows
 // it with widgets, the CLI on the terminal, tests with a scripted fake.
 //
@@ -47,6 +55,10 @@ public:
     // The highlight was set or cleared: the label's background is kept here.
     bool hasHighlight(Control control) const { return at(m_highlighted, control).has_value(); }
 
+    // The running operation's state.
+    void setActivity(Activity activity);
+    Activity activity() const { return m_activity; }
+
     // The user asked to end the program. A device operation that fails from
     // now on was ended by that request: it says nothing about the device, and
     // the exit would wait on a box.
@@ -78,6 +90,8 @@ protected:
     virtual void statusChanged(int panel) { Q_UNUSED(panel); }
     // A control's caption, enabled flag or highlight changed: mirror it.
     virtual void controlChanged(Control control) { Q_UNUSED(control); }
+    // The operation's state changed from before to activity().
+    virtual void activityChanged(Activity before) { Q_UNUSED(before); }
 
 private:
     template <typename T>
@@ -94,4 +108,27 @@ private:
     PerControl<bool> m_enabled;
     PerControl<bool> m_highlighted;
     bool m_exitRequested = false;
+    Activity m_activity = Activity::Idle;
+};
+
+// An operation's state for its lifetime. One that runs inside another (the
+// readout of an upload) leaves the outer one's state as it is.
+class ActivityScope {
+public:
+    ActivityScope(Frontend &ui, Activity activity) : m_ui(ui), m_outermost(ui.activity() == Activity::Idle)
+    {
+        if (m_outermost)
+            ui.setActivity(activity);
+    }
+    ~ActivityScope()
+    {
+        if (m_outermost)
+            m_ui.setActivity(Activity::Idle);
+    }
+    ActivityScope(const ActivityScope &) = delete;
+    ActivityScope &operator=(const ActivityScope &) = delete;
+
+private:
+    Frontend &m_ui;
+    bool m_outermost;
 };

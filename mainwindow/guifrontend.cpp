@@ -14,6 +14,11 @@
 #include <QStatusBar>
 
 namespace {
+// Commands that would start a second operation, load another image or change
+// the interface while one runs.
+constexpr Control kLockedWhileRunning[] = {Control::sbComm, Control::sbOpen, Control::smOpen, Control::pnFile,
+                                           Control::pnFab, Control::pnModem, Control::btKRV, Control::btUpdate,
+                                           Control::sbUpdate, Control::smUpdate};
 
 // "Binärdatei|*.bin|..." as Qt's name filters. Names on this platform are
 // case-sensitive, so a pattern takes the upper-case spelling too.
@@ -55,6 +60,33 @@ void GuiFrontend::attach(QLabel *statusPanel0, QLabel *statusPanel1)
     for (int panel = 0; panel < 2; ++panel)
         m_panels[panel]->setText(status(panel));
     setLinkColour(m_colour);
+}
+
+void GuiFrontend::activityChanged(Activity before)
+{
+    const auto remember = [this](std::span<const Control> controls) {
+        for (Control control : controls)
+            m_enabledWhenIdle[static_cast<size_t>(control)] = isEnabled(control);
+    };
+    const auto giveBack = [this](std::span<const Control> controls) {
+        for (Control control : controls)
+            setEnabled(control, m_enabledWhenIdle[static_cast<size_t>(control)]);
+    };
+    if (before == Activity::Idle) {
+        remember(kLockedWhileRunning);
+        remember(CancelControls);
+    }
+    switch (activity()) {
+    case Activity::Idle:
+        giveBack(kLockedWhileRunning);
+        giveBack(CancelControls);
+        break;
+    case Activity::Busy:
+    case Activity::Cancellable:
+        setEnabled(kLockedWhileRunning, false);
+        setEnabled(CancelControls, activity() == Activity::Cancellable);
+        break;
+    }
 }
 
 void GuiFrontend::statusChanged(int panel)

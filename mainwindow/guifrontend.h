@@ -39,6 +39,7 @@ public:
 protected:
     void statusChanged(int panel) override;
     void controlChanged(Control control) override;
+    void activityChanged(Activity before) override;
 
 private:
     void mirror(Control control);
@@ -49,5 +50,8 @@ private:
     QLabel *m_panels[2] = {nullptr, nullptr};
     TPwForm *m_passwordDialog = nullptr;
     LinkColour m_colour = LinkColour::Normal;
+    // The locked commands' and the cancel controls' states before the
+    // operation, given back when it ends.
+    std::array<bool, ControlCount> m_enabledWhenIdle{};
     bool m_busy = false;
 };

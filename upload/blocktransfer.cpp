@@ -177,7 +177,7 @@ void BlockTransfer::programming(quint8 firstLetter)
     Frontend &ui = m_ctx.ui;
     m_phase = Phase::Programming;
     m_progress.programming = true;
-    ui.setEnabled(CancelControls, false);
+    ui.setActivity(Activity::Busy);  // the device programs its flash: no way back
     link.clearCancel();
     m_counters = {};
     ui.setStatus(0, QStringLiteral("KRV programmiert FLASH!"));

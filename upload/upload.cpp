@@ -15,14 +15,6 @@
 #include "upload/factorydata.h"
 #include "upload/prechecks.h"
 
-namespace {
-// Commands that would start a second operation, load another image or change
-// the interface while the run goes on.
-constexpr Control kLockedControls[] = {Control::sbComm, Control::sbOpen, Control::pnFile, Control::pnFab,
-                                       Control::pnModem, Control::btUpdate, Control::sbUpdate, Control::btKRV,
-                                       Control::smUpdate, Control::smOpen};
-}
-
 Upload::Upload(Context &ctx) : m_ctx(ctx) {}
 
 void Upload::btAbbruchClick()
@@ -62,8 +54,6 @@ bool Upload::imageUploadable()
 void Upload::prepare()
 {
     Frontend &ui = m_ctx.ui;
-    ui.setEnabled(kLockedControls, false);
-    ui.setEnabled(CancelControls, true);
     m_onlyFabdataWasEnabled = ui.options().cbOnlyFabdata.enabled();
     ui.options().cbOnlyFabdata.setEnabled(false);
     m_ctx.link.beginConversation();
@@ -215,8 +205,6 @@ void Upload::finish()
     for (Control label : DeviceLabels)
         ui.setCaption(label, QString());
     ui.setBusyCursor(false);
-    ui.setEnabled(kLockedControls, true);
-    ui.setEnabled(CancelControls, false);
     ui.options().cbOnlyFabdata.setEnabled(m_onlyFabdataWasEnabled);
     link.clearCancel();
     m_running = false;
@@ -232,6 +220,7 @@ void Upload::btUpdateClick()
     if (!imageUploadable())
         return;
     m_running = true;
+    const ActivityScope cancellable(m_ctx.ui, Activity::Cancellable);
     prepare();
     try {
         checkDevice();

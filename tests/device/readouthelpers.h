@@ -7,10 +7,6 @@
 #include <QStringList>
 #include <QtTest>
 
-// The controls a readout locks for its pass.
-constexpr Control kLockedControls[] = {Control::pnFile, Control::pnFab, Control::pnKRV, Control::pnModem,
-                                       Control::sbOpen, Control::sbUpdate, Control::sbComm};
-
 // The command of every frame the device received (STX, ETX and CRC removed).
 inline QList<QByteArray> commands(const DeviceBench &bench)
 {

@@ -21,13 +21,11 @@ private slots:
         panel.setLabel(panel.lbGExdev, QStringLiteral("7"), true);
         ui.setCaption(Control::lbDSfG, "alt");
         ui.setCaption(Control::lbIntVersion, "alt");
-        ui.setEnabled(Control::sbUpdate, false);
 
-        // Every answer the device gives is given while the seven controls are locked.
+        // Every answer the device gives is given while the readout is busy.
         bool lockedWhileAnswering = true;
         QObject::connect(&bench.peer.device, &DeviceSim::send, &bench.peer.device, [&] {
-            for (Control control : kLockedControls)
-                lockedWhileAnswering = lockedWhileAnswering && !ui.isEnabled(control);
+            lockedWhileAnswering = lockedWhileAnswering && ui.activity() == Activity::Busy;
         });
 
         ReadDeviceInfo(bench.ctx);
@@ -44,8 +42,7 @@ private slots:
         QCOMPARE(ui.status(0), QString());
         QCOMPARE(ui.status(1), QString());
         QVERIFY(ui.messages.isEmpty());
-        for (Control control : kLockedControls)
-            QCOMPARE(ui.isEnabled(control), control != Control::sbUpdate);
+        QCOMPARE(ui.activity(), Activity::Idle);
 
         QVERIFY(bench.device.DeviceInfoRead);
         QCOMPARE(bench.device.DeviceKind, KrvModel::KRV470);

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
@@ -50,6 +51,8 @@ bool shownEnabled(QObject *target)
     return static_cast<QWidget *>(target)->isEnabled();
 }
 }  // namespace
+
+Q_DECLARE_METATYPE(Activity)
 
 class TestControls : public QObject {
     Q_OBJECT
@@ -103,6 +106,37 @@ private slots:
         QVERIFY(shownEnabled(w.station.ui.target(Control::btUpdate)));
         w.station.ui.setEnabled(Control::mmUpdate, true);
         QVERIFY(shownEnabled(w.station.ui.target(Control::mmUpdate)));
+    }
+
+    // A running operation locks the commands that would start another one;
+    // the cancel works while it can stop; at its end each control is as before.
+    void operationLocksTheCommands_data()
+    {
+        QTest::addColumn<Activity>("activity");
+        QTest::newRow("busy") << Activity::Busy;
+        QTest::newRow("cancellable") << Activity::Cancellable;
+    }
+    void operationLocksTheCommands()
+    {
+        QFETCH(Activity, activity);
+        Program p(dir.filePath("quillon.INI"));
+        GuiFrontend &ui = p.form1.station.ui;
+        const Control locked[] = {Control::sbComm, Control::sbOpen, Control::smOpen, Control::pnFile, Control::pnFab,
+                                  Control::pnModem, Control::btKRV, Control::btUpdate, Control::sbUpdate, Control::smUpdate};
+        ui.setEnabled(Control::btUpdate, true);  // an image is loaded; sbUpdate stays off
+        QMap<Control, bool> before;
+        for (Control control : AllControls)
+            before[control] = shownEnabled(ui.target(control));
+
+        ui.setActivity(activity);
+        for (Control control : locked)
+            QVERIFY2(!shownEnabled(ui.target(control)), qPrintable(controlName(control)));
+        for (Control control : CancelControls)
+            QCOMPARE(shownEnabled(ui.target(control)), activity == Activity::Cancellable);
+        ui.setActivity(activity == Activity::Cancellable ? Activity::Busy : Activity::Cancellable);
+        ui.setActivity(Activity::Idle);
+        for (Control control : AllControls)
+            QVERIFY2(shownEnabled(ui.target(control)) == before[control], qPrintable(controlName(control)));
     }
 
     // Locking the options panel and freeing it again gives each box back its

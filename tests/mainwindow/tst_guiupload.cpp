@@ -4,6 +4,7 @@
 #include "tests/mainwindow/startuprig.h"
 #include "tests/support/simpeer.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -44,8 +45,16 @@ private slots:
     {
         Rig rig;
         TForm1 &w = rig.startConnected();
+        // While it reads, nothing starts a second conversation or loads a file.
+        auto *smOpen = qobject_cast<QAction *>(w.station.ui.target(Control::smOpen));
+        bool lockedWhileReading = true;
+        w.station.link.trace = [&](bool, const QByteArray &) {
+            lockedWhileReading &= !w.btKRV->isEnabled() && !w.pnFab->isEnabled() && !w.sbOpen->isEnabled()
+                                  && !smOpen->isEnabled() && !w.btAbbruch->isEnabled();
+        };
         QTest::mouseClick(w.btKRV, Qt::LeftButton);
         QVERIFY(w.station.device.DeviceInfoRead);
+        QVERIFY(lockedWhileReading);
         QCOMPARE(rig.label("lbVersion"), QStringLiteral("KRV470 V3.02 a"));
         QVERIFY(!w.findChild<QLineEdit *>("edFabNr")->text().isEmpty());
         QVERIFY(w.btKRV->isEnabled());
@@ -60,8 +69,18 @@ private slots:
         rig.loadImage(w);
         QVERIFY(w.btUpdate->isEnabled());
         int statusChanges = 0;
-        w.station.upload.progress = [&](const TransferProgress &) { ++statusChanges; };
+        bool cancellableWhileSending = true, lockedWhileProgramming = true;
+        w.station.upload.progress = [&](const TransferProgress &p) {
+            ++statusChanges;
+            const bool locked = !w.btUpdate->isEnabled() && !w.btKRV->isEnabled() && !w.sbOpen->isEnabled();
+            if (p.programming)
+                lockedWhileProgramming &= locked && !w.btAbbruch->isEnabled() && !w.sbAbbruch->isEnabled();
+            else
+                cancellableWhileSending &= locked && w.btAbbruch->isEnabled() && w.sbAbbruch->isEnabled();
+        };
         QTest::mouseClick(w.btUpdate, Qt::LeftButton);
+        QVERIFY(cancellableWhileSending);
+        QVERIFY(lockedWhileProgramming);
         QCOMPARE(rig.answerer.texts(), QStringList{"Upload beendet: FLASH wurde erfolgreich gebrannt!  :-)"});
         QVERIFY(statusChanges > w.station.upload.recordCounters.dataRecords);
         // The device holds the image, factory data included.

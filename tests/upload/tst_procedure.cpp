@@ -68,8 +68,7 @@ void TstProcedure::preCheckQuestion()
             QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
             QCOMPARE(rig.flash().flash.right(32), rig.image().right(32));
         }
-        QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
-        QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
+        QCOMPARE(rig.st.ui.activity(), Activity::Idle);
     }
 }
 
@@ -179,19 +178,14 @@ void TstProcedure::controlsDuringAndAfterTheRun()
 {
     UploadRig rig;
     rig.load(blockImage({0, 1}));
-    rig.st.ui.setEnabled(Control::btAbbruch, false);
     rig.st.options.cbOnlyFabdata.setEnabled(true);
-    const Control locked[] = {Control::sbComm, Control::sbOpen, Control::pnFile, Control::pnFab, Control::pnModem,
-                              Control::btUpdate, Control::sbUpdate, Control::btKRV, Control::smUpdate, Control::smOpen};
     bool lockedWhileSending = true, cancellableWhileSending = true, runningWhileProgramming = true;
     rig.upload.progress = [&](const TransferProgress &p) {
-        for (Control control : locked)
-            lockedWhileSending &= !rig.st.ui.isEnabled(control);
         lockedWhileSending &= !rig.st.options.cbOnlyFabdata.enabled();
         if (!p.programming)
-            cancellableWhileSending &= rig.st.ui.isEnabled(Control::btAbbruch) && rig.st.ui.isEnabled(Control::sbAbbruch);
+            cancellableWhileSending &= rig.st.ui.activity() == Activity::Cancellable;
         else
-            runningWhileProgramming &= rig.upload.running();
+            runningWhileProgramming &= rig.upload.running() && rig.st.ui.activity() == Activity::Busy;
     };
     rig.upload.btUpdateClick();
 
@@ -199,10 +193,7 @@ void TstProcedure::controlsDuringAndAfterTheRun()
     QVERIFY(cancellableWhileSending);
     QVERIFY(runningWhileProgramming);
     QVERIFY(!rig.upload.running());
-    for (Control control : locked)
-        QVERIFY2(rig.st.ui.isEnabled(control), qPrintable(controlName(control)));
-    for (Control control : {Control::btAbbruch, Control::sbAbbruch, Control::smAbbruch})
-        QVERIFY(!rig.st.ui.isEnabled(control));
+    QCOMPARE(rig.st.ui.activity(), Activity::Idle);
     QVERIFY(rig.st.options.cbOnlyFabdata.enabled());
     for (Control label : {Control::lbVersion, Control::lbIntVersion, Control::lbDSfG})
         QCOMPARE(rig.st.ui.caption(label), QString());

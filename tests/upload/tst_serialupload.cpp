@@ -158,8 +158,7 @@ void TstSerialUpload::unplugEndsTheRunThroughThePortError()
     // The line went with the third data record, or after all eight.
     QCOMPARE(rig.upload.recordCounters.dataRecords, whileProgramming ? 8 : 3);
     QVERIFY(!rig.upload.running());
-    QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
-    QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
+    QCOMPARE(rig.st.ui.activity(), Activity::Idle);
     QVERIFY(!rig.sim.port().Active());
     QCOMPARE(rig.sim.port().BaudRate(), br9600);
 }
@@ -180,8 +179,7 @@ void TstSerialUpload::unplugAfterTheLastLetter()
     QCOMPARE(rig.st.ui.messages, (QStringList{kSuccess, kUnplugged}));
     QCOMPARE(rig.upload.outcome, Upload::Outcome::Ok);
     QVERIFY(!rig.upload.running());
-    QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
-    QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
+    QCOMPARE(rig.st.ui.activity(), Activity::Idle);
     QVERIFY(!rig.sim.port().Active());
     QCOMPARE(rig.sim.port().BaudRate(), br9600);  // for the next open
 }

@@ -62,9 +62,7 @@ void TstTransfer::fullImagesArriveByteIdentical()
     QCOMPARE(dataRecords, nonBlank);
     QCOMPARE(eots, addressRecords);  // the end record is preceded by one too
     QCOMPARE(rig.flash().records.last(), (Record{Kind::End, 0x0FFFFF, 'F'}));
-    // Controls are back as they were.
-    QVERIFY(rig.st.ui.isEnabled(Control::btUpdate));
-    QVERIFY(!rig.st.ui.isEnabled(Control::btAbbruch));
+    QCOMPARE(rig.st.ui.activity(), Activity::Idle);
     QCOMPARE(rig.st.ui.status(0), QString());
 }
 
@@ -235,7 +233,7 @@ void TstTransfer::programmingLettersShowTheirTexts()
     bool cancelLocked = false;
     rig.upload.progress = [&](const TransferProgress &p) {
         if (p.letter != 0)
-            cancelLocked = !rig.st.ui.isEnabled(Control::btAbbruch) && !rig.st.ui.isEnabled(Control::smAbbruch);
+            cancelLocked = rig.st.ui.activity() == Activity::Busy;
     };
     rig.upload.btUpdateClick();
 
