@@ -20,6 +20,9 @@ enum class Activity {
     Cancellable,  // one runs and stops at the cancel
 };
 
+// What the modem does; the window's modem panel holds its buttons meanwhile.
+enum class ModemTask { Initialise, Dial, HangUp };
+
 // Everything an operation needs of the window, and nothing more. The GUI shows
 // it with widgets, the CLI on the terminal, tests with a scripted fake.
 //
@@ -58,6 +61,9 @@ public:
     // The running operation's state.
     void setActivity(Activity activity);
     Activity activity() const { return m_activity; }
+
+    // The modem starts (running) or ends a task.
+    virtual void modemTask(ModemTask task, bool running) { Q_UNUSED(task); Q_UNUSED(running); }
 
     // The user asked to end the program. A device operation that fails from
     // now on was ended by that request: it says nothing about the device, and

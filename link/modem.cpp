@@ -9,6 +9,19 @@
 
 namespace {
 constexpr int kDtrDropMs = 300;
+
+// Reports a modem task for its lifetime, also when a port error ends it.
+class TaskScope {
+public:
+    TaskScope(Frontend &ui, ModemTask task) : m_ui(ui), m_task(task) { ui.modemTask(task, true); }
+    ~TaskScope() { m_ui.modemTask(m_task, false); }
+    TaskScope(const TaskScope &) = delete;
+    TaskScope &operator=(const TaskScope &) = delete;
+
+private:
+    Frontend &m_ui;
+    ModemTask m_task;
+};
 }
 
 Modem::Modem(Link &link, Frontend &ui, TCustomComPort &port, QObject *parent)
@@ -41,13 +54,7 @@ QString Modem::initRefusal(const QString &text)
     return {};
 }
 
-void Modem::edRufChange(const QString &text)
-{
-    PhoneNumber = text.toLatin1();
-    m_ui.setEnabled(Control::btRuf, !text.isEmpty() && !text.startsWith(QLatin1Char('N'), Qt::CaseInsensitive));
-}
-
-void Modem::edInitChange(const QString &text) { m_ui.setEnabled(Control::btInit, !text.isEmpty()); }
+void Modem::edRufChange(const QString &text) { PhoneNumber = text.toLatin1(); }
 
 void Modem::btInitClick(const QString &initText)
 {
@@ -59,11 +66,8 @@ void Modem::btInitClick(const QString &initText)
     if (Dialling)
         m_link.cancel();  // the dial ends once this handler has returned
     m_port.SetParity(paNone);
-    m_ui.setEnabled(Control::btInit, false);
-    const auto restore = qScopeGuard([this] {
-        m_ui.setEnabled(Control::btInit, true);
-        m_port.SetParity(paEven);
-    });
+    const TaskScope initialising(m_ui, ModemTask::Initialise);
+    const auto restore = qScopeGuard([this] { m_port.SetParity(paEven); });
     ModemInit(initText.toLatin1());
 }
 
@@ -75,11 +79,9 @@ void Modem::btRufClick()
             return;
         }
     }
-    m_ui.setEnabled(Control::btRuf, false);
-    // A port error ends the handler; the button must come back all the same.
-    const auto enableAgain = qScopeGuard([this] { m_ui.setEnabled(Control::btRuf, true); });
     m_link.clearCancel();
     if (m_link.ModemConnected) {
+        const TaskScope hangingUp(m_ui, ModemTask::HangUp);
         HangUp();
         m_link.cancel();  // ends any wait still running
         m_link.setFailed(false);
@@ -87,17 +89,11 @@ void Modem::btRufClick()
     }
     m_link.CarrierLost = false;
     m_port.StoredOptions().include(opOutputCTSFlow);
-    const bool updateEnabled = m_ui.isEnabled(Control::btUpdate);
-    m_ui.setEnabled(Control::btUpdate, false);
-    m_ui.setEnabled(Control::btKRV, false);
+    const TaskScope dialling(m_ui, ModemTask::Dial);
     for (Control label : DeviceLabels)
         m_ui.setCaption(label, QString());
     Dialling = true;
-    const auto dialEnded = qScopeGuard([this, updateEnabled] {
-        Dialling = false;
-        m_ui.setEnabled(Control::btUpdate, updateEnabled);
-        m_ui.setEnabled(Control::btKRV, true);
-    });
+    const auto dialEnded = qScopeGuard([this] { Dialling = false; });
     if (DialDevice() == 1) {
         m_ui.setCaption(Control::btRuf, QStringLiteral("Trennen"));
         m_link.ModemConnected = true;

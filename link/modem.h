@@ -11,8 +11,8 @@ class Link;
 class TCustomComPort;
 
 // Dial-up through a Hayes modem on the serial port Comm1, and the carrier.
-// The handlers of the window's modem panel are here too: they only touch the
-// Frontend's state (enabled flags, captions), so the CLI shares every rule.
+// The handlers of the window's modem panel are here too, so the CLI shares
+// every rule; they report their tasks, and the window holds its buttons.
 //
 // The waits block in the event loop; bytes, the carrier event, Timer1 and a
 // cancel wake them. A silent modem costs no CPU.
@@ -36,7 +36,6 @@ public:
 
     // The modem panel.
     void edRufChange(const QString &text);
-    void edInitChange(const QString &text);
     void btInitClick(const QString &initText);
     void btRufClick();
     // OnRLSDChange of the port.

@@ -134,8 +134,13 @@ void TForm1::wireModemPanel()
 {
     auto *edRuf = pnModem->findChild<QLineEdit *>(controlName(Control::edRuf));
     auto *edInit = pnModem->findChild<QLineEdit *>(controlName(Control::edInit));
-    connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) { station.modem->edRufChange(text); });
-    connect(edInit, &QLineEdit::textChanged, this, [this](const QString &text) { station.modem->edInitChange(text); });
+    // A number starting with "N" is none; an overlong one the click refuses.
+    connect(edRuf, &QLineEdit::textChanged, this, [this](const QString &text) {
+        station.modem->edRufChange(text);
+        station.ui.setEnabled(Control::btRuf, !text.isEmpty() && !text.startsWith(QLatin1Char('N'), Qt::CaseInsensitive));
+    });
+    connect(edInit, &QLineEdit::textChanged, this,
+            [this](const QString &text) { station.ui.setEnabled(Control::btInit, !text.isEmpty()); });
     // A dial is a device conversation: no readout or clock inside its wait,
     // and the exit waits for its end. The initialisation may run inside it.
     connect(btRuf, &QAbstractButton::clicked, this,

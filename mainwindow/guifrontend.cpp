@@ -89,6 +89,27 @@ void GuiFrontend::activityChanged(Activity before)
     }
 }
 
+void GuiFrontend::modemTask(ModemTask task, bool running)
+{
+    switch (task) {
+    case ModemTask::Initialise:
+        setEnabled(Control::btInit, !running);
+        break;
+    case ModemTask::HangUp:
+        setEnabled(Control::btRuf, !running);
+        break;
+    case ModemTask::Dial:
+        // No readout or upload on a line that is not up yet; the
+        // initialisation stays at hand, it ends the dial.
+        if (running)
+            m_updateBeforeDial = isEnabled(Control::btUpdate);
+        setEnabled(Control::btRuf, !running);
+        setEnabled(Control::btKRV, !running);
+        setEnabled(Control::btUpdate, !running && m_updateBeforeDial);
+        break;
+    }
+}
+
 void GuiFrontend::statusChanged(int panel)
 {
     if (m_panels[panel]) {

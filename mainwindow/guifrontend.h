@@ -27,6 +27,7 @@ public:
     bool askOpenFile(OpenDialog &dialog) override;
     void setLinkColour(LinkColour colour) override;
     void setBusyCursor(bool busy) override;
+    void modemTask(ModemTask task, bool running) override;
 
     LinkColour linkColour() const { return m_colour; }
 
@@ -53,5 +54,6 @@ private:
     // The locked commands' and the cancel controls' states before the
     // operation, given back when it ends.
     std::array<bool, ControlCount> m_enabledWhenIdle{};
+    bool m_updateBeforeDial = false;
     bool m_busy = false;
 };

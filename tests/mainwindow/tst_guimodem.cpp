@@ -42,7 +42,9 @@ private slots:
         Rig rig;
         TForm1 &w = rig.startOnModem();
         QLineEdit *edRuf = rig.edit("edRuf");
-        for (const auto &[text, enabled] : {std::pair{"N0815", false}, {"", false}, {"0815", true}, {"n", false}}) {
+        // The edit has no limit: the click refuses an overlong number.
+        for (const auto &[text, enabled] : {std::pair{"N0815", false}, {"", false}, {"0815", true}, {"n", false},
+                                            {"01234567890123456789012345678901", true}}) {
             edRuf->setText(QString::fromLatin1(text));
             QCOMPARE(w.btRuf->isEnabled(), enabled);
         }
@@ -66,7 +68,10 @@ private slots:
         rig.hayes.answer = HayesModem::Answer::Silent;
         w.station.link.limits.modemDialTimeoutMs = 60000;  // only the close box ends the dial
         rig.edit("edRuf")->setText(QStringLiteral("0815"));
+        // While it dials, the call button and the device commands rest.
+        bool heldWhileDialling = false;
         QTimer::singleShot(300, [&] {
+            heldWhileDialling = !w.btRuf->isEnabled() && !w.btKRV->isEnabled() && !w.btUpdate->isEnabled();
             w.btTimeClick();
             w.close();
         });
@@ -76,6 +81,8 @@ private slots:
         QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(rig.hayes.commands, QList<QByteArray>{"atd0815"});
         QVERIFY(!w.station.link.ModemConnected);
+        QVERIFY(heldWhileDialling);
+        QVERIFY(w.btRuf->isEnabled() && w.btKRV->isEnabled());
         QVERIFY(StartupRig::waitFor([&] { return !w.isVisible(); }));
     }
 
@@ -87,6 +94,7 @@ private slots:
         QTest::keyClicks(rig.edit("edRuf"), QStringLiteral("0815"));
         QTest::mouseClick(w.btRuf, Qt::LeftButton);
         QCOMPARE(w.btRuf->text(), QStringLiteral("Trennen"));
+        QVERIFY(w.btRuf->isEnabled() && w.btKRV->isEnabled());
         QCOMPARE(rig.meld()->text(), QStringLiteral("CONNECT 9600"));
         QTRY_VERIFY(rig.meld()->autoFillBackground() && rig.meld()->palette().color(QPalette::Window) == Qt::yellow);
 

@@ -17,6 +17,7 @@ public:
     QList<bool> answers;        // answers to askYesNo, taken from the front; No when empty
     QStringList statusHistory;  // every non-empty status text "0:..." / "1:..."
     QList<LinkColour> colours;
+    QList<std::pair<ModemTask, bool>> modemTasks;  // each start (true) and end of a modem task
 
     // The password dialog: each entry is what the user does at one showing.
     struct PasswordAction {
@@ -47,6 +48,7 @@ public:
             readPassword.clear();
     }
     void setLinkColour(LinkColour colour) override { colours.append(colour); }
+    void modemTask(ModemTask task, bool running) override { modemTasks.append({task, running}); }
 
 protected:
     void statusChanged(int panel) override
