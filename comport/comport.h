@@ -182,6 +182,16 @@ private:
 // The serial port. Settings follow the "applied at once" rule: a changed
 // value reaches the open line immediately; the ...Default members keep the
 // line's current value. Errors are EComError, passed through OnError first.
+//
+// The program uses a part of it. The rest is kept as the component's surface
+// and works the same way: the line-control escapes (SetXOn, SetXOff,
+// SetBreak, ClearBreak, ResetDevice, TransmitChar), ClearInput/ClearOutput,
+// AbortInput/AbortOutput, ClearLineErrors, Check, CheckInactive, CreateHandle,
+// the SetCom... re-applies, SetThreadPriority, the XON/XOFF limits, the error,
+// end and event characters, the time-out multipliers, AfterRead/BeforeRead,
+// the events OnBreak, OnCTSChange, OnDSRChange, OnRing, OnRxFlag,
+// OnRx80PercFull, OnPrinterError, OnEvent1 and OnEvent2, the device lists
+// and the two dialogs.
 class TCustomComPort : public QObject {
     Q_OBJECT
 public:

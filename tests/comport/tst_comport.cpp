@@ -71,6 +71,7 @@ private slots:
     void deviceNames();
     void dataBothWaysAndPurge();
     void nonWaitingWritesKeepTheirBytesAndOrder();
+    void typedTransfersAreLittleEndian();
     void rxCharOnTheUiThread();
     void dispatchOrderWithinOneEvent();
     void closeFromTheEventThread();
@@ -141,6 +142,12 @@ void TestComPort::termiosComputedFromSettings()
     QVERIFY(tio.c_iflag & IXON);
     QCOMPARE(tio.c_cc[VSTART], cc_t(17));
     QCOMPARE(tio.c_cc[VSTOP], cc_t(19));
+    port.Characters().SetXOn('A');
+    port.Characters().SetXOff('B');
+    QCOMPARE(computed().c_cc[VSTART], cc_t('A'));
+    QCOMPARE(computed().c_cc[VSTOP], cc_t('B'));
+    port.Characters().SetXOn(17);
+    port.Characters().SetXOff(19);
 
     port.SetParity(paEven);
     QCOMPARE(computed(PARODD | CMSPAR).c_cflag & (PARENB | PARODD | CMSPAR), tcflag_t(PARENB));
@@ -309,6 +316,28 @@ void TestComPort::nonWaitingWritesKeepTheirBytesAndOrder()
     QCOMPARE(received.size(), bulk.size() + 3);
     QVERIFY(received == bulk + "!#$");
     QVERIFY(!port.WritePending());
+}
+
+// Words go out and come in low byte first, as the device's word fields are.
+void TestComPort::typedTransfersAreLittleEndian()
+{
+    PtyPair pty;
+    TComPort port;
+    configure(port, pty.slavePath);
+    port.Open();
+
+    port.WriteChar('c');
+    port.WriteWord(0x1234);
+    port.WriteDWord(0x89ABCDEF);
+    port.Flush();
+    QCOMPARE(pty.receive(7), QByteArray("c\x34\x12\xEF\xCD\xAB\x89", 7));
+
+    QVERIFY(pty.send(QByteArray("z\x34\x12\xEF\xCD\xAB\x89head;tail", 16)));
+    QCOMPARE(port.ReadChar(), 'z');
+    QCOMPARE(port.ReadWord(), quint16(0x1234));
+    QCOMPARE(port.ReadDWord(), quint32(0x89ABCDEF));
+    QCOMPARE(port.ReadUntil(';'), QByteArray("head;"));
+    QTRY_COMPARE(port.InputCount(), 4);
 }
 
 void TestComPort::rxCharOnTheUiThread()
