@@ -183,7 +183,7 @@ private:
 // value reaches the open line immediately; the ...Default members keep the
 // line's current value. Errors are EComError, passed through OnError first.
 //
-// The program uses a part of it. The rest is kept as the component's surface
+// The program uses only some of it. The rest is kept as the component's surface
 // and works the same way: the line-control escapes (SetXOn, SetXOff,
 // SetBreak, ClearBreak, ResetDevice, TransmitChar), ClearInput/ClearOutput,
 // AbortInput/AbortOutput, ClearLineErrors, Check, CheckInactive, CreateHandle,
