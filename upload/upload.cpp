@@ -71,10 +71,16 @@ void Upload::prepare()
 void Upload::checkDevice()
 {
     Link &link = m_ctx.link;
-    if (!m_ctx.device.DeviceInfoRead)
+    if (!m_ctx.device.DeviceInfoRead) {
+        // The readout decides anew whether the firmware takes the factory
+        // data alone; the box shows that after the run, not during it.
+        CheckBoxModel &onlyFabdata = m_ctx.ui.options().cbOnlyFabdata;
         ReadDeviceInfo(m_ctx);
-    else
+        m_onlyFabdataWasEnabled = onlyFabdata.enabled();
+        onlyFabdata.setEnabled(false);
+    } else {
         link.setFailed(false);
+    }
 
     preCheck = runPreChecks(m_ctx.image, m_ctx.device, m_ctx.ui.options(), !link.LinkFailed);
     UploadPhase = preCheck.code;

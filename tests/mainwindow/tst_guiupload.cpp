@@ -5,6 +5,7 @@
 #include "tests/support/simpeer.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -70,9 +71,13 @@ private slots:
         QVERIFY(w.btUpdate->isEnabled());
         int statusChanges = 0;
         bool cancellableWhileSending = true, lockedWhileProgramming = true;
+        // The run reads the device first; its box for the factory data alone stays locked all the same.
+        QVERIFY(!w.station.device.DeviceInfoRead);
+        auto *onlyFabdata = w.findChild<QCheckBox *>(QStringLiteral("cbOnlyFabdata"));
         w.station.upload.progress = [&](const TransferProgress &p) {
             ++statusChanges;
-            const bool locked = !w.btUpdate->isEnabled() && !w.btKRV->isEnabled() && !w.sbOpen->isEnabled();
+            const bool locked = !w.btUpdate->isEnabled() && !w.btKRV->isEnabled() && !w.sbOpen->isEnabled()
+                                && !onlyFabdata->isEnabled();
             if (p.programming)
                 lockedWhileProgramming &= locked && !w.btAbbruch->isEnabled() && !w.sbAbbruch->isEnabled();
             else
@@ -90,6 +95,7 @@ private slots:
         QVERIFY(w.btUpdate->isEnabled() && w.btKRV->isEnabled() && w.sbOpen->isEnabled());
         QVERIFY(!w.btAbbruch->isEnabled() && !w.sbAbbruch->isEnabled());
         QCOMPARE(w.StatusPanels[1]->text(), QString());
+        QVERIFY(onlyFabdata->isEnabled());  // this firmware takes the factory data alone
     }
 
     // The interface dialog takes the TCP link down; Upload pressed as soon
